@@ -1,6 +1,8 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtprinter.h"
+#include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
 
 #include <QApplication>
@@ -13,11 +15,15 @@ int main(int argc, char* argv[])
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
     platform::QtDialogs dialogs;
+    platform::QtRecordStore recordStore;
+    platform::QtPrinter printer;
     const platform::PortMaker makePort = [](const QString&) -> std::unique_ptr<platform::SerialPort> {
         return std::make_unique<platform::QtSerialPort>();
     };
     Form1 window(dialogs, makePort, platform::steadyClock());
     dialogs.setParentWindow(&window);
+    printer.setDialogParent(&window);
+    window.panel().attachRecord(recordStore, printer);
     if (simulate)
         window.panel().setPortDefaultAnswer(QStringLiteral("sim"));
     window.show();

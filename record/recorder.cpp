@@ -27,12 +27,12 @@ QString Recorder::fullNotice()
     return QStringLiteral("压力记录已满（%1 个数值），此后的读数不再记录").arg(SaveBuffer::kCapacity);
 }
 
-bool Recorder::save()
+bool Recorder::save(const SaveBuffer& buffer)
 {
     // The file is plain text in the system's code page; every character of
     // it is ASCII unless the locale's decimal separator is not.
     const QByteArray content =
-        recordfile::recordText(m_buffer.saveprdata(), m_decimalSeparator).toLocal8Bit();
+        recordfile::recordText(buffer.saveprdata(), m_decimalSeparator).toLocal8Bit();
     QString error;
     if (!m_store.writeAll(content, &error)) {
         m_dialogs.messageBox(QStringLiteral("压力数值未能存储到 %1：%2").arg(m_store.path(), error),

@@ -11,25 +11,19 @@ class Printer;
 class RecordStore;
 }  // namespace platform
 
-// The pressure record's commands without their windows: keeping readings in
-// the save buffer, saving it to the record file, reading the file's last line
-// for the viewer, and the test print. Messages go through platform::Dialogs.
+// The pressure record's commands without their windows: saving the save
+// buffer to the record file, reading the file's last line for the viewer, and
+// the test print. Messages go through platform::Dialogs.
 class Recorder {
 public:
     Recorder(platform::RecordStore& store, platform::Printer& printer, platform::Dialogs& dialogs,
              const QLocale& locale = QLocale());
 
-    // Keeps one pressure reading at position saveprcout + 1. BecameFull comes
-    // exactly once, with the last reading that fits; the caller tells the
-    // operator then (fullNotice()).
-    SaveBuffer::Append record(double reading) { return m_buffer.append(reading); }
-    const SaveBuffer& buffer() const { return m_buffer; }
-
-    // Save (`save`): writes every kept value to the record file, replacing it
-    // whole. Only once the new file is in place does it confirm; otherwise it
-    // names the file and the system's reason, and the previous file stays.
-    // Returns whether the file was written. The buffer is left as it was.
-    bool save();
+    // Save (`save`): writes every value kept in the buffer to the record
+    // file, replacing it whole. Only once the new file is in place does it
+    // confirm; otherwise it names the file and the system's reason, and the
+    // previous file stays. Returns whether the file was written.
+    bool save(const SaveBuffer& buffer);
 
     // Read (`Command2`): the record file's last line, for the viewer's text
     // box. With no record file yet, or one that cannot be read, it says so in
@@ -40,6 +34,7 @@ public:
     // test line for each copy asked for. Cancel or any error ends it silently.
     void print();
 
+    // The status line's notice when the save buffer has just become full.
     static QString fullNotice();
 
     static constexpr const char16_t* kSavedText = u"当前压力数值以存储";
@@ -51,5 +46,4 @@ private:
     platform::Printer& m_printer;
     platform::Dialogs& m_dialogs;
     QChar m_decimalSeparator;
-    SaveBuffer m_buffer;
 };

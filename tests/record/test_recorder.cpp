@@ -53,10 +53,11 @@ void TestRecorder::saveWritesTheRecordThenConfirms()
     SnoopingDialogs dialogs(store);
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale::c());
+    SaveBuffer buffer;
     for (double v : {1.0, 2.5, -0.75, 3.0, 4.0, 5.0, 6.0})
-        recorder.record(v);
+        buffer.append(v);
 
-    QVERIFY(recorder.save());
+    QVERIFY(recorder.save(buffer));
     const QByteArray expected(" 1  2.5 -0.75  3  4 \r\n 5  6 ");
     QCOMPARE(store.content, expected);
     QCOMPARE(dialogs.messages.size(), 1);
@@ -74,8 +75,9 @@ void TestRecorder::saveOfNothingWritesAnEmptyFile()
     FakeDialogs dialogs;
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale::c());
+    SaveBuffer buffer;
 
-    QVERIFY(recorder.save());
+    QVERIFY(recorder.save(buffer));
     QCOMPARE(store.saves, 1);
     QVERIFY(store.content.isEmpty());
     QCOMPARE(dialogs.messages.size(), 1);
@@ -88,15 +90,16 @@ void TestRecorder::saveTwiceWritesTheSameAndKeepsTheBuffer()
     FakeDialogs dialogs;
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale::c());
+    SaveBuffer buffer;
     for (int k = 1; k <= 6; ++k)
-        recorder.record(k * 0.1);
+        buffer.append(k * 0.1);
 
-    QVERIFY(recorder.save());
+    QVERIFY(recorder.save(buffer));
     const QByteArray first = store.content;
-    QVERIFY(recorder.save());
+    QVERIFY(recorder.save(buffer));
     QCOMPARE(store.content, first);
     QCOMPARE(first, QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6 "));
-    QCOMPARE(recorder.buffer().saveprcout(), 6);
+    QCOMPARE(buffer.saveprcout(), 6);
     QCOMPARE(dialogs.messages.size(), 2);
 }
 
@@ -106,10 +109,11 @@ void TestRecorder::saveUsesTheLocaleSeparator()
     FakeDialogs dialogs;
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale(QLocale::German, QLocale::Germany));
-    recorder.record(1.5);
-    recorder.record(-0.25);
+    SaveBuffer buffer;
+    buffer.append(1.5);
+    buffer.append(-0.25);
 
-    QVERIFY(recorder.save());
+    QVERIFY(recorder.save(buffer));
     QCOMPARE(store.content, QByteArray(" 1,5 -0,25 "));
 }
 
@@ -122,9 +126,10 @@ void TestRecorder::failedSaveSaysWhyAndNeverConfirms()
     FakeDialogs dialogs;
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale::c());
-    recorder.record(1);
+    SaveBuffer buffer;
+    buffer.append(1);
 
-    QVERIFY(!recorder.save());
+    QVERIFY(!recorder.save(buffer));
     QCOMPARE(store.content, QByteArray(" 9 "));
     QCOMPARE(dialogs.messages.size(), 1);
     const QString text = dialogs.messages[0].text;
@@ -186,17 +191,18 @@ void TestRecorder::saveAndReadThroughTheDisk()
     FakeDialogs dialogs;
     FakePrinter printer;
     Recorder recorder(store, printer, dialogs, QLocale::c());
+    SaveBuffer buffer;
 
     QCOMPARE(recorder.readLastLine(), QString());  // no record yet
     QCOMPARE(dialogs.messages.size(), 1);
 
     for (int k = 1; k <= 5; ++k)
-        recorder.record(k);
-    QVERIFY(recorder.save());
+        buffer.append(k);
+    QVERIFY(recorder.save(buffer));
     QCOMPARE(recorder.readLastLine(), QStringLiteral(" 1  2  3  4  5 "));  // final break
-    recorder.record(6);
-    recorder.record(7);
-    QVERIFY(recorder.save());
+    buffer.append(6);
+    buffer.append(7);
+    QVERIFY(recorder.save(buffer));
     QCOMPARE(recorder.readLastLine(), QStringLiteral(" 6  7 "));
 
     QFile file(dir.filePath(QStringLiteral("mytext.txt")));
