@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 constexpr QSize kClientSize{artwork::px(10905), artwork::px(7530)};
@@ -258,6 +260,24 @@ void Form1::wire()
     connect(action(QStringLiteral("stop")), &QAction::triggered, panel, &Panel::stop);
     connect(action(QStringLiteral("rrun")), &QAction::triggered, panel, &Panel::rrun);
     connect(action(QStringLiteral("rstop")), &QAction::triggered, panel, &Panel::rstop);
+    connect(action(QStringLiteral("liquid")), &QAction::triggered, panel, &Panel::liquid);
+    connect(action(QStringLiteral("pressure")), &QAction::triggered, panel, &Panel::pressure);
+    connect(action(QStringLiteral("Pump_NO")), &QAction::triggered, panel, &Panel::Pump_NO);
+
+    // The keypad. The 0 key and the two arrow keys are the members of Cmd0.
+    for (const QString& face : {QStringLiteral("0"), QStringLiteral("▲"), QStringLiteral("▼")}) {
+        QToolButton* button = key(face);
+        const int index = button->property("index").toInt();
+        connect(button, &QToolButton::clicked, panel, [panel, index] { panel->Cmd0(index); });
+    }
+    const std::pair<const char*, void (Panel::*)()> keys[] = {
+        {"1", &Panel::Cmd1}, {"2", &Panel::Cmd2}, {"3", &Panel::Cmd3},    {"4", &Panel::Cmd4},
+        {"5", &Panel::Cmd5}, {"6", &Panel::Cmd6}, {"7", &Panel::Cmd7},    {"8", &Panel::Cmd8},
+        {"9", &Panel::Cmd9}, {"L", &Panel::Cmdl}, {"P", &Panel::Cmdp},    {"RUN", &Panel::Cmdr},
+        {"STOP", &Panel::Cmds},
+    };
+    for (const auto& [face, handler] : keys)
+        connect(key(QLatin1String(face)), &QToolButton::clicked, panel, handler);
 }
 
 void Form1::showBoxes()

@@ -2,7 +2,9 @@
 
 #include "link/answers.h"
 #include "link/pumplink.h"
+#include "panel/keypad.h"
 #include "panel/panelstate.h"
+#include "panel/setpoints.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/serialport.h"
@@ -50,6 +52,26 @@ public:
     void stop();
     void rrun();
     void rstop();
+    // "设定(S)": the flow and pressure dialogs and the pump number.
+    void liquid();
+    void pressure();
+    void Pump_NO();
+    // The keypad. The 0 key and both arrow keys share Cmd0, which is given
+    // the key's member index and does not use it.
+    void Cmd0(int index);
+    void Cmd1() { m_keypad.Cmd1(); }
+    void Cmd2() { m_keypad.Cmd2(); }
+    void Cmd3() { m_keypad.Cmd3(); }
+    void Cmd4() { m_keypad.Cmd4(); }
+    void Cmd5() { m_keypad.Cmd5(); }
+    void Cmd6() { m_keypad.Cmd6(); }
+    void Cmd7() { m_keypad.Cmd7(); }
+    void Cmd8() { m_keypad.Cmd8(); }
+    void Cmd9() { m_keypad.Cmd9(); }
+    void Cmdl() { m_keypad.Cmdl(); }
+    void Cmdp() { m_keypad.Cmdp(); }
+    void Cmdr() { m_keypad.Cmdr(); }
+    void Cmds() { m_keypad.Cmds(); }
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -72,5 +94,7 @@ private:
     PanelState m_state;
     PumpLink m_link;
     QMap<QString, bool> m_menus;
+    Keypad m_keypad;
+    SetPoints m_setPoints;
     QString m_portDefaultAnswer = QStringLiteral("1");
 };
