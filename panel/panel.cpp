@@ -11,7 +11,10 @@ const QStringList& Panel::commandMenus()
 }
 
 Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QObject* parent)
-    : QObject(parent), m_dialogs(dialogs), m_link(std::move(makePort), std::move(clock))
+    : QObject(parent),
+      m_dialogs(dialogs),
+      m_link(std::move(makePort), std::move(clock)),
+      m_timedRun([this](const QString& frame) { send(frame); }, dialogs)
 {
     connect(&m_link, &PumpLink::answerReceived, this, &Panel::handleAnswer);
     connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
@@ -91,6 +94,31 @@ void Panel::rrun()
 void Panel::rstop()
 {
     send(frames::kStop);
+}
+
+void Panel::stset()
+{
+    m_timedRun.stset();
+}
+
+void Panel::ststart()
+{
+    m_timedRun.ststart();
+}
+
+void Panel::stzanting()
+{
+    m_timedRun.stzanting();
+}
+
+void Panel::stcontiune()
+{
+    m_timedRun.stcontiune();
+}
+
+void Panel::stend()
+{
+    m_timedRun.stend();
 }
 
 void Panel::setMenusEnabled(bool enabled)
