@@ -278,6 +278,14 @@ void Form1::wire()
     };
     for (const auto& [face, handler] : keys)
         connect(key(QLatin1String(face)), &QToolButton::clicked, panel, handler);
+
+    connect(action(QStringLiteral("stset")), &QAction::triggered, panel, &Panel::stset);
+    connect(action(QStringLiteral("ststart")), &QAction::triggered, panel, &Panel::ststart);
+    connect(action(QStringLiteral("stzanting")), &QAction::triggered, panel, &Panel::stzanting);
+    connect(action(QStringLiteral("stcontiune")), &QAction::triggered, panel, &Panel::stcontiune);
+    connect(action(QStringLiteral("stend")), &QAction::triggered, panel, &Panel::stend);
+    // Timer1's tick is wired inside the timed run; the labels follow its display.
+    connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
 }
 
 void Form1::showBoxes()
@@ -300,6 +308,17 @@ void Form1::showBoxes()
 void Form1::showConnection()
 {
     m_connection->setText(m_panel->connectionText());
+}
+
+void Form1::showElapsedTime()
+{
+    const TimedRun& run = m_panel->timedRun();
+    m_labels.value(QStringLiteral("lhour"))->setText(run.lhour());
+    m_labels.value(QStringLiteral("lmin"))->setText(run.lmin());
+    m_labels.value(QStringLiteral("lsed"))->setText(run.lsed());
+    // Shown and hidden together, numbers first, then their units.
+    for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
+        m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
 }
 
 void Form1::closeEvent(QCloseEvent* event)

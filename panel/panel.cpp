@@ -14,6 +14,7 @@ Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform:
     : QObject(parent),
       m_dialogs(dialogs),
       m_link(std::move(makePort), std::move(clock)),
+      m_timedRun([this](const QString& frame) { send(frame); }, dialogs),
       m_keypad(m_state, [this](const QString& frame) { send(frame); }, dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame); }, dialogs)
 {
@@ -119,6 +120,31 @@ void Panel::Pump_NO()
 void Panel::Cmd0(int index)
 {
     m_keypad.Cmd0(index);
+}
+
+void Panel::stset()
+{
+    m_timedRun.stset();
+}
+
+void Panel::ststart()
+{
+    m_timedRun.ststart();
+}
+
+void Panel::stzanting()
+{
+    m_timedRun.stzanting();
+}
+
+void Panel::stcontiune()
+{
+    m_timedRun.stcontiune();
+}
+
+void Panel::stend()
+{
+    m_timedRun.stend();
 }
 
 void Panel::setMenusEnabled(bool enabled)

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/serialport.h"
+#include "timedrun/timedrun.h"
 
 #include <QMap>
 #include <QObject>
@@ -30,6 +31,9 @@ public:
     const PanelState& state() const { return m_state; }
     PumpLink& link() { return m_link; }
     const PumpLink& link() const { return m_link; }
+    // The timed run: its count, duration, display and Timer1.
+    TimedRun& timedRun() { return m_timedRun; }
+    const TimedRun& timedRun() const { return m_timedRun; }
     bool menuEnabled(const QString& menu) const { return m_menus.value(menu, false); }
 
     // What the status line shows about the port: its line settings while
@@ -72,6 +76,11 @@ public:
     void Cmdp() { m_keypad.Cmdp(); }
     void Cmdr() { m_keypad.Cmdr(); }
     void Cmds() { m_keypad.Cmds(); }
+    void stset();
+    void ststart();
+    void stzanting();
+    void stcontiune();
+    void stend();
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -93,6 +102,7 @@ private:
     platform::Dialogs& m_dialogs;
     PanelState m_state;
     PumpLink m_link;
+    TimedRun m_timedRun;
     QMap<QString, bool> m_menus;
     Keypad m_keypad;
     SetPoints m_setPoints;
