@@ -13,6 +13,9 @@ std::optional<QString> deviceForAnswer(const QString& answer)
         return QStringLiteral("/dev/ttyS%1").arg(int(*n) - 1);
 #endif
     }
+    // A number outside the 16-bit range names no port.
+    if (numbers::toDouble(answer))
+        return std::nullopt;
     const QString word = answer.trimmed();
     if (word.isEmpty() || word.contains(QRegularExpression(QStringLiteral("\\s"))))
         return std::nullopt;

@@ -15,6 +15,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 constexpr QSize kClientSize{artwork::px(10905), artwork::px(7530)};
@@ -263,6 +265,32 @@ void Form1::wire()
     connect(action(QStringLiteral("stop")), &QAction::triggered, panel, &Panel::stop);
     connect(action(QStringLiteral("rrun")), &QAction::triggered, panel, &Panel::rrun);
     connect(action(QStringLiteral("rstop")), &QAction::triggered, panel, &Panel::rstop);
+    connect(action(QStringLiteral("liquid")), &QAction::triggered, panel, &Panel::liquid);
+    connect(action(QStringLiteral("pressure")), &QAction::triggered, panel, &Panel::pressure);
+    connect(action(QStringLiteral("Pump_NO")), &QAction::triggered, panel, &Panel::Pump_NO);
+
+    // The keypad. The 0 key and the two arrow keys are the members of Cmd0.
+    for (const QString& face : {QStringLiteral("0"), QStringLiteral("▲"), QStringLiteral("▼")}) {
+        QToolButton* button = key(face);
+        const int index = button->property("index").toInt();
+        connect(button, &QToolButton::clicked, panel, [panel, index] { panel->Cmd0(index); });
+    }
+    const std::pair<const char*, void (Panel::*)()> keys[] = {
+        {"1", &Panel::Cmd1}, {"2", &Panel::Cmd2}, {"3", &Panel::Cmd3},    {"4", &Panel::Cmd4},
+        {"5", &Panel::Cmd5}, {"6", &Panel::Cmd6}, {"7", &Panel::Cmd7},    {"8", &Panel::Cmd8},
+        {"9", &Panel::Cmd9}, {"L", &Panel::Cmdl}, {"P", &Panel::Cmdp},    {"RUN", &Panel::Cmdr},
+        {"STOP", &Panel::Cmds},
+    };
+    for (const auto& [face, handler] : keys)
+        connect(key(QLatin1String(face)), &QToolButton::clicked, panel, handler);
+
+    connect(action(QStringLiteral("stset")), &QAction::triggered, panel, &Panel::stset);
+    connect(action(QStringLiteral("ststart")), &QAction::triggered, panel, &Panel::ststart);
+    connect(action(QStringLiteral("stzanting")), &QAction::triggered, panel, &Panel::stzanting);
+    connect(action(QStringLiteral("stcontiune")), &QAction::triggered, panel, &Panel::stcontiune);
+    connect(action(QStringLiteral("stend")), &QAction::triggered, panel, &Panel::stend);
+    // Timer1's tick is wired inside the timed run; the labels follow its display.
+    connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
     connect(action(QStringLiteral("save")), &QAction::triggered, panel, &Panel::save);
     connect(action(QStringLiteral("print")), &QAction::triggered, panel, &Panel::print);
     connect(action(QStringLiteral("view")), &QAction::triggered, panel, &Panel::view);
@@ -291,6 +319,17 @@ void Form1::showBoxes()
 void Form1::showConnection()
 {
     m_connection->setText(m_panel->connectionText());
+}
+
+void Form1::showElapsedTime()
+{
+    const TimedRun& run = m_panel->timedRun();
+    m_labels.value(QStringLiteral("lhour"))->setText(run.lhour());
+    m_labels.value(QStringLiteral("lmin"))->setText(run.lmin());
+    m_labels.value(QStringLiteral("lsed"))->setText(run.lsed());
+    // Shown and hidden together, numbers first, then their units.
+    for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
+        m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
 }
 
 void Form1::showViewer()

@@ -55,6 +55,7 @@ private:
     void wire();
     void showBoxes();
     void showConnection();
+    void showElapsedTime();
     void showViewer();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);

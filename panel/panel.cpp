@@ -11,8 +11,15 @@ const QStringList& Panel::commandMenus()
 }
 
 Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QObject* parent)
-    : QObject(parent), m_dialogs(dialogs), m_link(std::move(makePort), std::move(clock))
+    : QObject(parent),
+      m_dialogs(dialogs),
+      m_link(std::move(makePort), std::move(clock)),
+      m_timedRun([this](const QString& frame) { send(frame); }, dialogs),
+      m_keypad(m_state, [this](const QString& frame) { send(frame); }, dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, dialogs)
 {
+    // A key press shows its digit before any message box it raises.
+    m_keypad.setBoxesChanged([this] { emit boxesChanged(); });
     connect(&m_link, &PumpLink::answerReceived, this, &Panel::handleAnswer);
     connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
     connect(&m_link, &PumpLink::healthChanged, this, &Panel::connectionChanged);
@@ -96,6 +103,53 @@ void Panel::rrun()
 void Panel::rstop()
 {
     send(frames::kStop);
+}
+
+void Panel::liquid()
+{
+    m_setPoints.liquid();
+    emit boxesChanged();
+}
+
+void Panel::pressure()
+{
+    m_setPoints.pressure();
+    emit boxesChanged();
+}
+
+void Panel::Pump_NO()
+{
+    m_setPoints.Pump_NO();
+}
+
+void Panel::Cmd0(int index)
+{
+    m_keypad.Cmd0(index);
+}
+
+void Panel::stset()
+{
+    m_timedRun.stset();
+}
+
+void Panel::ststart()
+{
+    m_timedRun.ststart();
+}
+
+void Panel::stzanting()
+{
+    m_timedRun.stzanting();
+}
+
+void Panel::stcontiune()
+{
+    m_timedRun.stcontiune();
+}
+
+void Panel::stend()
+{
+    m_timedRun.stend();
 }
 
 void Panel::save()

@@ -2,10 +2,13 @@
 
 #include "link/answers.h"
 #include "link/pumplink.h"
+#include "panel/keypad.h"
 #include "panel/panelstate.h"
+#include "panel/setpoints.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/serialport.h"
+#include "timedrun/timedrun.h"
 #include "record/recorder.h"
 #include "record/savebuffer.h"
 
@@ -32,6 +35,9 @@ public:
     const PanelState& state() const { return m_state; }
     PumpLink& link() { return m_link; }
     const PumpLink& link() const { return m_link; }
+    // The timed run: its count, duration, display and Timer1.
+    TimedRun& timedRun() { return m_timedRun; }
+    const TimedRun& timedRun() const { return m_timedRun; }
     bool menuEnabled(const QString& menu) const { return m_menus.value(menu, false); }
 
     // What the status line shows about the port: its line settings while
@@ -62,6 +68,31 @@ public:
     void stop();
     void rrun();
     void rstop();
+    // "设定(S)": the flow and pressure dialogs and the pump number.
+    void liquid();
+    void pressure();
+    void Pump_NO();
+    // The keypad. The 0 key and both arrow keys share Cmd0, which is given
+    // the key's member index and does not use it.
+    void Cmd0(int index);
+    void Cmd1() { m_keypad.Cmd1(); }
+    void Cmd2() { m_keypad.Cmd2(); }
+    void Cmd3() { m_keypad.Cmd3(); }
+    void Cmd4() { m_keypad.Cmd4(); }
+    void Cmd5() { m_keypad.Cmd5(); }
+    void Cmd6() { m_keypad.Cmd6(); }
+    void Cmd7() { m_keypad.Cmd7(); }
+    void Cmd8() { m_keypad.Cmd8(); }
+    void Cmd9() { m_keypad.Cmd9(); }
+    void Cmdl() { m_keypad.Cmdl(); }
+    void Cmdp() { m_keypad.Cmdp(); }
+    void Cmdr() { m_keypad.Cmdr(); }
+    void Cmds() { m_keypad.Cmds(); }
+    void stset();
+    void ststart();
+    void stzanting();
+    void stcontiune();
+    void stend();
     void save();
     void print();
     // "查看记录": shows the viewer in place of the main window.
@@ -91,7 +122,10 @@ private:
     platform::Dialogs& m_dialogs;
     PanelState m_state;
     PumpLink m_link;
+    TimedRun m_timedRun;
     QMap<QString, bool> m_menus;
+    Keypad m_keypad;
+    SetPoints m_setPoints;
     SaveBuffer m_saveBuffer;
     std::optional<Recorder> m_recorder;
     QString m_portDefaultAnswer = QStringLiteral("1");
