@@ -17,6 +17,8 @@ public:
     void messageBox(const QString& text, const QString& caption) override;
 
 private:
+    QWidget* owner() const;
+
     QPointer<QWidget> m_parent;
 };
 
