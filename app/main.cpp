@@ -1,0 +1,25 @@
+#include "panel/mainwindow.h"
+#include "platform/clock.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtserialport.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The one option: start on the simulated pump, answering "sim" at the
+    // port prompt for the operator.
+    const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
+
+    platform::QtDialogs dialogs;
+    const platform::PortMaker makePort = [](const QString&) -> std::unique_ptr<platform::SerialPort> {
+        return std::make_unique<platform::QtSerialPort>();
+    };
+    Form1 window(dialogs, makePort, platform::steadyClock());
+    dialogs.setParentWindow(&window);
+    if (simulate)
+        window.panel().setPortDefaultAnswer(QStringLiteral("sim"));
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Turns the operator's answer at the port prompt into a device name.
+// A number n means the n-th serial port: COMn on Windows, /dev/ttyS(n-1)
+// elsewhere (converted like every other number: blanks allowed, halves to the
+// even neighbour, 16-bit range). Any other single word names a device as it
+// stands ("COM7", "/dev/ttyUSB0", "/dev/pts/5"; "ttyUSB0" is looked up under
+// /dev), or "sim" for the simulated pump. Empty text (Cancel) gives nothing.
+std::optional<QString> deviceForAnswer(const QString& answer);
+
+// The text the status line shows for an open port, such as "COM3 9600,n,8,1".
+QString lineDescription(const QString& device);
+
+inline constexpr char kLineSettings[] = "9600,n,8,1";

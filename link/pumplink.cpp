@@ -1,0 +1,117 @@
+#include "link/pumplink.h"
+
+#include "link/frames.h"
+
+PumpLink::PumpLink(platform::PortMaker makePort, platform::Clock clock, QObject* parent)
+    : QObject(parent), m_makePort(std::move(makePort)), m_clock(std::move(clock))
+{
+    m_timer2.setInterval(kPollIntervalMs);
+    m_timer2.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer2, &QTimer::timeout, this, &PumpLink::pollTick);
+}
+
+PumpLink::~PumpLink()
+{
+    close();
+}
+
+bool PumpLink::open(const QString& device, QString* error)
+{
+    close();
+    auto port = m_makePort(device);
+    if (!port) {
+        if (error)
+            *error = tr("this device cannot be opened");
+        return false;
+    }
+    if (!port->open(device)) {
+        if (error)
+            *error = port->errorString();
+        return false;
+    }
+    m_port = std::move(port);
+    m_device = device;
+    m_framer.clear();
+    connect(m_port.get(), &platform::SerialPort::received, this, &PumpLink::readWaiting);
+    connect(m_port.get(), &platform::SerialPort::failed, this, &PumpLink::handlePortFailure);
+    m_unansweredPolls = 0;
+    m_lastHeardMs = m_clock();
+    if (m_linkLost) {
+        m_linkLost = false;
+        emit healthChanged();
+    }
+    return true;
+}
+
+void PumpLink::close()
+{
+    if (!m_port)
+        return;
+    // Take the port out first: closing may make it emit again.
+    auto port = std::move(m_port);
+    port->disconnect(this);
+    port->close();
+    m_framer.clear();
+}
+
+bool PumpLink::isOpen() const
+{
+    return m_port && m_port->isOpen();
+}
+
+void PumpLink::send(const QString& frame)
+{
+    if (!isOpen() || !m_port->write(frame.toLatin1()))
+        emit frameDropped(frame);
+}
+
+void PumpLink::startPolling()
+{
+    m_timer2.start();
+}
+
+void PumpLink::pollTick()
+{
+    if (isOpen()) {
+        if (m_unansweredPolls >= kPollsBeforeLost && !m_linkLost)
+            m_linkLost = true;
+        if (m_linkLost)
+            emit healthChanged();
+        ++m_unansweredPolls;
+    }
+    send(frames::kStatus);
+}
+
+void PumpLink::readWaiting()
+{
+    if (!m_port)
+        return;
+    const QList<QByteArray> found = m_framer.feed(m_port->readAll(), m_clock());
+    for (const QByteArray& frame : found) {
+        ++m_answers;
+        m_unansweredPolls = 0;
+        m_lastHeardMs = m_clock();
+        if (m_linkLost) {
+            m_linkLost = false;
+            emit healthChanged();
+        }
+        emit answerReceived(frame);
+    }
+}
+
+qint64 PumpLink::silenceMs() const
+{
+    return m_clock() - m_lastHeardMs;
+}
+
+void PumpLink::handlePortFailure(const QString& reason)
+{
+    const QString device = m_device;
+    close();
+    m_unansweredPolls = 0;
+    if (m_linkLost) {
+        m_linkLost = false;
+        emit healthChanged();
+    }
+    emit portLost(device, reason);
+}

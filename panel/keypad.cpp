@@ -1,0 +1,111 @@
+#include "panel/keypad.h"
+
+#include "link/numbers.h"
+#include "panel/panelstate.h"
+#include "platform/dialogs.h"
+
+#include <utility>
+
+const QString Keypad::kFlowError = QStringLiteral("流量设定错误");
+const QString Keypad::kPressureError = QStringLiteral("压力设定错误");
+const QString Keypad::kErrorCaption = QStringLiteral("设定错误");
+
+Keypad::Keypad(PanelState& state, frames::SendFrame send, platform::Dialogs& dialogs)
+    : m_state(state), m_send(std::move(send)), m_dialogs(dialogs)
+{
+}
+
+void Keypad::setBoxesChanged(std::function<void()> boxesChanged)
+{
+    m_boxesChanged = std::move(boxesChanged);
+}
+
+void Keypad::Cmd0(int index)
+{
+    Q_UNUSED(index);
+    digit(0);
+}
+
+void Keypad::Cmdl()
+{
+    if (m_state.lq != 0 || m_state.pr != 0)
+        return;
+    m_state.lq = 1;
+    m_state.lqset.clear();
+    notifyBoxes();
+}
+
+void Keypad::Cmdp()
+{
+    if (m_state.lq != 0 || m_state.pr != 0)
+        return;
+    m_state.pr = 1;
+    m_state.prset.clear();
+    notifyBoxes();
+}
+
+void Keypad::Cmdr()
+{
+    m_send(frames::kRun);
+}
+
+void Keypad::Cmds()
+{
+    m_send(frames::kStop);
+}
+
+void Keypad::digit(int d)
+{
+    Q_ASSERT(d >= 0 && d <= 9);
+    const QChar ch(QLatin1Char(static_cast<char>('0' + d)));
+    if (m_state.lq == 0 && m_state.pr == 0)
+        return;
+
+    if (m_state.lq == 1)
+        m_state.lqset.append(ch);
+    if (m_state.pr == 1)
+        m_state.prset.append(ch);
+    // The point goes in with the second pressure digit, in the same press.
+    if (m_state.pr == 1 && m_state.prset.size() == kPressurePointAt)
+        m_state.prset.append(QLatin1Char('.'));
+    notifyBoxes();
+
+    if (m_state.lq == 1 && m_state.lqset.size() >= kFlowLength)
+        completeFlow();
+    if (m_state.pr == 1 && m_state.prset.size() >= kPressureLength)
+        completePressure();
+}
+
+void Keypad::completeFlow()
+{
+    // The entry ends whatever the outcome.
+    m_state.lq = 0;
+    const auto flow = numbers::toDouble(m_state.lqset);
+    // A typed entry is three digits and cannot be negative or fail to read;
+    // a box rewritten during the entry can be either, and neither may reach
+    // the line as a malformed frame.
+    if (!flow || *flow > kFlowMax || *flow < 0) {
+        m_dialogs.messageBox(kFlowError, kErrorCaption);
+        return;
+    }
+    m_state.setliqstr = frames::keypadFlowBody(m_state.Set_Pump_NO, *flow);
+    m_send(QLatin1Char('Q') + m_state.setliqstr);
+}
+
+void Keypad::completePressure()
+{
+    m_state.pr = 0;
+    const auto pressure = numbers::toDouble(m_state.prset);
+    if (!pressure || *pressure > kPressureMax || *pressure < 0) {
+        m_dialogs.messageBox(kPressureError, kErrorCaption);
+        return;
+    }
+    m_state.setliqstr = frames::keypadPressureBody(m_state.Set_Pump_NO, *pressure);
+    m_send(QLatin1Char('Q') + m_state.setliqstr);
+}
+
+void Keypad::notifyBoxes()
+{
+    if (m_boxesChanged)
+        m_boxesChanged();
+}

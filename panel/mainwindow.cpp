@@ -1,0 +1,328 @@
+#include "panel/mainwindow.h"
+
+#include "panel/artwork.h"
+#include "record/chartwidget.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <utility>
+
+namespace {
+
+constexpr QSize kClientSize{artwork::px(10905), artwork::px(7530)};
+
+// The window surface: paints the background picture and opens the pop-up
+// menu on a press of exactly the right button over itself. Presses over the
+// controls belong to the controls and never reach it.
+class Surface : public QWidget {
+public:
+    Surface(QMenu*& popup, QWidget* parent) : QWidget(parent), m_popup(popup)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        const qreal dpr = devicePixelRatioF();
+        if (m_picture.isNull() || m_picture.devicePixelRatio() != dpr) {
+            m_picture = QPixmap(artwork::kBackgroundSize * dpr);
+            m_picture.setDevicePixelRatio(dpr);
+            QPainter p(&m_picture);
+            artwork::paintBackground(p);
+        }
+        QPainter painter(this);
+        const QRect r = event->rect();
+        painter.drawPixmap(r, m_picture, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr).toRect());
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        // Both buttons together, or any other button, open nothing.
+        if (event->button() == Qt::RightButton && event->buttons() == Qt::RightButton && m_popup
+            && m_popup->isEnabled())
+            m_popup->popup(event->globalPosition().toPoint());
+    }
+
+private:
+    QMenu*& m_popup;
+    QPixmap m_picture;
+};
+
+struct KeySpec {
+    const char* face;
+    const char* name;
+    int index;
+    int left;
+    int top;
+};
+
+// The sixteen keys in the order the keyboard focus visits them.
+const KeySpec kKeys[] = {
+    {"1", "Cmd1", 0, 7360, 2160},  {"2", "Cmd2", 1, 8020, 2160},    {"3", "Cmd3", 2, 8680, 2160},
+    {"L", "Cmdl", 3, 6720, 3600},  {"4", "Cmd4", 4, 6720, 2640},    {"5", "Cmd5", 5, 7360, 2640},
+    {"6", "Cmd6", 6, 8020, 2640},  {"P", "Cmdp", 7, 7360, 3600},    {"7", "Cmd7", 8, 8680, 2640},
+    {"8", "Cmd8", 9, 6720, 3120},  {"9", "Cmd9", 10, 7360, 3120},   {"RUN", "Cmdr", 11, 8020, 3600},
+    {"0", "Cmd0", 13, 6720, 2160}, {"STOP", "Cmds", 15, 8680, 3600}, {"▲", "Cmd0", 0, 8020, 3120},
+    {"▼", "Cmd0", 1, 8680, 3120},
+};
+
+}  // namespace
+
+Form1::Form1(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QWidget* parent)
+    : QMainWindow(parent)
+{
+    m_panel = new Panel(dialogs, std::move(makePort), std::move(clock), this);
+    setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
+    setWindowIcon(artwork::windowIcon());
+    buildMenus();
+    buildControls();
+    wire();
+    m_panel->Form_Load();
+    showBoxes();
+    showConnection();
+}
+
+Form1::~Form1() = default;
+
+QAction* Form1::addItem(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    action->setObjectName(name);
+    m_actions.insert(name, action);
+    return action;
+}
+
+QMenu* Form1::addMenu(QMenu* parentMenu, const QString& name, const QString& caption)
+{
+    QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    m_actions.insert(name, menu->menuAction());
+    return menu;
+}
+
+void Form1::buildMenus()
+{
+    QMenu* file = addMenu(nullptr, QStringLiteral("file"), QStringLiteral("文件(F)"));
+    addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
+    addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
+    addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
+
+    QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
+    addItem(settime, QStringLiteral("stset"), QStringLiteral("设定"));
+    QMenu* operation = addMenu(settime, QStringLiteral("operation"), QStringLiteral("操作"));
+    addItem(operation, QStringLiteral("ststart"), QStringLiteral("开始"));
+    addItem(operation, QStringLiteral("stzanting"), QStringLiteral("暂停"));
+    addItem(operation, QStringLiteral("stcontiune"), QStringLiteral("继续"));
+    addItem(operation, QStringLiteral("stend"), QStringLiteral("结束"));
+
+    QMenu* pump = addMenu(nullptr, QStringLiteral("Pump"), QStringLiteral("泵(O)"));
+    addItem(pump, QStringLiteral("run"), QStringLiteral("运行"));
+    addItem(pump, QStringLiteral("stop"), QStringLiteral("停止"));
+
+    QMenu* seting = addMenu(nullptr, QStringLiteral("seting"), QStringLiteral("设定(S)"));
+    addItem(seting, QStringLiteral("liquid"), QStringLiteral("流量"));
+    addItem(seting, QStringLiteral("pressure"), QStringLiteral("压力"));
+    addItem(seting, QStringLiteral("Pump_NO"), QStringLiteral("泵编号"));
+
+    addItem(nullptr, QStringLiteral("Communication"), QStringLiteral("通信"));
+
+    // The pop-up menu exists only as a pop-up: it is not in the menu bar.
+    m_rightkey = new QMenu(QStringLiteral("右键"), this);
+    m_rightkey->setObjectName(QStringLiteral("rightkey"));
+    m_rightkey->menuAction()->setObjectName(QStringLiteral("rightkey"));
+    m_actions.insert(QStringLiteral("rightkey"), m_rightkey->menuAction());
+    addItem(m_rightkey, QStringLiteral("rrun"), QStringLiteral("运行"));
+    addItem(m_rightkey, QStringLiteral("rstop"), QStringLiteral("停止"));
+
+    // "帮助(H)" has no action.
+    addItem(nullptr, QStringLiteral("help"), QStringLiteral("帮助(H)"));
+}
+
+void Form1::buildControls()
+{
+    m_surface = new Surface(m_rightkey, this);
+    m_surface->setFixedSize(kClientSize);
+    setCentralWidget(m_surface);
+
+    // Value boxes: blue with cyan text, showing what the pump reports.
+    const auto makeBox = [this](const char* name, int top) {
+        auto* box = new QLineEdit(m_surface);
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(QLatin1String(name));
+        box->setGeometry(artwork::twipRect(8040, top, 615, 360));
+        QFont font = artwork::songti(12);
+        // Four digits must fit the 41-pixel box whichever CJK face stands in.
+        font.setStretch(88);
+        box->setFont(font);
+        box->setReadOnly(true);
+        box->setFrame(true);
+        box->setAlignment(Qt::AlignCenter);
+        box->setTextMargins(0, 0, 0, 0);
+        box->setAttribute(Qt::WA_NoMousePropagation);
+        return box;
+    };
+    m_lqset = makeBox("lqset", 1320);
+    m_prset = makeBox("prset", 960);
+    m_pnow = makeBox("pnow", 600);
+
+    // Keypad.
+    const QFont keyFont = artwork::songti(14.25);
+    QWidget* previous = nullptr;
+    for (const KeySpec& spec : kKeys) {
+        const QString face = QString::fromUtf8(spec.face);
+        auto* button = new QToolButton(m_surface);
+        button->setObjectName(QLatin1String(spec.name));
+        button->setProperty("index", spec.index);
+        button->setAccessibleName(face);
+        button->setToolTip(face);
+        button->setFont(keyFont);
+        button->setGeometry(artwork::twipRect(spec.left, spec.top, 615, 375));
+        button->setIcon(artwork::keyPicture(face, devicePixelRatioF()));
+        button->setIconSize(artwork::kKeyPictureSize);
+        button->setAutoRaise(false);
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setAttribute(Qt::WA_NoMousePropagation);
+        m_keys.insert(face, button);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+
+    m_chart = new ChartWidget(m_panel->state(), m_surface);
+    m_chart->setObjectName(QStringLiteral("Picture1"));
+    m_chart->setAccessibleName(QStringLiteral("Picture1"));
+    m_chart->setGeometry(artwork::twipRect(600, 4680, 9975, 2175));
+    m_chart->setFocusPolicy(Qt::StrongFocus);
+    m_chart->setAttribute(Qt::WA_NoMousePropagation);
+    setTabOrder(previous, m_chart);
+    setTabOrder(m_chart, m_pnow);
+    setTabOrder(m_pnow, m_prset);
+    setTabOrder(m_prset, m_lqset);
+
+    // Elapsed-time display: hours, "时", minutes, "分", seconds, "秒".
+    const QFont timeFont = artwork::songti(15.75);
+    const struct {
+        const char* name;
+        const char* text;
+        int left;
+        int width;
+    } labels[] = {{"lhour", "00", 0, 615},   {"Label1", "时", 600, 495}, {"lmin", "00", 1080, 495},
+                  {"Label2", "分", 1560, 495}, {"lsed", "00", 2040, 615},  {"Label3", "秒", 2640, 495}};
+    for (const auto& spec : labels) {
+        auto* label = new QLabel(QString::fromUtf8(spec.text), m_surface);
+        label->setObjectName(QLatin1String(spec.name));
+        label->setAccessibleName(QLatin1String(spec.name));
+        label->setFont(timeFont);
+        label->setGeometry(artwork::twipRect(spec.left, 0, spec.width, 375));
+        label->setAttribute(Qt::WA_NoMousePropagation);
+        label->hide();
+        m_labels.insert(QLatin1String(spec.name), label);
+    }
+
+    m_connection = new QLabel(this);
+    m_connection->setObjectName(QStringLiteral("connection"));
+    m_connection->setContentsMargins(0, 0, 8, 0);
+    statusBar()->addPermanentWidget(m_connection);
+    statusBar()->setSizeGripEnabled(false);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void Form1::wire()
+{
+    Panel* panel = m_panel;
+    connect(panel, &Panel::menuEnabledChanged, this, [this](const QString& menu, bool enabled) {
+        if (menu == QLatin1String("rightkey"))
+            m_rightkey->setEnabled(enabled);
+        else if (QAction* a = action(menu))
+            a->setEnabled(enabled);
+    });
+    connect(panel, &Panel::boxesChanged, this, &Form1::showBoxes);
+    connect(panel, &Panel::connectionChanged, this, &Form1::showConnection);
+    connect(panel, &Panel::connectionChanged, this, &Form1::showBoxes);
+    connect(panel, &Panel::answerApplied, m_chart, &ChartWidget::showAnswer);
+    connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
+
+    connect(action(QStringLiteral("Communication")), &QAction::triggered, panel, &Panel::Communication);
+    connect(action(QStringLiteral("end")), &QAction::triggered, panel, &Panel::end);
+    connect(action(QStringLiteral("run")), &QAction::triggered, panel, &Panel::run);
+    connect(action(QStringLiteral("stop")), &QAction::triggered, panel, &Panel::stop);
+    connect(action(QStringLiteral("rrun")), &QAction::triggered, panel, &Panel::rrun);
+    connect(action(QStringLiteral("rstop")), &QAction::triggered, panel, &Panel::rstop);
+    connect(action(QStringLiteral("liquid")), &QAction::triggered, panel, &Panel::liquid);
+    connect(action(QStringLiteral("pressure")), &QAction::triggered, panel, &Panel::pressure);
+    connect(action(QStringLiteral("Pump_NO")), &QAction::triggered, panel, &Panel::Pump_NO);
+
+    // The keypad. The 0 key and the two arrow keys are the members of Cmd0.
+    for (const QString& face : {QStringLiteral("0"), QStringLiteral("▲"), QStringLiteral("▼")}) {
+        QToolButton* button = key(face);
+        const int index = button->property("index").toInt();
+        connect(button, &QToolButton::clicked, panel, [panel, index] { panel->Cmd0(index); });
+    }
+    const std::pair<const char*, void (Panel::*)()> keys[] = {
+        {"1", &Panel::Cmd1}, {"2", &Panel::Cmd2}, {"3", &Panel::Cmd3},    {"4", &Panel::Cmd4},
+        {"5", &Panel::Cmd5}, {"6", &Panel::Cmd6}, {"7", &Panel::Cmd7},    {"8", &Panel::Cmd8},
+        {"9", &Panel::Cmd9}, {"L", &Panel::Cmdl}, {"P", &Panel::Cmdp},    {"RUN", &Panel::Cmdr},
+        {"STOP", &Panel::Cmds},
+    };
+    for (const auto& [face, handler] : keys)
+        connect(key(QLatin1String(face)), &QToolButton::clicked, panel, handler);
+
+    connect(action(QStringLiteral("stset")), &QAction::triggered, panel, &Panel::stset);
+    connect(action(QStringLiteral("ststart")), &QAction::triggered, panel, &Panel::ststart);
+    connect(action(QStringLiteral("stzanting")), &QAction::triggered, panel, &Panel::stzanting);
+    connect(action(QStringLiteral("stcontiune")), &QAction::triggered, panel, &Panel::stcontiune);
+    connect(action(QStringLiteral("stend")), &QAction::triggered, panel, &Panel::stend);
+    // Timer1's tick is wired inside the timed run; the labels follow its display.
+    connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
+}
+
+void Form1::showBoxes()
+{
+    const PanelState& s = m_panel->state();
+    // While the pump is silent the boxes show their last texts greyed, so
+    // nobody mistakes them for live values.
+    const bool stale = m_panel->link().linkLost();
+    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
+                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
+                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
+    for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
+        if (box->text() != text)
+            box->setText(text);
+        if (box->styleSheet() != style)
+            box->setStyleSheet(style);
+    }
+}
+
+void Form1::showConnection()
+{
+    m_connection->setText(m_panel->connectionText());
+}
+
+void Form1::showElapsedTime()
+{
+    const TimedRun& run = m_panel->timedRun();
+    m_labels.value(QStringLiteral("lhour"))->setText(run.lhour());
+    m_labels.value(QStringLiteral("lmin"))->setText(run.lmin());
+    m_labels.value(QStringLiteral("lsed"))->setText(run.lsed());
+    // Shown and hidden together, numbers first, then their units.
+    for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
+        m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    m_panel->Form_Unload();
+    event->accept();
+}

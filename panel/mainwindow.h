@@ -1,0 +1,67 @@
+#pragma once
+
+#include "panel/panel.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+class ChartWidget;
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+
+// `Form1`, the main window: the value boxes, the keypad, the elapsed-time
+// labels, the chart, the menus and the pop-up menu. It holds no state of its
+// own; every click goes to the Panel and every change comes back from it.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    Panel& panel() { return *m_panel; }
+
+    // The menu item, top-level menu or submenu of that name ("save",
+    // "Communication", "file", "rightkey" ...), for wiring and tests.
+    QAction* action(const QString& name) const { return m_actions.value(name); }
+    QMenu* rightkey() const { return m_rightkey; }
+    // The key with that face: "0" … "9", "L", "P", "RUN", "STOP", "▲", "▼".
+    QToolButton* key(const QString& face) const { return m_keys.value(face); }
+    QLineEdit* pnow() const { return m_pnow; }
+    QLineEdit* prset() const { return m_prset; }
+    QLineEdit* lqset() const { return m_lqset; }
+    ChartWidget* Picture1() const { return m_chart; }
+    QWidget* surface() const { return m_surface; }
+    // The six elapsed-time labels: lhour, Label1, lmin, Label2, lsed, Label3.
+    QLabel* label(const QString& name) const { return m_labels.value(name); }
+    QLabel* connectionLabel() const { return m_connection; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wire();
+    void showBoxes();
+    void showConnection();
+    void showElapsedTime();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
+    QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
+
+    Panel* m_panel = nullptr;
+    QWidget* m_surface = nullptr;
+    QLineEdit* m_pnow = nullptr;
+    QLineEdit* m_prset = nullptr;
+    QLineEdit* m_lqset = nullptr;
+    ChartWidget* m_chart = nullptr;
+    QMenu* m_rightkey = nullptr;
+    QLabel* m_connection = nullptr;
+    QMap<QString, QAction*> m_actions;
+    QMap<QString, QToolButton*> m_keys;
+    QMap<QString, QLabel*> m_labels;
+};

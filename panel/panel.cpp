@@ -1,0 +1,170 @@
+#include "panel/panel.h"
+
+#include "link/frames.h"
+#include "link/portnames.h"
+
+const QStringList& Panel::commandMenus()
+{
+    static const QStringList menus = {QStringLiteral("file"), QStringLiteral("settime"), QStringLiteral("Pump"),
+                                      QStringLiteral("rightkey"), QStringLiteral("seting")};
+    return menus;
+}
+
+Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QObject* parent)
+    : QObject(parent),
+      m_dialogs(dialogs),
+      m_link(std::move(makePort), std::move(clock)),
+      m_timedRun([this](const QString& frame) { send(frame); }, dialogs),
+      m_keypad(m_state, [this](const QString& frame) { send(frame); }, dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, dialogs)
+{
+    // A key press shows its digit before any message box it raises.
+    m_keypad.setBoxesChanged([this] { emit boxesChanged(); });
+    connect(&m_link, &PumpLink::answerReceived, this, &Panel::handleAnswer);
+    connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
+    connect(&m_link, &PumpLink::healthChanged, this, &Panel::connectionChanged);
+    connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
+        emit notice(tr("未连接：%1 未发送").arg(frame));
+    });
+}
+
+QString Panel::connectionText() const
+{
+    if (!m_link.isOpen())
+        return tr("未连接");
+    if (m_link.linkLost())
+        return tr("通信中断 %1 秒  %2").arg(m_link.silenceMs() / 1000).arg(lineDescription(m_link.device()));
+    return lineDescription(m_link.device());
+}
+
+void Panel::send(const QString& frame)
+{
+    m_link.send(frame);
+}
+
+void Panel::Form_Load()
+{
+    setMenusEnabled(false);
+    m_state.lq = 0;
+    m_state.pr = 0;
+    m_state.Set_Pump_NO = 0;
+    m_state.prtrend[1] = 0;
+}
+
+void Panel::Form_Unload()
+{
+    m_link.close();
+    emit connectionChanged();
+}
+
+void Panel::Communication()
+{
+    const QString answer =
+        m_dialogs.inputBox(QStringLiteral("Input communication port"), QStringLiteral("Commport"), m_portDefaultAnswer);
+    const auto device = deviceForAnswer(answer);
+    if (!device)
+        return;
+    QString error;
+    const bool opened = m_link.open(*device, &error);
+    emit connectionChanged();
+    if (!opened) {
+        m_dialogs.messageBox(tr("无法打开端口 %1：%2").arg(*device, error), tr("通信"));
+        return;
+    }
+    setMenusEnabled(true);
+    m_link.startPolling();
+}
+
+void Panel::end()
+{
+    emit exitRequested();
+}
+
+void Panel::run()
+{
+    send(frames::kRun);
+}
+
+void Panel::stop()
+{
+    send(frames::kStop);
+}
+
+void Panel::rrun()
+{
+    send(frames::kRun);
+}
+
+void Panel::rstop()
+{
+    send(frames::kStop);
+}
+
+void Panel::liquid()
+{
+    m_setPoints.liquid();
+    emit boxesChanged();
+}
+
+void Panel::pressure()
+{
+    m_setPoints.pressure();
+    emit boxesChanged();
+}
+
+void Panel::Pump_NO()
+{
+    m_setPoints.Pump_NO();
+}
+
+void Panel::Cmd0(int index)
+{
+    m_keypad.Cmd0(index);
+}
+
+void Panel::stset()
+{
+    m_timedRun.stset();
+}
+
+void Panel::ststart()
+{
+    m_timedRun.ststart();
+}
+
+void Panel::stzanting()
+{
+    m_timedRun.stzanting();
+}
+
+void Panel::stcontiune()
+{
+    m_timedRun.stcontiune();
+}
+
+void Panel::stend()
+{
+    m_timedRun.stend();
+}
+
+void Panel::setMenusEnabled(bool enabled)
+{
+    for (const QString& menu : commandMenus()) {
+        m_menus[menu] = enabled;
+        emit menuEnabledChanged(menu, enabled);
+    }
+}
+
+void Panel::handleAnswer(const QByteArray& frame)
+{
+    const AnswerOutcome outcome = applyAnswer(m_state, frame);
+    emit boxesChanged();
+    emit answerApplied(outcome);
+}
+
+void Panel::handlePortLost(const QString& device, const QString& reason)
+{
+    emit connectionChanged();
+    emit notice(tr("端口 %1 已断开").arg(device));
+    m_dialogs.messageBox(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
+}

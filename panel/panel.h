@@ -1,0 +1,110 @@
+#pragma once
+
+#include "link/answers.h"
+#include "link/pumplink.h"
+#include "panel/keypad.h"
+#include "panel/panelstate.h"
+#include "panel/setpoints.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/serialport.h"
+#include "timedrun/timedrun.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+// The main window without its widgets: the panel's state, the link to the
+// pump, and one handler per command, named after the command's menu item or
+// key. The window only forwards clicks here and shows what the signals say,
+// so tests drive the whole panel through this class and scripted fakes.
+class Panel : public QObject {
+    Q_OBJECT
+public:
+    // The command menus, in the order start-up disables them and a
+    // successful port command enables them.
+    static const QStringList& commandMenus();
+
+    Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock,
+          QObject* parent = nullptr);
+
+    const PanelState& state() const { return m_state; }
+    PumpLink& link() { return m_link; }
+    const PumpLink& link() const { return m_link; }
+    // The timed run: its count, duration, display and Timer1.
+    TimedRun& timedRun() { return m_timedRun; }
+    const TimedRun& timedRun() const { return m_timedRun; }
+    bool menuEnabled(const QString& menu) const { return m_menus.value(menu, false); }
+
+    // What the status line shows about the port: its line settings while
+    // open, that the pump has gone silent, or that nothing is connected.
+    QString connectionText() const;
+
+    // The pre-filled answer of the port prompt: "1", or "sim" when the panel
+    // was started to run on the simulated pump.
+    void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
+
+    // The send operation every command frame goes through.
+    void send(const QString& frame);
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Communication();
+    void end();
+    void run();
+    void stop();
+    void rrun();
+    void rstop();
+    // "设定(S)": the flow and pressure dialogs and the pump number.
+    void liquid();
+    void pressure();
+    void Pump_NO();
+    // The keypad. The 0 key and both arrow keys share Cmd0, which is given
+    // the key's member index and does not use it.
+    void Cmd0(int index);
+    void Cmd1() { m_keypad.Cmd1(); }
+    void Cmd2() { m_keypad.Cmd2(); }
+    void Cmd3() { m_keypad.Cmd3(); }
+    void Cmd4() { m_keypad.Cmd4(); }
+    void Cmd5() { m_keypad.Cmd5(); }
+    void Cmd6() { m_keypad.Cmd6(); }
+    void Cmd7() { m_keypad.Cmd7(); }
+    void Cmd8() { m_keypad.Cmd8(); }
+    void Cmd9() { m_keypad.Cmd9(); }
+    void Cmdl() { m_keypad.Cmdl(); }
+    void Cmdp() { m_keypad.Cmdp(); }
+    void Cmdr() { m_keypad.Cmdr(); }
+    void Cmds() { m_keypad.Cmds(); }
+    void stset();
+    void ststart();
+    void stzanting();
+    void stcontiune();
+    void stend();
+
+signals:
+    void menuEnabledChanged(const QString& menu, bool enabled);
+    // A value box's text changed.
+    void boxesChanged();
+    // An accepted answer has been applied; the chart draws its step.
+    void answerApplied(const AnswerOutcome& outcome);
+    void connectionChanged();
+    // A short notice for the status line.
+    void notice(const QString& text);
+    // "退出": end the program at once, without the unload step.
+    void exitRequested();
+
+private:
+    void setMenusEnabled(bool enabled);
+    void handleAnswer(const QByteArray& frame);
+    void handlePortLost(const QString& device, const QString& reason);
+
+    platform::Dialogs& m_dialogs;
+    PanelState m_state;
+    PumpLink m_link;
+    TimedRun m_timedRun;
+    QMap<QString, bool> m_menus;
+    Keypad m_keypad;
+    SetPoints m_setPoints;
+    QString m_portDefaultAnswer = QStringLiteral("1");
+};

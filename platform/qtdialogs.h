@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace platform {
+
+// Input and message boxes through QInputDialog and QMessageBox, modal to the
+// window given with setParentWindow().
+class QtDialogs : public Dialogs {
+public:
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
+    void messageBox(const QString& text, const QString& caption) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+}  // namespace platform

@@ -1,0 +1,237 @@
+#include "panel/panel.h"
+
+#include "fakes/fakedialogs.h"
+#include "fakes/fakeserialport.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+// A Panel on fake dialogs and fake ports. No real device is ever opened: the
+// port maker only records the device names.
+struct PanelRig {
+    FakeDialogs dialogs;
+    QList<FakeSerialPort*> ports;
+    QString refuse;
+    qint64 now = 0;
+    Panel panel{dialogs,
+                [this](const QString&) {
+                    auto port = std::make_unique<FakeSerialPort>();
+                    if (!refuse.isEmpty())
+                        port->refuseOpen(refuse);
+                    ports << port.get();
+                    return port;
+                },
+                [this] { return now; }};
+    PanelRig() { panel.Form_Load(); }
+    QStringList opened() const
+    {
+        QStringList out;
+        for (auto* p : ports)
+            out += p->openedDevices;
+        return out;
+    }
+};
+
+class TestCommunication : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpDisablesTheCommandMenus();
+    void promptAndDefault();
+    void answers_data();
+    void answers();
+    void successEnablesMenusInOrderThenPolls();
+    void failedOpenSaysWhyAndChangesNothing();
+    void secondOpenClosesTheFirst();
+    void unloadClosesThePort();
+    void sendingWithNoPortIsANoticeNotABox();
+    void vanishedPortIsReportedOnce();
+    void statusLineFollowsTheLink();
+    void answersReachTheBoxes();
+};
+
+void TestCommunication::startUpDisablesTheCommandMenus()
+{
+    PanelRig rig;
+    for (const QString& menu : Panel::commandMenus())
+        QVERIFY2(!rig.panel.menuEnabled(menu), qPrintable(menu));
+    QVERIFY(!rig.panel.link().Timer2().isActive());
+    QCOMPARE(rig.panel.state().pnow, QStringLiteral("00.0"));
+    QCOMPARE(rig.panel.state().prset, QStringLiteral("02.0"));
+    QCOMPARE(rig.panel.state().lqset, QStringLiteral("0000"));
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("未连接"));
+}
+
+void TestCommunication::promptAndDefault()
+{
+    PanelRig rig;
+    rig.panel.Communication();  // Cancel
+    QCOMPARE(rig.dialogs.inputs.size(), 1);
+    QCOMPARE(rig.dialogs.inputs[0].prompt, QStringLiteral("Input communication port"));
+    QCOMPARE(rig.dialogs.inputs[0].title, QStringLiteral("Commport"));
+    QCOMPARE(rig.dialogs.inputs[0].defaultAnswer, QStringLiteral("1"));
+    rig.panel.setPortDefaultAnswer(QStringLiteral("sim"));
+    rig.panel.Communication();
+    QCOMPARE(rig.dialogs.inputs[1].defaultAnswer, QStringLiteral("sim"));
+}
+
+void TestCommunication::answers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("device");  // empty: nothing is opened
+
+    QTest::newRow("default 1") << "1" << "/dev/ttyS0";
+    QTest::newRow("blanks") << " 3 " << "/dev/ttyS2";
+    QTest::newRow("2.5 to even") << "2.5" << "/dev/ttyS1";
+    QTest::newRow("3.5 to even") << "3.5" << "/dev/ttyS3";
+    QTest::newRow("device path") << "/dev/pts/5" << "/dev/pts/5";
+    QTest::newRow("device word") << "ttyUSB0" << "/dev/ttyUSB0";
+    QTest::newRow("simulated pump") << "sim" << "sim";
+    QTest::newRow("Cancel") << "" << "";
+    QTest::newRow("blanks only") << "   " << "";
+    QTest::newRow("two words") << "COM 3" << "";
+    QTest::newRow("out of range") << "40000" << "";
+}
+
+void TestCommunication::answers()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, device);
+    PanelRig rig;
+    QSignalSpy menus(&rig.panel, &Panel::menuEnabledChanged);
+    rig.dialogs.answer(answer);
+    rig.panel.Communication();
+    if (device.isEmpty()) {
+        // A failed conversion changes nothing, silently.
+        QVERIFY(rig.opened().isEmpty());
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QCOMPARE(menus.count(), 0);
+        QVERIFY(!rig.panel.link().Timer2().isActive());
+    } else {
+        QCOMPARE(rig.opened(), QStringList{device});
+        QVERIFY(rig.panel.link().isOpen());
+    }
+}
+
+void TestCommunication::successEnablesMenusInOrderThenPolls()
+{
+    PanelRig rig;
+    QStringList order;
+    connect(&rig.panel, &Panel::menuEnabledChanged, [&](const QString& menu, bool enabled) {
+        QVERIFY(enabled);
+        // Polling starts only after every menu is enabled.
+        QVERIFY(!rig.panel.link().Timer2().isActive());
+        order << menu;
+    });
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    QCOMPARE(order, (QStringList{"file", "settime", "Pump", "rightkey", "seting"}));
+    QVERIFY(rig.panel.link().Timer2().isActive());
+    QCOMPARE(rig.panel.link().Timer2().interval(), 1500);
+    // The port command itself sends nothing and says nothing.
+    QVERIFY(rig.ports.last()->writes.isEmpty());
+    QVERIFY(rig.dialogs.messages.isEmpty());
+}
+
+void TestCommunication::failedOpenSaysWhyAndChangesNothing()
+{
+    PanelRig rig;
+    rig.refuse = QStringLiteral("端口被其他程序占用或无权访问");
+    rig.dialogs.answer(QStringLiteral("/dev/pts/4"));
+    rig.panel.Communication();
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QVERIFY(rig.dialogs.messages[0].text.contains(QStringLiteral("/dev/pts/4")));
+    QVERIFY(rig.dialogs.messages[0].text.contains(rig.refuse));
+    for (const QString& menu : Panel::commandMenus())
+        QVERIFY(!rig.panel.menuEnabled(menu));
+    QVERIFY(!rig.panel.link().Timer2().isActive());
+    QVERIFY(!rig.panel.link().isOpen());
+}
+
+void TestCommunication::secondOpenClosesTheFirst()
+{
+    PanelRig rig;
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    FakeSerialPort* first = rig.ports.last();
+    QSignalSpy gone(first, &QObject::destroyed);
+    rig.dialogs.answer(QStringLiteral("/dev/pts/7"));
+    rig.panel.Communication();
+    QCOMPARE(gone.count(), 1);
+    QCOMPARE(rig.panel.link().device(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("/dev/pts/7 9600,n,8,1"));
+    // Cancel the third time: the open port stays open.
+    rig.panel.Communication();
+    QVERIFY(rig.panel.link().isOpen());
+}
+
+void TestCommunication::unloadClosesThePort()
+{
+    PanelRig rig;
+    rig.panel.Form_Unload();  // nothing was opened: harmless
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    FakeSerialPort* port = rig.ports.last();
+    QSignalSpy gone(port, &QObject::destroyed);
+    rig.panel.Form_Unload();
+    QCOMPARE(gone.count(), 1);
+    QVERIFY(!rig.panel.link().isOpen());
+}
+
+void TestCommunication::sendingWithNoPortIsANoticeNotABox()
+{
+    PanelRig rig;
+    QSignalSpy notices(&rig.panel, &Panel::notice);
+    rig.panel.run();
+    QCOMPARE(notices.count(), 1);
+    QVERIFY(notices.at(0).at(0).toString().contains(QStringLiteral("Q00R0000Y")));
+    QVERIFY(rig.dialogs.messages.isEmpty());
+}
+
+void TestCommunication::vanishedPortIsReportedOnce()
+{
+    PanelRig rig;
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    rig.ports.last()->failLine(QStringLiteral("端口已断开"));
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QVERIFY(rig.dialogs.messages[0].text.contains(QStringLiteral("/dev/pts/3")));
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("未连接"));
+    // The menus stay usable and "通信" opens the port again.
+    QVERIFY(rig.panel.menuEnabled(QStringLiteral("Pump")));
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    QVERIFY(rig.panel.link().isOpen());
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+}
+
+void TestCommunication::statusLineFollowsTheLink()
+{
+    PanelRig rig;
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("/dev/pts/3 9600,n,8,1"));
+    for (int i = 0; i < 4; ++i) {
+        rig.now += 1500;
+        rig.panel.link().pollTick();
+    }
+    QVERIFY(rig.panel.connectionText().startsWith(QStringLiteral("通信中断 6 秒")));
+    rig.ports.last()->feed("Q00N00.0Y");
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("/dev/pts/3 9600,n,8,1"));
+}
+
+void TestCommunication::answersReachTheBoxes()
+{
+    PanelRig rig;
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    QSignalSpy applied(&rig.panel, &Panel::answerApplied);
+    rig.ports.last()->feed("Q01N01.5YQ01P01.5YQ01L0150Y");
+    QCOMPARE(applied.count(), 3);
+    QCOMPARE(rig.panel.state().pnow, QStringLiteral("01.5"));
+    QCOMPARE(rig.panel.state().prset, QStringLiteral("01.5"));
+    QCOMPARE(rig.panel.state().lqset, QStringLiteral("0150"));
+    QCOMPARE(rig.panel.state().itime, qint16(3));
+}
+
+QTEST_GUILESS_MAIN(TestCommunication)
+#include "test_communication.moc"

@@ -1,0 +1,101 @@
+#include "timedrun/timedrun.h"
+
+#include "link/numbers.h"
+#include "platform/dialogs.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr qint64 kSecondsPerMinute = 60;
+constexpr qint64 kSecondsPerHour = 3600;
+
+const QString kDurationPrompt = QStringLiteral("请输入设定时间 单位 分 ");
+const QString kDurationTitle = QStringLiteral("时间设定");
+const QString kDurationDefault = QStringLiteral("0");
+
+}  // namespace
+
+TimedRun::TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, QObject* parent)
+    : QObject(parent), m_send(std::move(send)), m_dialogs(dialogs)
+{
+    // A precise timer keeps its one-second cadence against the clock, so a run
+    // of many hours ends when the wall clock says it should.
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    m_timer1.setInterval(kTickMs);
+    connect(&m_timer1, &QTimer::timeout, this, &TimedRun::tick);
+}
+
+void TimedRun::stset()
+{
+    const QString answer = m_dialogs.inputBox(kDurationPrompt, kDurationTitle, kDurationDefault);
+    const std::optional<double> minutes = numbers::toDouble(answer);
+    if (!minutes)
+        return;
+    // A duration whose length in seconds is not a number the tick can compare
+    // against would never end the run; refuse it like any other non-number.
+    if (!std::isfinite(*minutes * kSecondsPerMinute))
+        return;
+    m_timeset = *minutes;
+}
+
+void TimedRun::ststart()
+{
+    m_tset = 0;
+    enableTimer(true);
+    m_send(frames::kRun);
+    setLabelsVisible(true);
+}
+
+void TimedRun::stzanting()
+{
+    m_timer1.stop();
+    m_send(frames::kStop);
+}
+
+void TimedRun::stcontiune()
+{
+    enableTimer(false);
+    m_send(frames::kRun);
+}
+
+void TimedRun::stend()
+{
+    m_timeset = 0;
+    m_timer1.stop();
+    m_send(frames::kStop);
+    setLabelsVisible(false);
+}
+
+void TimedRun::tick()
+{
+    ++m_tset;
+    m_lhour = QString::number(m_tset / kSecondsPerHour);
+    m_lmin = QString::number((m_tset % kSecondsPerHour) / kSecondsPerMinute);
+    m_lsed = QString::number(m_tset % kSecondsPerMinute);
+    emit displayChanged();
+
+    const double limit = m_timeset * kSecondsPerMinute;
+    if (!(limit > static_cast<double>(m_tset))) {
+        m_send(frames::kStop);
+        m_tset = 0;
+        m_timer1.stop();
+    }
+}
+
+void TimedRun::enableTimer(bool restart)
+{
+    // Continue on a run that already counts keeps its cadence; Start begins
+    // a fresh second because its count starts again from 0.
+    if (restart || !m_timer1.isActive())
+        m_timer1.start();
+}
+
+void TimedRun::setLabelsVisible(bool visible)
+{
+    if (m_labelsVisible == visible)
+        return;
+    m_labelsVisible = visible;
+    emit displayChanged();
+}
