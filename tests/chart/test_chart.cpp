@@ -1,0 +1,170 @@
+#include "link/answers.h"
+#include "record/chartwidget.h"
+#include "record/trendchart.h"
+
+#include <QPainter>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+const QSize kSize(665, 145);
+const QColor kRed(255, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+QImage render(const PanelState& state, QSize size = kSize)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QPainter painter(&image);
+    trendchart::paint(painter, size, state.prtrend, state.itime);
+    return image;
+}
+
+QByteArray pressureAnswer(double mpa)
+{
+    return QByteArray("Q01N") + QByteArray::number(mpa, 'f', 1).rightJustified(4, '0') + "Y";
+}
+
+bool hasColourNear(const QImage& image, QPointF at, const QColor& colour, int radius = 1)
+{
+    for (int dx = -radius; dx <= radius; ++dx)
+        for (int dy = -radius; dy <= radius; ++dy) {
+            const QPoint p = at.toPoint() + QPoint(dx, dy);
+            if (image.rect().contains(p) && image.pixelColor(p) == colour)
+                return true;
+        }
+    return false;
+}
+
+int countColour(const QImage& image, const QColor& colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
+
+}  // namespace
+
+class TestChart : public QObject {
+    Q_OBJECT
+private slots:
+    void coordinates();
+    void blankBeforeTheFirstAnswer();
+    void segmentJoinsTheLastTwoReadings();
+    void firstAnswerDrawsTheFrameAndABaseLineSegment();
+    void blankAfterAHundredAndBackOnTheNext();
+    void wildReadingsAreCutAtTheEdges();
+    void stepByStepRepaintsMatchAFullRepaint();
+};
+
+void TestChart::coordinates()
+{
+    QCOMPARE(trendchart::toDevice(0, 2, kSize), QPointF(0, 0));
+    QCOMPARE(trendchart::toDevice(100, -0.8, kSize), QPointF(665, 145));
+    // y = 0 lies 2/2.8 of the height down.
+    QCOMPARE(trendchart::toDevice(0, 0, kSize).y(), 145 * 2 / 2.8);
+}
+
+void TestChart::blankBeforeTheFirstAnswer()
+{
+    PanelState state;
+    const QImage image = render(state);
+    QCOMPARE(countColour(image, kWhite), kSize.width() * kSize.height());
+}
+
+void TestChart::segmentJoinsTheLastTwoReadings()
+{
+    PanelState state;
+    for (int i = 0; i < 9; ++i)
+        applyAnswer(state, pressureAnswer(0.2));
+    applyAnswer(state, pressureAnswer(1.0));  // cursor 9
+    applyAnswer(state, pressureAnswer(1.5));  // cursor 10
+    const QImage image = render(state);
+    const QPointF from = trendchart::toDevice(9, 1.0, kSize);
+    const QPointF to = trendchart::toDevice(10, 1.5, kSize);
+    QVERIFY(hasColourNear(image, from, kRed));
+    QVERIFY(hasColourNear(image, to, kRed));
+    QVERIFY(hasColourNear(image, (from + to) / 2, kRed));
+    // Nothing to the right of the newest reading.
+    const QPointF beyond = trendchart::toDevice(11, 1.5, kSize);
+    QVERIFY(!hasColourNear(image, beyond, kRed, 2));
+    // The frame is black: base line and the tick at 1.0.
+    QVERIFY(hasColourNear(image, trendchart::toDevice(50, 0, kSize), QColor(Qt::black)));
+    QVERIFY(hasColourNear(image, trendchart::toDevice(0.5, 1.0, kSize), QColor(Qt::black)));
+}
+
+void TestChart::firstAnswerDrawsTheFrameAndABaseLineSegment()
+{
+    PanelState state;
+    applyAnswer(state, "Q01L0100Y");  // pnow keeps "00.0"
+    const QImage image = render(state);
+    const double baseY = trendchart::toDevice(0, 0, kSize).y();
+    QVERIFY(hasColourNear(image, QPointF(0, baseY), kRed));
+    QVERIFY(hasColourNear(image, QPointF(400, baseY), Qt::black));
+    QCOMPARE(countColour(image, kRed) + countColour(image, Qt::black) + countColour(image, kWhite),
+             kSize.width() * kSize.height());
+}
+
+void TestChart::blankAfterAHundredAndBackOnTheNext()
+{
+    PanelState state;
+    for (int i = 0; i < 100; ++i)
+        applyAnswer(state, pressureAnswer(1.0 + (i % 5) * 0.1));
+    QCOMPARE(countColour(render(state), kWhite), kSize.width() * kSize.height());
+    applyAnswer(state, pressureAnswer(1.5));
+    const QImage image = render(state);
+    QVERIFY(hasColourNear(image, trendchart::toDevice(45, 0, kSize), QColor(Qt::black)));
+    QVERIFY(hasColourNear(image, trendchart::toDevice(0, 1.5, kSize), kRed));
+    // Only the new sweep's first segment is red: it ends at x = 0.
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 3; x < image.width(); ++x)
+            QVERIFY(image.pixelColor(x, y) != kRed);
+}
+
+void TestChart::wildReadingsAreCutAtTheEdges()
+{
+    PanelState state;
+    applyAnswer(state, "Q01N02.4Y");
+    applyAnswer(state, "Q01N-1.0Y");
+    applyAnswer(state, "Q011E308Y");  // letter '1': not a box; repeats -1.0
+    state.prtrend[4] = 1e300;  // a reading no pump sends, straight into the store
+    applyAnswer(state, "Q01X0000Y");
+    const QImage image = render(state);
+    QVERIFY(countColour(image, kRed) > 0);
+    QCOMPARE(countColour(image, Qt::gray), 0);  // nothing outside the area
+}
+
+void TestChart::stepByStepRepaintsMatchAFullRepaint()
+{
+    PanelState state;
+    QWidget window;
+    auto* chart = new ChartWidget(state, &window);
+    chart->setGeometry(QRect(QPoint(10, 10), kSize));
+    window.resize(kSize + QSize(20, 20));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QScreen* screen = window.screen();
+
+    // Values that cross the frame lines so that the order of drawing shows.
+    const double values[] = {0.0, 0.5, 1.0, 1.5, 0.0, 1.2, 0.5, 0.5, 1.9, 0.1, 1.0, 1.0, 0.0};
+    for (int i = 0; i < 130; ++i) {
+        const AnswerOutcome outcome = applyAnswer(state, pressureAnswer(values[i % 13]));
+        chart->showAnswer(outcome);
+        QCoreApplication::processEvents();
+        if (i % 13 == 12 || i == 99 || i == 100 || i == 129) {
+            // What is on screen now, drawn step by step with partial updates ...
+            const QImage onScreen = screen->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
+                                        .toImage()
+                                        .convertToFormat(QImage::Format_RGB32);
+            // ... must equal the chart drawn at once from the data, as after
+            // the window has been covered and shown again.
+            QCOMPARE(onScreen, render(state));
+        }
+    }
+}
+
+QTEST_MAIN(TestChart)
+#include "test_chart.moc"
