@@ -2,6 +2,7 @@
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtserialport.h"
+#include "sim/simserialport.h"
 
 #include <QApplication>
 
@@ -13,9 +14,12 @@ int main(int argc, char* argv[])
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
     platform::QtDialogs dialogs;
-    const platform::PortMaker makePort = [](const QString&) -> std::unique_ptr<platform::SerialPort> {
-        return std::make_unique<platform::QtSerialPort>();
-    };
+    // "sim" at the port prompt gives the simulated pump, any other answer a
+    // real port.
+    const platform::PortMaker makePort =
+        pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
+            return std::make_unique<platform::QtSerialPort>();
+        });
     Form1 window(dialogs, makePort, platform::steadyClock());
     dialogs.setParentWindow(&window);
     if (simulate)
