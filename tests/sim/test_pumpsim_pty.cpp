@@ -1,66 +1,18 @@
+#include "pumpsimprocess.h"
 #include "sim/commandframer.h"
 
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
-
 // pump-sim as a separate program on a pseudo-terminal, reached through a
 // plain QSerialPort as the panel would.
 namespace {
 
-constexpr int kWaitMs = 5000;
-
-class PumpSim {
-public:
-    // Starts pump-sim and returns the terminal path it prints (empty on failure).
-    QString start(const QStringList& args)
-    {
-        m_process.setProgram(QStringLiteral(PUMP_SIM_PATH));
-        m_process.setArguments(args);
-        m_process.start();
-        if (!m_process.waitForStarted(kWaitMs))
-            return {};
-        QElapsedTimer t;
-        t.start();
-        while (!m_process.canReadLine() && t.elapsed() < kWaitMs)
-            m_process.waitForReadyRead(100);
-        return QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-
-    // Stops pump-sim (if it has not ended by itself) and returns the count it
-    // printed, -1 if none.
-    qint64 finish()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            m_process.waitForFinished(kWaitMs);
-        }
-        m_output += m_process.readAllStandardOutput();
-        const auto match = QRegularExpression(QStringLiteral("answers sent: (\\d+)\\n"))
-                               .match(QString::fromLocal8Bit(m_output));
-        return match.hasMatch() ? match.captured(1).toLongLong() : -1;
-    }
-
-    QProcess& process() { return m_process; }
-
-    ~PumpSim()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(kWaitMs);
-        }
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-};
+constexpr int kWaitMs = PumpSimProcess::kWaitMs;
+using PumpSim = PumpSimProcess;
 
 // A QSerialPort on the terminal that collects everything it receives and
 // closes itself on the first error (a vanished far end makes QSerialPort
@@ -142,6 +94,7 @@ void TestPumpSimPty::countsWhatItSentWithFaults()
     const QByteArrayList answers = line.frames();
     QCOMPARE(answers.first(), QByteArray("Q00L0300Y"));
     QCOMPARE(answers.at(3), QByteArray("Q05P01.5Y"));
+    QCOMPARE(line.errors, 0);
     QCOMPARE(sim.finish(), qint64(commands.size()));
 }
 
