@@ -1,6 +1,8 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtprinter.h"
+#include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
 #include "sim/simserialport.h"
 
@@ -14,6 +16,8 @@ int main(int argc, char* argv[])
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
     platform::QtDialogs dialogs;
+    platform::QtRecordStore recordStore;
+    platform::QtPrinter printer;
     // "sim" at the port prompt gives the simulated pump, any other answer a
     // real port.
     const platform::PortMaker makePort =
@@ -22,6 +26,8 @@ int main(int argc, char* argv[])
         });
     Form1 window(dialogs, makePort, platform::steadyClock());
     dialogs.setParentWindow(&window);
+    printer.setDialogParent(&window);
+    window.panel().attachRecord(recordStore, printer);
     if (simulate)
         window.panel().setPortDefaultAnswer(QStringLiteral("sim"));
     window.show();

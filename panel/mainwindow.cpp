@@ -2,6 +2,7 @@
 
 #include "panel/artwork.h"
 #include "record/chartwidget.h"
+#include "record/viewer.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -116,6 +117,7 @@ void Form1::buildMenus()
     QMenu* file = addMenu(nullptr, QStringLiteral("file"), QStringLiteral("文件(F)"));
     addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
     addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
+    addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
     addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
 
     QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
@@ -230,6 +232,9 @@ void Form1::buildControls()
         m_labels.insert(QLatin1String(spec.name), label);
     }
 
+    // The viewer is a window of its own; it lives as long as this one.
+    m_viewer = std::make_unique<Form2>([panel = m_panel] { return panel->Command2(); });
+
     m_connection = new QLabel(this);
     m_connection->setObjectName(QStringLiteral("connection"));
     m_connection->setContentsMargins(0, 0, 8, 0);
@@ -286,6 +291,12 @@ void Form1::wire()
     connect(action(QStringLiteral("stend")), &QAction::triggered, panel, &Panel::stend);
     // Timer1's tick is wired inside the timed run; the labels follow its display.
     connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
+    connect(action(QStringLiteral("save")), &QAction::triggered, panel, &Panel::save);
+    connect(action(QStringLiteral("print")), &QAction::triggered, panel, &Panel::print);
+    connect(action(QStringLiteral("view")), &QAction::triggered, panel, &Panel::view);
+
+    connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
+    connect(m_viewer.get(), &Form2::mainWindowWanted, this, &QWidget::show);
 }
 
 void Form1::showBoxes()
@@ -319,6 +330,13 @@ void Form1::showElapsedTime()
     // Shown and hidden together, numbers first, then their units.
     for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
         m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
+}
+
+void Form1::showViewer()
+{
+    // Viewer first, so there is always a window on the screen.
+    m_viewer->show();
+    hide();
 }
 
 void Form1::closeEvent(QCloseEvent* event)

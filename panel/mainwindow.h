@@ -5,7 +5,10 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include <memory>
+
 class ChartWidget;
+class Form2;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -39,6 +42,9 @@ public:
     // The six elapsed-time labels: lhour, Label1, lmin, Label2, lsed, Label3.
     QLabel* label(const QString& name) const { return m_labels.value(name); }
     QLabel* connectionLabel() const { return m_connection; }
+    // The record viewer `Form2`, a window of its own shown in place of this
+    // one by "查看记录".
+    Form2* viewer() const { return m_viewer.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +56,7 @@ private:
     void showBoxes();
     void showConnection();
     void showElapsedTime();
+    void showViewer();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -61,6 +68,7 @@ private:
     ChartWidget* m_chart = nullptr;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
+    std::unique_ptr<Form2> m_viewer;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -37,6 +37,11 @@ QString Panel::connectionText() const
     return lineDescription(m_link.device());
 }
 
+void Panel::attachRecord(platform::RecordStore& store, platform::Printer& printer)
+{
+    m_recorder.emplace(store, printer, m_dialogs);
+}
+
 void Panel::send(const QString& frame)
 {
     m_link.send(frame);
@@ -147,6 +152,28 @@ void Panel::stend()
     m_timedRun.stend();
 }
 
+void Panel::save()
+{
+    if (m_recorder)
+        m_recorder->save(m_saveBuffer);
+}
+
+void Panel::print()
+{
+    if (m_recorder)
+        m_recorder->print();
+}
+
+void Panel::view()
+{
+    emit viewerRequested();
+}
+
+QString Panel::Command2()
+{
+    return m_recorder ? m_recorder->readLastLine() : QString();
+}
+
 void Panel::setMenusEnabled(bool enabled)
 {
     for (const QString& menu : commandMenus()) {
@@ -158,6 +185,9 @@ void Panel::setMenusEnabled(bool enabled)
 void Panel::handleAnswer(const QByteArray& frame)
 {
     const AnswerOutcome outcome = applyAnswer(m_state, frame);
+    // The reading the chart stores is also kept for the record file.
+    if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
+        emit notice(Recorder::fullNotice());
     emit boxesChanged();
     emit answerApplied(outcome);
 }

@@ -9,10 +9,14 @@
 #include "platform/dialogs.h"
 #include "platform/serialport.h"
 #include "timedrun/timedrun.h"
+#include "record/recorder.h"
+#include "record/savebuffer.h"
 
 #include <QMap>
 #include <QObject>
 #include <QStringList>
+
+#include <optional>
 
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
@@ -43,6 +47,14 @@ public:
     // The pre-filled answer of the port prompt: "1", or "sim" when the panel
     // was started to run on the simulated pump.
     void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
+
+    // The record file and the printer that save, the viewer and print use.
+    // Given once, after construction; until then those commands do nothing.
+    void attachRecord(platform::RecordStore& store, platform::Printer& printer);
+
+    // `saveprdata` and `saveprcout`: every reading taken from an accepted
+    // answer, up to the buffer's capacity.
+    const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
     // The send operation every command frame goes through.
     void send(const QString& frame);
@@ -81,6 +93,12 @@ public:
     void stzanting();
     void stcontiune();
     void stend();
+    void save();
+    void print();
+    // "查看记录": shows the viewer in place of the main window.
+    void view();
+    // The viewer's `Command2`: the text for its `Text1`.
+    QString Command2();
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -91,6 +109,8 @@ signals:
     void connectionChanged();
     // A short notice for the status line.
     void notice(const QString& text);
+    // The viewer is to be shown and the main window hidden.
+    void viewerRequested();
     // "退出": end the program at once, without the unload step.
     void exitRequested();
 
@@ -106,5 +126,7 @@ private:
     QMap<QString, bool> m_menus;
     Keypad m_keypad;
     SetPoints m_setPoints;
+    SaveBuffer m_saveBuffer;
+    std::optional<Recorder> m_recorder;
     QString m_portDefaultAnswer = QStringLiteral("1");
 };

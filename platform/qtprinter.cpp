@@ -1,0 +1,60 @@
+#include "platform/qtprinter.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+constexpr int kLinePointSize = 12;
+}
+
+QtPrinter::QtPrinter(QWidget* dialogParent)
+    : m_dialogParent(dialogParent)
+    , m_runDialog([this](QPrinter& printer) { return runSystemDialog(printer); })
+{
+}
+
+QtPrinter::QtPrinter(DialogRunner runDialog)
+    : m_runDialog(std::move(runDialog))
+{
+}
+
+bool QtPrinter::runSystemDialog(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, m_dialogParent);
+    // One page per job: a page range or selection means nothing here.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<int> QtPrinter::choosePrinter()
+{
+    if (!m_runDialog(m_printer))
+        return std::nullopt;
+    const int copies = m_printer.copyCount();
+    // Each copy is sent as a job of its own, so the printer itself must not
+    // multiply the pages as well.
+    m_printer.setCopyCount(1);
+    return copies;
+}
+
+bool QtPrinter::printPage(const QString& line)
+{
+    QPainter painter;
+    if (!painter.begin(&m_printer))
+        return false;
+    QFont font = painter.font();
+    font.setPointSize(kLinePointSize);
+    painter.setFont(font);
+    // The first print position: the top left corner of the printable area.
+    const QRect area(QPoint(0, 0), painter.viewport().size());
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+    if (!painter.end())
+        return false;
+    return m_printer.printerState() != QPrinter::Error;
+}
+
+}  // namespace platform

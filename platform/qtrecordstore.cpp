@@ -1,0 +1,80 @@
+#include "platform/qtrecordstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace platform {
+
+QtRecordStore::QtRecordStore(QString filePath)
+    : m_path(QDir::fromNativeSeparators(std::move(filePath)))
+{
+}
+
+QString QtRecordStore::path() const
+{
+    return QDir::toNativeSeparators(m_path);
+}
+
+bool QtRecordStore::writeAll(const QByteArray& content, QString* error)
+{
+    // The documents folder may not exist yet on a fresh account. If it cannot
+    // be made, the save below fails and says why.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+
+    QSaveFile file(m_path);
+    const auto fail = [&]() {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    // A write that runs out of room may first come back short without a
+    // reason; writing the rest then fails with the system's reason (disk
+    // full, file too large). Flushing here, not only in commit(), keeps that
+    // reason for the message.
+    qint64 done = 0;
+    while (done < content.size()) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        if (n <= 0)
+            return fail();
+        done += n;
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return fail();
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+RecordStore::ReadResult QtRecordStore::readAll() const
+{
+    ReadResult result;
+    QFile file(m_path);
+    if (!QFileInfo::exists(m_path)) {
+        result.status = ReadResult::Status::Missing;
+        return result;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.status = ReadResult::Status::Failed;
+        result.error = file.errorString();
+        return result;
+    }
+    result.content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.status = ReadResult::Status::Failed;
+        result.error = file.errorString();
+        result.content.clear();
+    }
+    return result;
+}
+
+}  // namespace platform

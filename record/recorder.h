@@ -1,0 +1,49 @@
+#pragma once
+
+#include "record/savebuffer.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace platform {
+class Dialogs;
+class Printer;
+class RecordStore;
+}  // namespace platform
+
+// The pressure record's commands without their windows: saving the save
+// buffer to the record file, reading the file's last line for the viewer, and
+// the test print. Messages go through platform::Dialogs.
+class Recorder {
+public:
+    Recorder(platform::RecordStore& store, platform::Printer& printer, platform::Dialogs& dialogs,
+             const QLocale& locale = QLocale());
+
+    // Save (`save`): writes every value kept in the buffer to the record
+    // file, replacing it whole. Only once the new file is in place does it
+    // confirm; otherwise it names the file and the system's reason, and the
+    // previous file stays. Returns whether the file was written.
+    bool save(const SaveBuffer& buffer);
+
+    // Read (`Command2`): the record file's last line, for the viewer's text
+    // box. With no record file yet, or one that cannot be read, it says so in
+    // a message and gives the empty text.
+    QString readLastLine();
+
+    // Print (`print`): the printer dialog, then one job of one page with the
+    // test line for each copy asked for. Cancel or any error ends it silently.
+    void print();
+
+    // The status line's notice when the save buffer has just become full.
+    static QString fullNotice();
+
+    static constexpr const char16_t* kSavedText = u"当前压力数值以存储";
+    static constexpr const char16_t* kSavedCaption = u"存储数据";
+    static constexpr const char16_t* kPrintLine = u"打印测试";
+
+private:
+    platform::RecordStore& m_store;
+    platform::Printer& m_printer;
+    platform::Dialogs& m_dialogs;
+    QChar m_decimalSeparator;
+};

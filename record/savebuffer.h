@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <vector>
+
+// The pressure values kept for the record file: `saveprdata` with its count
+// `saveprcout`. Position k (1..saveprcout) holds the k-th value kept; the
+// storage grows as values come instead of being reserved whole at start-up.
+// At kCapacity values the buffer is full and further values are refused.
+class SaveBuffer {
+public:
+    static constexpr qint32 kCapacity = 1000000;
+
+    enum class Append {
+        Stored,       // kept; there is room for more
+        BecameFull,   // kept, and it was the last one that fits
+        AlreadyFull,  // refused: the buffer was full before
+    };
+
+    // Keeps the value at position saveprcout + 1.
+    Append append(double value);
+
+    // Number of values kept, 0..kCapacity.
+    qint32 saveprcout() const { return static_cast<qint32>(m_saveprdata.size()); }
+    bool isFull() const { return saveprcout() >= kCapacity; }
+    // The value at position k, 1 <= k <= saveprcout().
+    double at(qint32 k) const { return m_saveprdata.at(static_cast<std::size_t>(k - 1)); }
+    // Every value kept, in order: element 0 is position 1.
+    const std::vector<double>& saveprdata() const { return m_saveprdata; }
+
+private:
+    std::vector<double> m_saveprdata;
+};

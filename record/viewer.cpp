@@ -1,0 +1,101 @@
+#include "record/viewer.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <utility>
+
+namespace {
+
+// Positions and sizes are laid out in twips; 15 twips make one pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+constexpr int kIconSize = 32;
+
+}  // namespace
+
+Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_readLastLine(std::move(readLastLine))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("泵启动和停止时间记录"));
+    setWindowIcon(drawIcon());
+    resize(px(8670), px(5070));
+
+    m_Command1 = new QPushButton(QStringLiteral("退出"), this);
+    m_Command1->setObjectName(QStringLiteral("Command1"));
+    m_Command1->setGeometry(twipRect(7560, 4560, 735, 375));
+
+    m_Command2 = new QPushButton(QStringLiteral("Command2"), this);
+    m_Command2->setObjectName(QStringLiteral("Command2"));
+    m_Command2->setGeometry(twipRect(6120, 4560, 855, 375));
+
+    m_Text1 = new QLineEdit(QStringLiteral("Text1"), this);
+    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setGeometry(twipRect(1080, 960, 5895, 2055));
+    // A tall single-line box shows its text at the top, not centred.
+    m_Text1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    setTabOrder(m_Command1, m_Command2);
+    setTabOrder(m_Command2, m_Text1);
+
+    connect(m_Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(m_Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+}
+
+QString Form2::text() const
+{
+    return m_Text1->text();
+}
+
+void Form2::Command1_Click()
+{
+    emit mainWindowWanted();
+    hide();
+}
+
+void Form2::Command2_Click()
+{
+    if (m_readLastLine)
+        m_Text1->setText(m_readLastLine());
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    // The viewer is never unloaded by the operator: closing it only goes
+    // back to the main window, as "退出" does.
+    event->ignore();
+    Command1_Click();
+}
+
+QIcon Form2::drawIcon()
+{
+    // A sheet of paper with ruled lines and a pressure curve across it.
+    QPixmap pixmap(kIconSize, kIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(5.5, 2.5, 21, 27));
+    painter.setPen(QPen(QColor(0x80, 0xa0, 0xc0), 1));
+    for (int y = 8; y <= 26; y += 4)
+        painter.drawLine(QPointF(8, y + 0.5), QPointF(24, y + 0.5));
+    QPainterPath curve(QPointF(8, 22));
+    curve.cubicTo(QPointF(12, 6), QPointF(16, 26), QPointF(24, 10));
+    painter.setPen(QPen(QColor(0x00, 0x00, 0xc0), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(curve);
+    painter.end();
+    return QIcon(pixmap);
+}

@@ -1,0 +1,126 @@
+#include "fakes/fakedialogs.h"
+#include "fakes/fakerecordstore.h"
+#include "platform/qtprinter.h"
+#include "record/recorder.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Pages of a PDF file: pdfinfo when it is there, else the page objects.
+int pdfPageCount(const QString& path)
+{
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {path});
+        if (info.waitForFinished(30000)) {
+            const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                           QRegularExpression::MultilineOption);
+            const auto match = pages.match(QString::fromLocal8Bit(info.readAllStandardOutput()));
+            if (match.hasMatch())
+                return match.captured(1).toInt();
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<int>(
+        QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+// The text of a PDF file, or nothing without pdftotext.
+std::optional<QString> pdfText(const QString& path)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        return std::nullopt;
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                             QStringLiteral("-")});
+    if (!text.waitForFinished(30000))
+        return std::nullopt;
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+}  // namespace
+
+class TestQtPrinter : public QObject {
+    Q_OBJECT
+private slots:
+    void oneCopyPrintsOnePageWithTheTestLine();
+    void eachCopyIsAJobOfOnePage();
+    void cancelPrintsNothing();
+};
+
+void TestQtPrinter::oneCopyPrintsOnePageWithTheTestLine()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    platform::QtPrinter printer([&](QPrinter& device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(pdf);
+        device.setCopyCount(1);
+        return true;
+    });
+    FakeRecordStore store;
+    FakeDialogs dialogs;
+    Recorder recorder(store, printer, dialogs, QLocale::c());
+
+    recorder.print();
+    QVERIFY(QFile::exists(pdf));
+    QCOMPARE(pdfPageCount(pdf), 1);
+    if (const auto text = pdfText(pdf))
+        QCOMPARE(text->trimmed(), QStringLiteral("打印测试"));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TestQtPrinter::eachCopyIsAJobOfOnePage()
+{
+    // Three copies asked for: the printer is told to make one copy of each
+    // job, and each job (each PDF written) holds one page.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    platform::QtPrinter printer([&](QPrinter& device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(pdf);
+        device.setCopyCount(3);
+        return true;
+    });
+
+    QCOMPARE(printer.choosePrinter(), std::optional<int>(3));
+    QCOMPARE(printer.device().copyCount(), 1);
+    for (int job = 1; job <= 3; ++job) {
+        QFile::remove(pdf);
+        QVERIFY(printer.printPage(QStringLiteral("打印测试")));
+        QCOMPARE(pdfPageCount(pdf), 1);
+    }
+}
+
+void TestQtPrinter::cancelPrintsNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    platform::QtPrinter printer([&](QPrinter& device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(pdf);
+        return false;
+    });
+    FakeRecordStore store;
+    FakeDialogs dialogs;
+    Recorder recorder(store, printer, dialogs, QLocale::c());
+
+    recorder.print();
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+QTEST_MAIN(TestQtPrinter)
+#include "test_qtprinter.moc"
