@@ -4,6 +4,7 @@
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
+#include "sim/simserialport.h"
 
 #include <QApplication>
 
@@ -17,9 +18,12 @@ int main(int argc, char* argv[])
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
-    const platform::PortMaker makePort = [](const QString&) -> std::unique_ptr<platform::SerialPort> {
-        return std::make_unique<platform::QtSerialPort>();
-    };
+    // "sim" at the port prompt gives the simulated pump, any other answer a
+    // real port.
+    const platform::PortMaker makePort =
+        pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
+            return std::make_unique<platform::QtSerialPort>();
+        });
     Form1 window(dialogs, makePort, platform::steadyClock());
     dialogs.setParentWindow(&window);
     printer.setDialogParent(&window);

@@ -107,7 +107,14 @@ qint64 PumpLink::silenceMs() const
 void PumpLink::handlePortFailure(const QString& reason)
 {
     const QString device = m_device;
-    close();
+    // The failing port is still inside its own signal (and QSerialPort inside
+    // its error handling): close it now, delete it once they have returned.
+    if (m_port) {
+        m_port->disconnect(this);
+        m_port->close();
+        m_port.release()->deleteLater();
+        m_framer.clear();
+    }
     m_unansweredPolls = 0;
     if (m_linkLost) {
         m_linkLost = false;
