@@ -7,12 +7,12 @@
 #include "sim/simserialport.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // The one option: start on the simulated pump, answering "sim" at the
-    // port prompt for the operator.
+    // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
     platform::QtDialogs dialogs;
@@ -28,8 +28,12 @@ int main(int argc, char* argv[])
     dialogs.setParentWindow(&window);
     printer.setDialogParent(&window);
     window.panel().attachRecord(recordStore, printer);
-    if (simulate)
-        window.panel().setPortDefaultAnswer(QStringLiteral("sim"));
     window.show();
+    if (simulate) {
+        // Ask for the port at once, with the simulated pump already filled
+        // in: one press of Enter and the panel is live.
+        window.panel().setPortDefaultAnswer(QStringLiteral("sim"));
+        QTimer::singleShot(0, &window.panel(), &Panel::Communication);
+    }
     return app.exec();
 }

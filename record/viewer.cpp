@@ -1,5 +1,7 @@
 #include "record/viewer.h"
 
+#include "panel/artwork.h"
+
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -11,13 +13,8 @@
 
 namespace {
 
-// Positions and sizes are laid out in twips; 15 twips make one pixel.
-constexpr int px(int twips) { return twips / 15; }
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
+using artwork::px;
+using artwork::twipRect;
 
 constexpr int kIconSize = 32;
 
@@ -31,6 +28,10 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
     setWindowTitle(QStringLiteral("泵启动和停止时间记录"));
     setWindowIcon(drawIcon());
     resize(px(8670), px(5070));
+    // A small face, so that "Command2" fits its narrow button.
+    QFont font = artwork::songti(8);
+    font.setBold(false);
+    setFont(font);
 
     m_Command1 = new QPushButton(QStringLiteral("退出"), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));
