@@ -24,10 +24,9 @@ int main(int argc, char* argv[])
         pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
             return std::make_unique<platform::QtSerialPort>();
         });
-    Form1 window(dialogs, makePort, platform::steadyClock());
+    Form1 window(platform::Services{dialogs, makePort, platform::steadyClock(), recordStore, printer});
     dialogs.setParentWindow(&window);
     printer.setDialogParent(&window);
-    window.panel().attachRecord(recordStore, printer);
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -79,10 +79,9 @@ const KeySpec kKeys[] = {
 
 }  // namespace
 
-Form1::Form1(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QWidget* parent)
-    : QMainWindow(parent)
+Form1::Form1(const platform::Services& services, QWidget* parent) : QMainWindow(parent)
 {
-    m_panel = new Panel(dialogs, std::move(makePort), std::move(clock), this);
+    m_panel = new Panel(services, this);
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
     setWindowIcon(artwork::windowIcon());
     buildMenus();

@@ -10,13 +10,14 @@ const QStringList& Panel::commandMenus()
     return menus;
 }
 
-Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QObject* parent)
+Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
-      m_dialogs(dialogs),
-      m_link(std::move(makePort), std::move(clock)),
-      m_timedRun([this](const QString& frame) { send(frame); }, dialogs),
-      m_keypad(m_state, [this](const QString& frame) { send(frame); }, dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, dialogs)
+      m_dialogs(services.dialogs),
+      m_link(services.makePort, services.clock),
+      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
+      m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
+      m_recorder(services.recordStore, services.printer, services.dialogs)
 {
     // A key press shows its digit before any message box it raises.
     m_keypad.setBoxesChanged([this] { emit boxesChanged(); });
@@ -35,11 +36,6 @@ QString Panel::connectionText() const
     if (m_link.linkLost())
         return tr("通信中断 %1 秒  %2").arg(m_link.silenceMs() / 1000).arg(lineDescription(m_link.device()));
     return lineDescription(m_link.device());
-}
-
-void Panel::attachRecord(platform::RecordStore& store, platform::Printer& printer)
-{
-    m_recorder.emplace(store, printer, m_dialogs);
 }
 
 void Panel::send(const QString& frame)
@@ -154,14 +150,12 @@ void Panel::stend()
 
 void Panel::save()
 {
-    if (m_recorder)
-        m_recorder->save(m_saveBuffer);
+    m_recorder.save(m_saveBuffer);
 }
 
 void Panel::print()
 {
-    if (m_recorder)
-        m_recorder->print();
+    m_recorder.print();
 }
 
 void Panel::view()
@@ -171,7 +165,7 @@ void Panel::view()
 
 QString Panel::Command2()
 {
-    return m_recorder ? m_recorder->readLastLine() : QString();
+    return m_recorder.readLastLine();
 }
 
 void Panel::setMenusEnabled(bool enabled)

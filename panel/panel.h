@@ -5,9 +5,7 @@
 #include "panel/keypad.h"
 #include "panel/panelstate.h"
 #include "panel/setpoints.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/serialport.h"
+#include "platform/services.h"
 #include "timedrun/timedrun.h"
 #include "record/recorder.h"
 #include "record/savebuffer.h"
@@ -16,7 +14,6 @@
 #include <QObject>
 #include <QStringList>
 
-#include <optional>
 
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
@@ -29,8 +26,7 @@ public:
     // successful port command enables them.
     static const QStringList& commandMenus();
 
-    Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock,
-          QObject* parent = nullptr);
+    explicit Panel(const platform::Services& services, QObject* parent = nullptr);
 
     const PanelState& state() const { return m_state; }
     PumpLink& link() { return m_link; }
@@ -47,10 +43,6 @@ public:
     // The pre-filled answer of the port prompt: "1", or "sim" when the panel
     // was started to run on the simulated pump.
     void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
-
-    // The record file and the printer that save, the viewer and print use.
-    // Given once, after construction; until then those commands do nothing.
-    void attachRecord(platform::RecordStore& store, platform::Printer& printer);
 
     // `saveprdata` and `saveprcout`: every reading taken from an accepted
     // answer, up to the buffer's capacity.
@@ -127,6 +119,6 @@ private:
     Keypad m_keypad;
     SetPoints m_setPoints;
     SaveBuffer m_saveBuffer;
-    std::optional<Recorder> m_recorder;
+    Recorder m_recorder;
     QString m_portDefaultAnswer = QStringLiteral("1");
 };

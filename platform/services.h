@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+#include "platform/recordstore.h"
+#include "platform/serialport.h"
+
+namespace platform {
+
+// Everything the panel reaches outside itself: dialogs, serial ports, the
+// clock, the record file and the printer. The program hands in the real ones;
+// tests hand in scripted fakes. The objects must outlive the panel.
+struct Services {
+    Dialogs& dialogs;
+    PortMaker makePort;
+    Clock clock;
+    RecordStore& recordStore;
+    Printer& printer;
+};
+
+}  // namespace platform
