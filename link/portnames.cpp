@@ -2,7 +2,7 @@
 
 #include "link/numbers.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 
 std::optional<QString> deviceForAnswer(const QString& answer)
 {
@@ -17,7 +17,10 @@ std::optional<QString> deviceForAnswer(const QString& answer)
     if (numbers::toDouble(answer))
         return std::nullopt;
     const QString word = answer.trimmed();
-    if (word.isEmpty() || word.contains(QRegularExpression(QStringLiteral("\\s"))))
+    // Any blank splits the answer into words, also the no-break and the
+    // full-width space an input method may type: trimmed() takes those off
+    // the ends, so they count inside too.
+    if (word.isEmpty() || std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSpace(); }))
         return std::nullopt;
 #ifndef Q_OS_WIN
     if (!word.startsWith(QLatin1Char('/')) && word.startsWith(QLatin1String("tty")))
