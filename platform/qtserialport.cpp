@@ -21,7 +21,10 @@ bool QtSerialPort::open(const QString& device)
         m_port.close();
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_error = describe(m_port.error());
+        // Opening a file or device that is not a terminal fails at its first
+        // terminal call, which Qt reports as an unsupported operation.
+        m_error = m_port.error() == QSerialPort::UnsupportedOperationError ? withSystemReason(tr("不是串口设备"))
+                                                                           : describe(m_port.error());
         return false;
     }
     const bool configured = m_port.setBaudRate(QSerialPort::Baud9600) && m_port.setDataBits(QSerialPort::Data8)
@@ -103,6 +106,11 @@ QString QtSerialPort::describe(QSerialPort::SerialPortError error) const
         plain = tr("端口错误");
         break;
     }
+    return withSystemReason(plain);
+}
+
+QString QtSerialPort::withSystemReason(const QString& plain) const
+{
     const QString system = m_port.errorString();
     if (system.isEmpty() || system == QLatin1String("Unknown error"))
         return plain;

@@ -3,59 +3,12 @@
 #include "link/pumplink.h"
 #include "platform/qtserialport.h"
 
+#include "fakes/pty.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 namespace {
-
-// A pseudo-terminal pair; the test plays the pump on the master side.
-struct Pty {
-    int master = -1;
-    int slave = -1;
-    QString path;
-    Pty()
-    {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios raw{};
-        tcgetattr(slave, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(slave, TCSANOW, &raw);
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-        path = QString::fromLocal8Bit(name);
-    }
-    ~Pty()
-    {
-        closeMaster();
-        if (slave >= 0)
-            ::close(slave);
-    }
-    void closeMaster()
-    {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-    void write(const QByteArray& bytes) { QVERIFY(::write(master, bytes.constData(), bytes.size()) == bytes.size()); }
-    QByteArray read()
-    {
-        QByteArray out;
-        char buffer[256];
-        for (;;) {
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            out.append(buffer, n);
-        }
-        return out;
-    }
-};
 
 platform::PortMaker realPorts()
 {
@@ -92,12 +45,12 @@ void TestSerialPty::answersInPiecesAreHandled()
     PumpLink link(realPorts(), platform::steadyClock());
     QVERIFY(link.open(pty.path, nullptr));
     QSignalSpy answers(&link, &PumpLink::answerReceived);
-    pty.write("Q01N0");
+    QVERIFY(pty.write("Q01N0"));
     QTest::qWait(30);
-    pty.write("1.5Y");
-    pty.write("Q01P02.0YQ01L0");
+    QVERIFY(pty.write("1.5Y"));
+    QVERIFY(pty.write("Q01P02.0YQ01L0"));
     QTest::qWait(30);
-    pty.write("150Y");
+    QVERIFY(pty.write("150Y"));
     QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 3, 5000);
     QCOMPARE(answers.at(0).at(0).toByteArray(), QByteArray("Q01N01.5Y"));
     QCOMPARE(answers.at(2).at(0).toByteArray(), QByteArray("Q01L0150Y"));
@@ -109,11 +62,9 @@ void TestSerialPty::farEndGoneClosesThePortOnce()
     PumpLink link(realPorts(), platform::steadyClock());
     QVERIFY(link.open(pty->path, nullptr));
     QSignalSpy lost(&link, &PumpLink::portLost);
-    pty->write("Q01N01.5Y");
+    QVERIFY(pty->write("Q01N01.5Y"));
     // The pump vanishes: its end of the line closes.
-    ::close(pty->slave);
-    pty->slave = -1;
-    pty->closeMaster();
+    pty->vanish();
     QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
     QVERIFY(!link.isOpen());
     // No stream of errors follows, and sending is a harmless drop.

@@ -1,0 +1,231 @@
+// The record file on a disk that fills up or turns read-only under the save,
+// and the viewer with no record file yet, through the main window and the
+// real record store. A failed save says which file and why, never confirms,
+// leaves the previous file as it was and keeps every reading for the next
+// save.
+//
+// The disks are small tmpfs mounts in a mount namespace of this test's own,
+// entered in main() before any thread starts, so nobody else sees them and
+// they vanish with the process. Where that is not allowed (no CAP_SYS_ADMIN)
+// the disk cases skip; the file-size limit cases of the store's own test
+// still cover a full disk there.
+#include "fakes/fakeservices.h"
+#include "panel/mainwindow.h"
+#include "platform/qtrecordstore.h"
+#include "record/recordfile.h"
+#include "record/viewer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+
+namespace {
+
+bool g_privateMounts = false;
+
+// Enters a mount namespace of the process's own in which nothing mounted
+// propagates back. Must run while the process has a single thread.
+bool enterPrivateMountNamespace()
+{
+    return unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A small tmpfs over a fresh temporary folder, for as long as it lives.
+class SmallDisk {
+public:
+    explicit SmallDisk(qint64 bytes)
+    {
+        if (!g_privateMounts || !m_dir.isValid())
+            return;
+        const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
+        m_mounted = mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    }
+    bool ok() const { return m_mounted; }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    bool setReadOnly(bool readOnly)
+    {
+        const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+        return mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", flags, nullptr) == 0;
+    }
+    // Fills the disk with a file of its own; returns its path.
+    QString fill()
+    {
+        const QString path = filePath(QStringLiteral("filler"));
+        QFile filler(path);
+        if (filler.open(QIODevice::WriteOnly)) {
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Form1 on a fake port and scripted dialogs, saving to a real file.
+struct WindowRig {
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    platform::QtRecordStore store;
+    Form1 window;
+
+    explicit WindowRig(const QString& recordPath)
+        : store(recordPath),
+          window(platform::Services{fakes.dialogs, fakes.services().makePort, [this] { return fakes.now; }, store,
+                                    fakes.printer})
+    {
+        dialogs.answer(QStringLiteral("COM4"));
+        window.action(QStringLiteral("Communication"))->trigger();
+    }
+    // n answers whose pressures count up by one tenth from `first`.
+    void answers(int n, int first = 1)
+    {
+        QByteArray bytes;
+        for (int k = first; k < first + n; ++k)
+            bytes += "Q01N" + QString::asprintf("%04.1f", (k % 200) / 10.0).toLatin1() + "Y";
+        fakes.port->feed(bytes);
+    }
+    void save() { window.action(QStringLiteral("save"))->trigger(); }
+    QString lastMessage() const { return dialogs.messages.isEmpty() ? QString() : dialogs.messages.last().text; }
+    QByteArray expectedFile()
+    {
+        return recordfile::recordText(window.panel().saveBuffer().saveprdata(), QLocale().decimalPoint().at(0))
+            .toLocal8Bit();
+    }
+};
+
+}  // namespace
+
+class TestRecordFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void fullDiskKeepsThePreviousFileAndTheReadings();
+    void readOnlyDiskKeepsThePreviousFileAndTheReadings();
+    void viewerWithNoRecordFileYet();
+};
+
+void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
+{
+    SmallDisk disk(512 * 1024);
+    if (!disk.ok())
+        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    const QString path = disk.filePath(QStringLiteral("mytext.txt"));
+    WindowRig rig(path);
+    rig.answers(7);
+    rig.save();
+    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    const QByteArray first = fileContent(path);
+    QCOMPARE(first, QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
+
+    // Far more readings than the disk has room for once it is nearly full.
+    const QString filler = disk.fill();
+    rig.answers(60000, 8);
+    rig.save();
+    const QString message = rig.lastMessage();
+    QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("No space left on device")), qPrintable(message));
+    QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(Recorder::kSavedCaption));
+    QCOMPARE(fileContent(path), first);
+    QCOMPARE(disk.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("mytext.txt")}));
+    QCOMPARE(rig.window.panel().saveBuffer().saveprcout(), 60007);
+
+    // With room again, the next save writes every reading.
+    QVERIFY(QFile::remove(filler));
+    rig.save();
+    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    const QByteArray all = fileContent(path);
+    QCOMPARE(all, rig.expectedFile());
+    QCOMPARE(all.count("\r\n"), 60007 / 5);
+    QVERIFY(all.startsWith(first.left(27)));
+}
+
+void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
+{
+    SmallDisk disk(1024 * 1024);
+    if (!disk.ok())
+        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    const QString path = disk.filePath(QStringLiteral("mytext.txt"));
+    WindowRig rig(path);
+    rig.answers(3);
+    rig.save();
+    const QByteArray first = fileContent(path);
+    QCOMPARE(first, QByteArray(" 0.1  0.2  0.3 "));
+
+    QVERIFY(disk.setReadOnly(true));
+    rig.answers(4, 4);
+    rig.save();
+    const QString message = rig.lastMessage();
+    QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
+    // Qt finds the file not writable before the system says why.
+    QVERIFY2(message.contains(QStringLiteral("not writable")) || message.contains(QStringLiteral("Read-only file system")),
+             qPrintable(message));
+    QCOMPARE(fileContent(path), first);
+    QCOMPARE(disk.entries(), QStringList{QStringLiteral("mytext.txt")});
+
+    // The viewer still reads the file that is there.
+    rig.window.action(QStringLiteral("view"))->trigger();
+    QTest::mouseClick(rig.window.viewer()->findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    QCOMPARE(rig.window.viewer()->text(), QStringLiteral(" 0.1  0.2  0.3 "));
+
+    QVERIFY(disk.setReadOnly(false));
+    rig.save();
+    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(fileContent(path), QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
+}
+
+void TestRecordFaults::viewerWithNoRecordFileYet()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("never/saved/mytext.txt"));
+    WindowRig rig(path);
+    rig.window.action(QStringLiteral("view"))->trigger();
+    Form2* viewer = rig.window.viewer();
+    QVERIFY(viewer->isVisible());
+    auto* command2 = viewer->findChild<QPushButton*>(QStringLiteral("Command2"));
+    QVERIFY(command2);
+    QTest::mouseClick(command2, Qt::LeftButton);
+
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QCOMPARE(rig.lastMessage(), QStringLiteral("还没有存储过压力记录（%1 不存在）").arg(path));
+    QCOMPARE(rig.dialogs.messages.last().caption, QStringLiteral("泵启动和停止时间记录"));
+    QCOMPARE(viewer->text(), QString());
+    QVERIFY(!QFileInfo::exists(path));  // reading creates nothing
+
+    // After a save the same button shows the last line.
+    rig.answers(6);
+    rig.save();
+    QTest::mouseClick(command2, Qt::LeftButton);
+    QCOMPARE(viewer->text(), QStringLiteral(" 0.6 "));
+}
+
+int main(int argc, char** argv)
+{
+    g_privateMounts = enterPrivateMountNamespace();
+    QApplication app(argc, argv);
+    TestRecordFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_recordfaults.moc"

@@ -1,0 +1,206 @@
+// The whole main window under line faults: a pump that falls silent while
+// the operator keeps working, a storm of noise and broken-off frames, and a
+// flood at line rate from pump-sim through the real serial port code.
+#include "fakes/fakeservices.h"
+#include "fakes/pty.h"
+#include "link/frames.h"
+#include "panel/mainwindow.h"
+#include "record/chartwidget.h"
+#include "platform/qtserialport.h"
+#include "sim/pumpsimprocess.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+#include <random>
+
+namespace {
+
+constexpr int kWaitMs = PumpSimProcess::kWaitMs;
+
+platform::PortMaker realPorts()
+{
+    return [](const QString&) { return std::make_unique<platform::QtSerialPort>(); };
+}
+
+// Form1 on scripted dialogs; real serial ports unless told otherwise.
+struct WindowRig {
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    Form1 window;
+    QSignalSpy applied{&window.panel(), &Panel::answerApplied};
+
+    explicit WindowRig(bool realSerialPorts)
+        : window(realSerialPorts ? platform::Services{fakes.dialogs, realPorts(), platform::steadyClock(), fakes.store,
+                                                      fakes.printer}
+                                 : fakes.services())
+    {
+        window.show();
+    }
+    bool connect(const QString& device)
+    {
+        dialogs.answer(device);
+        window.action(QStringLiteral("Communication"))->trigger();
+        return window.panel().link().isOpen();
+    }
+    void click(const char* face) { QTest::mouseClick(window.key(QString::fromUtf8(face)), Qt::LeftButton); }
+};
+
+}  // namespace
+
+class TestWindowFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void silentPumpLeavesTheWindowWorking();
+    void stormOfNoiseAndBrokenFrames();
+    void floodThroughTheRealPort();
+};
+
+void TestWindowFaults::silentPumpLeavesTheWindowWorking()
+{
+    Pty pump;
+    WindowRig rig(true);
+    QVERIFY(rig.connect(pump.path));
+    PumpLink& link = rig.window.panel().link();
+    QByteArray heard;
+    const auto pumpHears = [&](const QString& frame) {
+        const auto got = [&] { return (heard += pump.read()).contains(frame.toLatin1()); };
+        return QTest::qWaitFor(got, kWaitMs);
+    };
+
+    // Two polls answered, then nothing more.
+    for (const char* answer : {"Q00N00.5Y", "Q00P01.5Y"}) {
+        link.pollTick();
+        QVERIFY(pumpHears(frames::kStatus));
+        heard.clear();
+        QVERIFY(pump.write(answer));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(rig.applied.count(), 2, kWaitMs);
+    QCOMPARE(rig.window.pnow()->text(), QStringLiteral("00.5"));
+    const QString liveStyle = rig.window.pnow()->styleSheet();
+
+    for (int i = 0; i <= PumpLink::kPollsBeforeLost; ++i) {
+        link.pollTick();
+        QVERIFY(pumpHears(frames::kStatus));  // polling goes on
+        heard.clear();
+    }
+    QVERIFY(link.linkLost());
+    QVERIFY(link.isOpen());
+    QVERIFY(link.Timer2().isActive());
+    QVERIFY(rig.window.connectionLabel()->text().startsWith(QStringLiteral("通信中断")));
+    QVERIFY(rig.window.pnow()->styleSheet() != liveStyle);
+    QCOMPARE(rig.window.pnow()->text(), QStringLiteral("00.5"));  // last value kept, greyed
+    QVERIFY(rig.dialogs.messages.isEmpty());  // no box in the operator's way
+
+    // The window still takes clicks and its commands still go out.
+    rig.click("RUN");
+    QVERIFY(pumpHears(frames::kRun));
+    for (const char* face : {"L", "1", "2", "0"})
+        rig.click(face);
+    QCOMPARE(rig.window.lqset()->text(), QStringLiteral("120"));
+    QVERIFY(pumpHears(QStringLiteral("Q00L0120Y")));
+    rig.window.action(QStringLiteral("stop"))->trigger();
+    QVERIFY(pumpHears(frames::kStop));
+    bool delivered = false;
+    QTimer::singleShot(0, &rig.window, [&] { delivered = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(delivered, kWaitMs);
+
+    // The pump answers again: live values, no longer greyed.
+    QVERIFY(pump.write("Q00N00.9Y"));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window.pnow()->text(), QStringLiteral("00.9"), kWaitMs);
+    QVERIFY(!link.linkLost());
+    QCOMPARE(rig.window.pnow()->styleSheet(), liveStyle);
+    QVERIFY(!rig.window.connectionLabel()->text().startsWith(QStringLiteral("通信中断")));
+}
+
+// Tens of thousands of answers with noise, broken-off frames and every
+// cutting into reads, through the whole window on a fake port: each answer is
+// handled, nothing else is.
+void TestWindowFaults::stormOfNoiseAndBrokenFrames()
+{
+    constexpr int kAnswers = 20000;
+    WindowRig rig(false);
+    QVERIFY(rig.connect(QStringLiteral("COM3")));
+    FakeSerialPort* port = rig.fakes.port;
+
+    std::mt19937 random(77);
+    QByteArray line;
+    QString lastPnow;
+    QString lastPrset = rig.window.prset()->text();
+    for (int k = 0; k < kAnswers; ++k) {
+        switch (random() % 8) {
+        case 0:
+            for (int n = int(random() % 12); n > 0; --n) {
+                char c;
+                do {
+                    c = char(random() % 256);
+                } while (c == 'Q');
+                line += c;
+            }
+            break;
+        case 1:
+            line += QByteArray("Q01N01.5", 1 + int(random() % 8));  // broken off
+            break;
+        default:
+            break;
+        }
+        if (random() % 4 == 0) {
+            lastPrset = QString::asprintf("%02d.%d", int(random() % 3), int(random() % 10));
+            line += "Q01P" + lastPrset.left(2).toLatin1() + "0" + lastPrset.right(1).toLatin1() + "Y";
+        } else {
+            lastPnow = QString::asprintf("%04.1f", int(random() % 200) / 10.0);
+            line += "Q01N" + lastPnow.toLatin1() + "Y";
+        }
+    }
+
+    for (qsizetype at = 0; at < line.size();) {
+        const qsizetype n = qMin<qsizetype>(1 + random() % 40, line.size() - at);
+        port->feed(line.mid(at, n));
+        at += n;
+        if (random() % 64 == 0)
+            QCoreApplication::processEvents();  // let the window repaint now and then
+    }
+    QCOMPARE(rig.applied.count(), kAnswers);
+    QCOMPARE(rig.window.panel().link().answersReceived(), quint64(kAnswers));
+    QCOMPARE(rig.window.pnow()->text(), lastPnow);
+    QCOMPARE(rig.window.prset()->text(), lastPrset);
+    QCOMPARE(int(rig.window.panel().state().itime), kAnswers % 100);
+    QVERIFY(rig.window.panel().link().framer().tail().isEmpty());
+    QVERIFY(rig.dialogs.messages.isEmpty());
+    QVERIFY(!rig.window.Picture1()->grab().isNull());
+}
+
+// pump-sim floods the line at its full rate with split, merged and garbled
+// answers on top of the polls; the window handles every answer sent, and
+// when pump-sim ends the port is closed and reported once.
+void TestWindowFaults::floodThroughTheRealPort()
+{
+    PumpSimProcess sim;
+    const QString path = sim.start({QStringLiteral("--flood=100"), QStringLiteral("--split=0.5"),
+                                    QStringLiteral("--merge=0.3"), QStringLiteral("--garbage=0.8"),
+                                    QStringLiteral("--seed=11")});
+    QVERIFY(!path.isEmpty());
+    WindowRig rig(true);
+    QVERIFY(rig.connect(path));
+    rig.window.panel().link().pollTick();  // the first command starts the flood
+    rig.click("RUN");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.applied.count() >= 150, 4 * kWaitMs);
+
+    QSignalSpy lost(&rig.window.panel().link(), &PumpLink::portLost);
+    sim.terminate();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.ended(), kWaitMs);
+    const qint64 sent = sim.finish();
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, kWaitMs);
+    QCOMPARE(qint64(rig.applied.count()), sent);
+    QCOMPARE(qint64(rig.window.panel().link().answersReceived()), sent);
+    QCOMPARE(int(rig.window.panel().state().itime), int(sent % 100));
+    QCOMPARE(rig.window.pnow()->text().size(), 4);
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QCOMPARE(rig.window.connectionLabel()->text(), QStringLiteral("未连接"));
+}
+
+QTEST_MAIN(TestWindowFaults)
+#include "test_windowfaults.moc"
