@@ -117,6 +117,8 @@ void Form1::buildMenus()
     addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
     addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
     addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
+    // Off at every start: the panel keeps no settings between runs.
+    addItem(file, QStringLiteral("csvlog"), QStringLiteral("CSV记录"))->setCheckable(true);
     addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
 
     QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
@@ -293,6 +295,8 @@ void Form1::wire()
     connect(action(QStringLiteral("save")), &QAction::triggered, panel, &Panel::save);
     connect(action(QStringLiteral("print")), &QAction::triggered, panel, &Panel::print);
     connect(action(QStringLiteral("view")), &QAction::triggered, panel, &Panel::view);
+    connect(action(QStringLiteral("csvlog")), &QAction::triggered, panel, &Panel::csvlog);
+    connect(panel, &Panel::csvLogChanged, action(QStringLiteral("csvlog")), &QAction::setChecked);
 
     connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
     connect(m_viewer.get(), &Form2::mainWindowWanted, this, &QWidget::show);
