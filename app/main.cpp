@@ -13,6 +13,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Ties the window to its menu entry and icon (pump-panel.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
     // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
