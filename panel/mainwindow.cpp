@@ -117,6 +117,8 @@ void Form1::buildMenus()
     addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
     addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
     addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
+    // Off at every start: the panel keeps no settings between runs.
+    addItem(file, QStringLiteral("csvlog"), QStringLiteral("CSV记录"))->setCheckable(true);
     addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
 
     QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
@@ -280,6 +282,9 @@ void Form1::wire()
     };
     for (const auto& [name, handler] : items)
         connect(action(QLatin1String(name)), &QAction::triggered, panel, handler);
+    // "CSV记录" is ticked while the log is on, whoever switched it.
+    connect(action(QStringLiteral("csvlog")), &QAction::triggered, panel, &Panel::csvlog);
+    connect(panel, &Panel::csvLogChanged, action(QStringLiteral("csvlog")), &QAction::setChecked);
 
     // The keypad. The 0 key and the two arrow keys are the members of Cmd0.
     for (const QString& face : {QStringLiteral("0"), QStringLiteral("▲"), QStringLiteral("▼")}) {

@@ -7,6 +7,7 @@
 #include "panel/setpoints.h"
 #include "platform/services.h"
 #include "timedrun/timedrun.h"
+#include "record/csvlog.h"
 #include "record/recorder.h"
 #include "record/savebuffer.h"
 
@@ -91,6 +92,10 @@ public:
     void view();
     // The viewer's `Command2`: the text for its `Text1`.
     QString Command2();
+    // "CSV记录": switches the CSV log on (a new file) or off. Whatever
+    // happens, csvLogChanged() tells the item what the log now is.
+    void csvlog(bool on);
+    const CsvLog& csvLog() const { return m_csvLog; }
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -105,6 +110,8 @@ signals:
     void viewerRequested();
     // "退出": end the program at once, without the unload step.
     void exitRequested();
+    // The CSV log was switched on or off, by the operator or by a failure.
+    void csvLogChanged(bool on);
 
 private:
     void setMenusEnabled(bool enabled);
@@ -120,5 +127,6 @@ private:
     SetPoints m_setPoints;
     SaveBuffer m_saveBuffer;
     Recorder m_recorder;
+    CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
 };

@@ -22,7 +22,8 @@ struct PanelOnPty {
                                    pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
                                        return std::make_unique<platform::QtSerialPort>();
                                    }),
-                                   platform::steadyClock(), fakes.store, fakes.printer}};
+                                   platform::steadyClock(), fakes.store, fakes.printer, fakes.logFiles,
+                                   [this] { return fakes.localNow; }}};
     QSignalSpy applied{&panel, &Panel::answerApplied};
     QSignalSpy lost{&panel.link(), &PumpLink::portLost};
 
