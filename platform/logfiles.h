@@ -45,7 +45,7 @@ public:
     // Writes the bytes at the end of the open file and hands them to the
     // system before returning, so they survive a crash of the program. False,
     // with the system's reason in *error, when they could not all be written
-    // or no file is open.
+    // (the file is then as it was before the call) or no file is open.
     virtual bool append(const QByteArray& bytes, QString* error) = 0;
 
     // Closes the open file; harmless when none is open.

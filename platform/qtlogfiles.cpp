@@ -56,13 +56,21 @@ QString QtLogFiles::path() const
 
 bool QtLogFiles::append(const QByteArray& bytes, QString* error)
 {
+    if (!m_file.isOpen()) {
+        if (error)
+            *error = QStringLiteral("没有打开的文件");
+        return false;
+    }
+    // On a full disk the bytes may go out only in part. They are taken back
+    // then, so the file never ends in a torn line.
+    const qint64 before = m_file.size();
     const auto fail = [&](const QString& reason) {
         if (error)
             *error = reason;
+        if (m_file.size() > before)
+            m_file.resize(before);
         return false;
     };
-    if (!m_file.isOpen())
-        return fail(QStringLiteral("没有打开的文件"));
     // A write that runs out of room may first come back short without a
     // reason; writing the rest then fails with the system's reason.
     qint64 done = 0;

@@ -11,7 +11,9 @@
 // still cover a full disk there.
 #include "fakes/fakeservices.h"
 #include "panel/mainwindow.h"
+#include "platform/qtlogfiles.h"
 #include "platform/qtrecordstore.h"
+#include "record/csvlog.h"
 #include "record/recordfile.h"
 #include "record/viewer.h"
 
@@ -83,20 +85,28 @@ QByteArray fileContent(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
-// Form1 on a fake port and scripted dialogs, saving to a real file.
+// Form1 on a fake port and scripted dialogs, saving the record and writing
+// the CSV log to real files.
 struct WindowRig {
     FakeServices fakes;
     FakeDialogs& dialogs = fakes.dialogs;
     platform::QtRecordStore store;
+    platform::QtLogFiles logFiles;
     Form1 window;
 
-    explicit WindowRig(const QString& recordPath)
+    explicit WindowRig(const QString& recordPath, const QString& logFolder = QString())
         : store(recordPath),
-          window(platform::Services{fakes.dialogs, fakes.services().makePort, [this] { return fakes.now; }, store,
-                                    fakes.printer})
+          logFiles(logFolder.isEmpty() ? QFileInfo(recordPath).absolutePath() + QStringLiteral("/pump-log") : logFolder),
+          window(services())
     {
         dialogs.answer(QStringLiteral("COM4"));
         window.action(QStringLiteral("Communication"))->trigger();
+    }
+    platform::Services services()
+    {
+        const platform::Services fake = fakes.services();
+        return platform::Services{fake.dialogs, fake.makePort, fake.clock, store, fake.printer, logFiles,
+                                  fake.wallClock};
     }
     // n answers whose pressures count up by one tenth from `first`.
     void answers(int n, int first = 1)
@@ -123,6 +133,7 @@ private slots:
     void fullDiskKeepsThePreviousFileAndTheReadings();
     void readOnlyDiskKeepsThePreviousFileAndTheReadings();
     void viewerWithNoRecordFileYet();
+    void csvLogOnAFullDiskKeepsWholeLines();
 };
 
 void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
@@ -217,6 +228,48 @@ void TestRecordFaults::viewerWithNoRecordFileYet()
     rig.save();
     QTest::mouseClick(command2, Qt::LeftButton);
     QCOMPARE(viewer->text(), QStringLiteral(" 0.6 "));
+}
+
+// The CSV log fills the disk mid-run: the operator is told once, the log
+// switches off, the panel goes on, and the file holds whole lines only, each
+// one an answer that came, in order.
+void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
+{
+    SmallDisk disk(64 * 1024);
+    if (!disk.ok())
+        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    WindowRig rig(disk.filePath(QStringLiteral("mytext.txt")));
+    QAction* item = rig.window.action(QStringLiteral("csvlog"));
+    item->trigger();
+    QVERIFY(item->isChecked());
+    const QString path = rig.window.panel().csvLog().path();
+    QVERIFY(path.startsWith(disk.filePath(QStringLiteral("pump-log/pump-log-"))));
+    rig.answers(5);
+
+    disk.fill();
+    for (int k = 6; k < 2000; ++k)
+        rig.answers(1, k);
+    QCOMPARE(rig.window.panel().link().answersReceived(), quint64(1999));
+    QCOMPARE(rig.window.pnow()->text(), QStringLiteral("19.9"));
+    QVERIFY(!item->isChecked());
+    QVERIFY(!rig.window.panel().csvLog().isOn());
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    const QString message = rig.lastMessage();
+    QVERIFY2(message.startsWith(QStringLiteral("CSV记录无法写入 %1：").arg(path)), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("No space left on device")), qPrintable(message));
+    QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(CsvLog::kCaption));
+
+    const QByteArray content = fileContent(path);
+    QVERIFY2(content.endsWith("\r\n"), content.right(80).constData());
+    QStringList lines = QString::fromUtf8(content).split(QStringLiteral("\r\n"));
+    lines.removeLast();
+    QCOMPARE(lines.takeFirst(), csvlog::headerLine().chopped(2));
+    QVERIFY(lines.size() >= 5);
+    for (int k = 0; k < lines.size(); ++k) {
+        const QStringList fields = lines.at(k).split(QLatin1Char(','));
+        QCOMPARE(fields.size(), 8);
+        QCOMPARE(fields.at(4), QString::asprintf("%04.1f", ((k + 1) % 200) / 10.0));
+    }
 }
 
 int main(int argc, char** argv)
