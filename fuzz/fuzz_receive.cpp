@@ -4,7 +4,8 @@
 // what the pump sent.
 //
 // Input: the first byte picks how the rest is cut into reads and what happens
-// between them; the rest is what the line delivers.
+// between them, and whether the CSV log is on; the rest is what the line
+// delivers.
 //
 // Invariants:
 //  - every answer handled is nine bytes, "Q" first and "Y" ninth;
@@ -17,16 +18,21 @@
 //  - itime stays 0..99 and the save buffer's count follows the readings;
 //  - the framer's tail stays shorter than an answer and starts with "Q";
 //  - every frame written to the line is nine printable ASCII characters, "Q"
-//    first and "Y" last.
+//    first and "Y" last;
+//  - with the CSV log on, its file reads back as RFC 4180 text: the header,
+//    then one record per answer holding the answer's characters and the
+//    boxes exactly, whatever bytes they hold.
 #include "fakes/fakeservices.h"
 #include "fuzzcheck.h"
 #include "link/numbers.h"
 #include "panel/panel.h"
+#include "record/csvlog.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -82,6 +88,64 @@ QList<QByteArray> referenceFrames(const QByteArray& bytes)
         }
     }
     return out;
+}
+
+// RFC 4180 as a spreadsheet reads it: records end in CR LF; a field in
+// double quotes may hold commas, line breaks and doubled quotes. Anything else
+// (a quote inside a bare field, a bare CR or LF, text after a closing quote,
+// an open quote at the end, a last record without its CR LF) is an error.
+std::optional<QList<QStringList>> readCsv(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    bool fieldDone = false;  // a quoted field has closed: only "," or CR LF may follow
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+            fieldDone = false;
+            ++i;
+        } else if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n')) {
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            fieldDone = false;
+            i += 2;
+        } else if (fieldDone) {
+            return std::nullopt;
+        } else if (c == QLatin1Char('"')) {
+            if (!field.isEmpty())
+                return std::nullopt;
+            for (++i;; ++i) {
+                if (i >= n)
+                    return std::nullopt;
+                if (text.at(i) == QLatin1Char('"')) {
+                    if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += text.at(i);
+            }
+            fieldDone = true;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            return std::nullopt;
+        } else {
+            field += c;
+            ++i;
+        }
+    }
+    if (!field.isEmpty() || !record.isEmpty() || fieldDone)
+        return std::nullopt;
+    return records;
 }
 
 void checkWritten(const QByteArray& frame)
@@ -185,8 +249,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes.dialogs.answer(QStringLiteral("COM1"));
     panel.Communication();
     FUZZ_CHECK(panel.link().isOpen(), "the fake port opens");
+    const bool logging = (data[0] & 4) != 0;
+    if (logging) {
+        panel.csvlog(true);
+        FUZZ_CHECK(panel.csvLog().isOn(), "the CSV log starts");
+    }
 
     QList<QByteArray> handled;
+    QList<QStringList> expectedRecords;
     int storedReadings = 0;
     Snapshot beforeAnswer = snapshot(panel);
     AnswerOutcome lastOutcome;
@@ -196,6 +266,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Snapshot after = snapshot(panel);
         checkAnswer(frame, lastOutcome, beforeAnswer, after);
         handled.append(frame);
+        if (logging) {
+            const auto part = [&](int from, int length) { return QString::fromLatin1(frame.mid(from, length)); };
+            expectedRecords.append({part(1, 2), part(3, 1), part(4, 4), after.pnow, after.prset, after.lqset});
+        }
         storedReadings += lastOutcome.stored ? 1 : 0;
         beforeAnswer = after;
     });
@@ -274,5 +348,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(panel.state().itime == handled.size() % kSweepLength, QString::number(panel.state().itime));
     FUZZ_CHECK(panel.saveBuffer().saveprcout() == storedReadings, "save buffer count");
     FUZZ_CHECK(panel.link().answersReceived() == quint64(handled.size()), "answer count");
+
+    if (logging) {
+        const QByteArray file = fakes.logFiles.lastFile();
+        const auto records = readCsv(QString::fromUtf8(file));
+        FUZZ_CHECK(records.has_value(), file);
+        FUZZ_CHECK(records->size() == expectedRecords.size() + 1, file);
+        FUZZ_CHECK(records->first().join(QLatin1Char(',')) + QStringLiteral("\r\n") == csvlog::headerLine(), file);
+        for (qsizetype k = 0; k < expectedRecords.size(); ++k) {
+            const QStringList& got = records->at(k + 1);
+            FUZZ_CHECK(got.size() == 8 && got.mid(2) == expectedRecords.at(k), got.join(QLatin1Char('|')));
+            FUZZ_CHECK(got.at(0) == fakes.localNow.toString(Qt::ISODateWithMs), got.at(0));
+        }
+    }
     return 0;
 }

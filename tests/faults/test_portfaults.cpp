@@ -24,12 +24,21 @@ platform::PortMaker realPorts()
     return [](const QString&) { return std::make_unique<platform::QtSerialPort>(); };
 }
 
+// The fakes' services, but with real serial ports and the real clock.
+platform::Services onRealPorts(FakeServices& fakes)
+{
+    platform::Services services = fakes.services();
+    services.makePort = realPorts();
+    services.clock = platform::steadyClock();
+    return services;
+}
+
 // The panel core on real serial ports, with scripted dialogs and an
 // in-memory record file.
 struct PanelOnRealPorts {
     FakeServices fakes;
     FakeDialogs& dialogs = fakes.dialogs;
-    Panel panel{platform::Services{dialogs, realPorts(), platform::steadyClock(), fakes.store, fakes.printer}};
+    Panel panel{onRealPorts(fakes)};
     QSignalSpy applied{&panel, &Panel::answerApplied};
 
     PanelOnRealPorts() { panel.Form_Load(); }

@@ -21,9 +21,13 @@ namespace {
 
 constexpr int kWaitMs = PumpSimProcess::kWaitMs;
 
-platform::PortMaker realPorts()
+// The fakes' services, but with real serial ports and the real clock.
+platform::Services onRealPorts(FakeServices& fakes)
 {
-    return [](const QString&) { return std::make_unique<platform::QtSerialPort>(); };
+    platform::Services services = fakes.services();
+    services.makePort = [](const QString&) { return std::make_unique<platform::QtSerialPort>(); };
+    services.clock = platform::steadyClock();
+    return services;
 }
 
 // Form1 on scripted dialogs; real serial ports unless told otherwise.
@@ -34,9 +38,7 @@ struct WindowRig {
     QSignalSpy applied{&window.panel(), &Panel::answerApplied};
 
     explicit WindowRig(bool realSerialPorts)
-        : window(realSerialPorts ? platform::Services{fakes.dialogs, realPorts(), platform::steadyClock(), fakes.store,
-                                                      fakes.printer}
-                                 : fakes.services())
+        : window(realSerialPorts ? onRealPorts(fakes) : fakes.services())
     {
         window.show();
     }
