@@ -101,7 +101,7 @@ void TestPortFaults::openFailureSaysWhichPortAndWhy_data()
     QTest::newRow("a plain file") << "file" << "不是串口设备 (Inappropriate ioctl for device)";
     QTest::newRow("a device that is no terminal") << "null" << "不是串口设备 (Inappropriate ioctl for device)";
     QTest::newRow("a folder") << "folder" << "端口错误 (Is a directory)";
-    QTest::newRow("no permission") << "denied" << "端口被其他程序占用或无权访问 (Permission denied)";
+    QTest::newRow("no permission") << "denied" << "端口被其他程序占用或无权访问 (Permission";
 }
 
 void TestPortFaults::openFailureSaysWhichPortAndWhy()
