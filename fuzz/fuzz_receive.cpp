@@ -197,34 +197,18 @@ void checkAnswer(const QByteArray& frame, const AnswerOutcome& outcome, const Sn
     FUZZ_CHECK(after.saveprcout == before.saveprcout + (kept ? 1 : 0), frame);
 }
 
+// One of the keypad's fourteen keys.
 void pressKey(Panel& panel, quint32 key)
 {
-    switch (key % 14) {
-    case 10:
-        panel.Cmdl();
-        break;
-    case 11:
-        panel.Cmdp();
-        break;
-    case 12:
-        panel.Cmdr();
-        break;
-    case 13:
-        panel.Cmds();
-        break;
-    case 0:
+    using Key = void (Panel::*)();
+    static constexpr Key kKeys[] = {&Panel::Cmd1, &Panel::Cmd2, &Panel::Cmd3, &Panel::Cmd4, &Panel::Cmd5,
+                                    &Panel::Cmd6, &Panel::Cmd7, &Panel::Cmd8, &Panel::Cmd9, &Panel::Cmdl,
+                                    &Panel::Cmdp, &Panel::Cmdr, &Panel::Cmds};
+    const quint32 k = key % 14;
+    if (k == 13)
         panel.Cmd0(0);
-        break;
-    case 1: panel.Cmd1(); break;
-    case 2: panel.Cmd2(); break;
-    case 3: panel.Cmd3(); break;
-    case 4: panel.Cmd4(); break;
-    case 5: panel.Cmd5(); break;
-    case 6: panel.Cmd6(); break;
-    case 7: panel.Cmd7(); break;
-    case 8: panel.Cmd8(); break;
-    default: panel.Cmd9(); break;
-    }
+    else
+        (panel.*kKeys[k])();
 }
 
 }  // namespace
