@@ -2,6 +2,7 @@
 
 #include "panel/panelstate.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 ChartWidget::ChartWidget(const PanelState& state, QWidget* parent) : QWidget(parent), m_state(state)
@@ -17,8 +18,8 @@ void ChartWidget::showAnswer(const AnswerOutcome& outcome)
         update(trendchart::dirtyRect(size(), m_state.prtrend, outcome.cursor));
 }
 
-void ChartWidget::paintEvent(QPaintEvent*)
+void ChartWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    trendchart::paint(painter, size(), m_state.prtrend, m_state.itime);
+    trendchart::paint(painter, size(), m_state.prtrend, m_state.itime, event->rect());
 }
