@@ -302,18 +302,22 @@ void Form1::wire()
 void Form1::showBoxes()
 {
     const PanelState& s = m_panel->state();
-    // While the pump is silent the boxes show their last texts greyed, so
-    // nobody mistakes them for live values.
-    const bool stale = m_panel->link().linkLost();
-    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
-                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
-                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
     for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
         if (box->text() != text)
             box->setText(text);
-        if (box->styleSheet() != style)
-            box->setStyleSheet(style);
     }
+    // While the pump is silent the boxes show their last texts greyed, so
+    // nobody mistakes them for live values. This runs for every answer: the
+    // style is made and applied only when the look changes.
+    const bool stale = m_panel->link().linkLost();
+    if (m_boxesStale == stale)
+        return;
+    m_boxesStale = stale;
+    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
+                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
+                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
+    for (QLineEdit* box : {m_pnow, m_prset, m_lqset})
+        box->setStyleSheet(style);
 }
 
 void Form1::showConnection()

@@ -6,6 +6,7 @@
 #include <QMap>
 
 #include <memory>
+#include <optional>
 
 class ChartWidget;
 class Form2;
@@ -68,6 +69,9 @@ private:
     ChartWidget* m_chart = nullptr;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
+    // The look the value boxes have: greyed (the pump is silent) or live;
+    // none before the first showBoxes().
+    std::optional<bool> m_boxesStale;
     std::unique_ptr<Form2> m_viewer;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
