@@ -44,8 +44,8 @@ public:
     QLabel* label(const QString& name) const { return m_labels.value(name); }
     QLabel* connectionLabel() const { return m_connection; }
     // The record viewer `Form2`, a window of its own shown in place of this
-    // one by "查看记录".
-    Form2* viewer() const { return m_viewer.get(); }
+    // one by "查看记录"; made on first use.
+    Form2* viewer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
