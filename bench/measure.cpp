@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace bench {
@@ -51,6 +52,13 @@ ProcStatCpu procStatCpu()
         return {};
     const auto tick = static_cast<double>(sysconf(_SC_CLK_TCK));
     return {static_cast<double>(utime) / tick, static_cast<double>(stime) / tick};
+}
+
+qint64 minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
 }
 
 qint64 statusKiB(const char* field)

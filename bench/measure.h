@@ -24,6 +24,10 @@ struct ProcStatCpu {
 };
 ProcStatCpu procStatCpu();
 
+// Minor page faults of this process so far (first touches of memory pages;
+// on some virtual machines each costs several microseconds).
+qint64 minorFaults();
+
 // A "Vm..." line of /proc/self/status ("VmRSS", "VmHWM"), in KiB; -1 if absent.
 qint64 statusKiB(const char* field);
 

@@ -58,6 +58,7 @@
 namespace {
 
 double g_mainMs = -1;
+qint64 g_mainFaults = 0;
 
 struct Options {
     QString mode;
@@ -400,7 +401,9 @@ int runStart()
 {
     // Where the time goes before the first paint.
     bench::printFigure("at_main_ms", g_mainMs);
+    bench::printFigure("faults_at_main", g_mainFaults);
     bench::printFigure("at_application_ms", bench::msSinceLaunch(bench::monotonicNs()));
+    bench::printFigure("faults_at_application", bench::minorFaults());
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
@@ -409,11 +412,13 @@ int runStart()
     printer.setDialogParent(&window);
     window.panel().attachRecord(recordStore, printer);
     bench::printFigure("at_window_built_ms", bench::msSinceLaunch(bench::monotonicNs()));
+    bench::printFigure("faults_at_window_built", bench::minorFaults());
     bench::FirstPaintWatch watch(&window, [](qint64 now) {
         // Under callgrind only the way to the first paint is counted.
         CALLGRIND_STOP_INSTRUMENTATION;
         bench::printFigure("first_paint_ms", bench::msSinceLaunch(now));
         bench::printFigure("rss_first_paint_kib", bench::statusKiB("VmRSS"));
+        bench::printFigure("faults_first_paint", bench::minorFaults());
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     });
     window.show();
@@ -425,6 +430,7 @@ int runStart()
 int main(int argc, char* argv[])
 {
     g_mainMs = bench::msSinceLaunch(bench::monotonicNs());
+    g_mainFaults = bench::minorFaults();
     QApplication app(argc, argv);
     const Options o = parse(app.arguments().mid(1));
     if (o.mode == QLatin1String("latency"))
