@@ -1,6 +1,7 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
@@ -12,22 +13,25 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Ties the window to its menu entry and icon (pump-panel.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
     // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
+    platform::QtLogFiles logFiles;
     // "sim" at the port prompt gives the simulated pump, any other answer a
     // real port.
     const platform::PortMaker makePort =
         pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
             return std::make_unique<platform::QtSerialPort>();
         });
-    Form1 window(dialogs, makePort, platform::steadyClock());
+    Form1 window(platform::Services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
+                                    platform::localWallClock()});
     dialogs.setParentWindow(&window);
     printer.setDialogParent(&window);
-    window.panel().attachRecord(recordStore, printer);
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -28,6 +28,7 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
@@ -109,6 +110,21 @@ platform::PortMaker realPorts()
     });
 }
 
+// The rest of the panel's outside world, as pump-panel has it: the record
+// file, the printer and the CSV log's folder (none of them touched unless
+// their command is given).
+struct Outside {
+    platform::QtRecordStore recordStore;
+    platform::QtPrinter printer;
+    platform::QtLogFiles logFiles;
+
+    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort)
+    {
+        return platform::Services{dialogs,   std::move(makePort), platform::steadyClock(),    recordStore,
+                                  printer,   logFiles,            platform::localWallClock()};
+    }
+};
+
 void settle(int ms)
 {
     QEventLoop loop;
@@ -160,7 +176,8 @@ int runLatency(const Options& o)
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
 
     bench::BenchDialogs dialogs(QString::fromLocal8Bit(name));
-    Form1 window(dialogs, realPorts(), platform::steadyClock());
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
     window.show();
     settle(300);
     window.panel().Communication();
@@ -256,7 +273,8 @@ int runLine(const Options& o)
         return 2;
     }
     bench::BenchDialogs dialogs(o.device);
-    Form1 window(dialogs, realPorts(), platform::steadyClock());
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
     window.show();
     settle(300);
     Panel& panel = window.panel();
@@ -334,7 +352,8 @@ int runFeed(const Options& o)
         return made;
     };
     bench::BenchDialogs dialogs(QStringLiteral("feed"));
-    Form1 window(dialogs, makePort, platform::steadyClock());
+    Outside outside;
+    Form1 window(outside.services(dialogs, makePort));
     window.show();
     settle(300);
     window.panel().Communication();
@@ -404,13 +423,13 @@ int runStart()
     bench::printFigure("faults_at_main", g_mainFaults);
     bench::printFigure("at_application_ms", bench::msSinceLaunch(bench::monotonicNs()));
     bench::printFigure("faults_at_application", bench::minorFaults());
+    // As pump-panel starts.
+    QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
     platform::QtDialogs dialogs;
-    platform::QtRecordStore recordStore;
-    platform::QtPrinter printer;
-    Form1 window(dialogs, realPorts(), platform::steadyClock());
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
     dialogs.setParentWindow(&window);
-    printer.setDialogParent(&window);
-    window.panel().attachRecord(recordStore, printer);
+    outside.printer.setDialogParent(&window);
     bench::printFigure("at_window_built_ms", bench::msSinceLaunch(bench::monotonicNs()));
     bench::printFigure("faults_at_window_built", bench::minorFaults());
     bench::FirstPaintWatch watch(&window, [](qint64 now) {

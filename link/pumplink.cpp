@@ -86,8 +86,15 @@ void PumpLink::readWaiting()
 {
     if (!m_port)
         return;
-    const QList<QByteArray> found = m_framer.feed(m_port->readAll(), m_clock());
-    for (const QByteArray& frame : found) {
+    m_pending += m_framer.feed(m_port->readAll(), m_clock());
+    // A handler may show a modal box whose event loop brings this back with
+    // newer answers: they wait behind the older ones, so every answer is
+    // handled in the order it arrived.
+    if (m_dispatching)
+        return;
+    m_dispatching = true;
+    while (!m_pending.isEmpty()) {
+        const QByteArray frame = m_pending.takeFirst();
         ++m_answers;
         m_unansweredPolls = 0;
         m_lastHeardMs = m_clock();
@@ -97,6 +104,7 @@ void PumpLink::readWaiting()
         }
         emit answerReceived(frame);
     }
+    m_dispatching = false;
 }
 
 qint64 PumpLink::silenceMs() const

@@ -70,6 +70,8 @@ private:
     std::unique_ptr<platform::SerialPort> m_port;
     QString m_device;
     AnswerFramer m_framer;
+    QList<QByteArray> m_pending;  // answers found but not yet handed on
+    bool m_dispatching = false;
     QTimer m_timer2;
     int m_unansweredPolls = 0;
     bool m_linkLost = false;

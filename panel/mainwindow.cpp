@@ -101,10 +101,9 @@ const KeySpec kKeys[] = {
 
 }  // namespace
 
-Form1::Form1(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QWidget* parent)
-    : QMainWindow(parent)
+Form1::Form1(const platform::Services& services, QWidget* parent) : QMainWindow(parent)
 {
-    m_panel = new Panel(dialogs, std::move(makePort), std::move(clock), this);
+    m_panel = new Panel(services, this);
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
     setWindowIcon(artwork::windowIcon());
     buildMenus();
@@ -140,6 +139,8 @@ void Form1::buildMenus()
     addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
     addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
     addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
+    // Off at every start: the panel keeps no settings between runs.
+    addItem(file, QStringLiteral("csvlog"), QStringLiteral("CSV记录"))->setCheckable(true);
     addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
 
     QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
@@ -278,15 +279,31 @@ void Form1::wire()
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
 
-    connect(action(QStringLiteral("Communication")), &QAction::triggered, panel, &Panel::Communication);
-    connect(action(QStringLiteral("end")), &QAction::triggered, panel, &Panel::end);
-    connect(action(QStringLiteral("run")), &QAction::triggered, panel, &Panel::run);
-    connect(action(QStringLiteral("stop")), &QAction::triggered, panel, &Panel::stop);
-    connect(action(QStringLiteral("rrun")), &QAction::triggered, panel, &Panel::rrun);
-    connect(action(QStringLiteral("rstop")), &QAction::triggered, panel, &Panel::rstop);
-    connect(action(QStringLiteral("liquid")), &QAction::triggered, panel, &Panel::liquid);
-    connect(action(QStringLiteral("pressure")), &QAction::triggered, panel, &Panel::pressure);
-    connect(action(QStringLiteral("Pump_NO")), &QAction::triggered, panel, &Panel::Pump_NO);
+    // Menu and pop-up items: each goes to the handler of its name.
+    const std::pair<const char*, void (Panel::*)()> items[] = {
+        {"Communication", &Panel::Communication},
+        {"end", &Panel::end},
+        {"save", &Panel::save},
+        {"print", &Panel::print},
+        {"view", &Panel::view},
+        {"stset", &Panel::stset},
+        {"ststart", &Panel::ststart},
+        {"stzanting", &Panel::stzanting},
+        {"stcontiune", &Panel::stcontiune},
+        {"stend", &Panel::stend},
+        {"run", &Panel::run},
+        {"stop", &Panel::stop},
+        {"rrun", &Panel::rrun},
+        {"rstop", &Panel::rstop},
+        {"liquid", &Panel::liquid},
+        {"pressure", &Panel::pressure},
+        {"Pump_NO", &Panel::Pump_NO},
+    };
+    for (const auto& [name, handler] : items)
+        connect(action(QLatin1String(name)), &QAction::triggered, panel, handler);
+    // "CSV记录" is ticked while the log is on, whoever switched it.
+    connect(action(QStringLiteral("csvlog")), &QAction::triggered, panel, &Panel::csvlog);
+    connect(panel, &Panel::csvLogChanged, action(QStringLiteral("csvlog")), &QAction::setChecked);
 
     // The keypad. The 0 key and the two arrow keys are the members of Cmd0.
     for (const QString& face : {QStringLiteral("0"), QStringLiteral("▲"), QStringLiteral("▼")}) {
@@ -303,17 +320,8 @@ void Form1::wire()
     for (const auto& [face, handler] : keys)
         connect(key(QLatin1String(face)), &QToolButton::clicked, panel, handler);
 
-    connect(action(QStringLiteral("stset")), &QAction::triggered, panel, &Panel::stset);
-    connect(action(QStringLiteral("ststart")), &QAction::triggered, panel, &Panel::ststart);
-    connect(action(QStringLiteral("stzanting")), &QAction::triggered, panel, &Panel::stzanting);
-    connect(action(QStringLiteral("stcontiune")), &QAction::triggered, panel, &Panel::stcontiune);
-    connect(action(QStringLiteral("stend")), &QAction::triggered, panel, &Panel::stend);
     // Timer1's tick is wired inside the timed run; the labels follow its display.
     connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
-    connect(action(QStringLiteral("save")), &QAction::triggered, panel, &Panel::save);
-    connect(action(QStringLiteral("print")), &QAction::triggered, panel, &Panel::print);
-    connect(action(QStringLiteral("view")), &QAction::triggered, panel, &Panel::view);
-
     connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
 }
 

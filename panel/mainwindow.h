@@ -23,8 +23,7 @@ class QToolButton;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    Form1(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock,
-          QWidget* parent = nullptr);
+    explicit Form1(const platform::Services& services, QWidget* parent = nullptr);
     ~Form1() override;
 
     Panel& panel() { return *m_panel; }

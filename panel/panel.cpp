@@ -10,13 +10,15 @@ const QStringList& Panel::commandMenus()
     return menus;
 }
 
-Panel::Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock, QObject* parent)
+Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
-      m_dialogs(dialogs),
-      m_link(std::move(makePort), std::move(clock)),
-      m_timedRun([this](const QString& frame) { send(frame); }, dialogs),
-      m_keypad(m_state, [this](const QString& frame) { send(frame); }, dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, dialogs)
+      m_dialogs(services.dialogs),
+      m_link(services.makePort, services.clock),
+      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
+      m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
+      m_recorder(services.recordStore, services.printer, services.dialogs),
+      m_csvLog(services.logFiles, services.clock, services.wallClock)
 {
     // A key press shows its digit before any message box it raises.
     m_keypad.setBoxesChanged([this] { emit boxesChanged(); });
@@ -37,11 +39,6 @@ QString Panel::connectionText() const
     return lineDescription(m_link.device());
 }
 
-void Panel::attachRecord(platform::RecordStore& store, platform::Printer& printer)
-{
-    m_recorder.emplace(store, printer, m_dialogs);
-}
-
 void Panel::send(const QString& frame)
 {
     m_link.send(frame);
@@ -59,6 +56,7 @@ void Panel::Form_Load()
 void Panel::Form_Unload()
 {
     m_link.close();
+    m_csvLog.stop();
     emit connectionChanged();
 }
 
@@ -154,14 +152,12 @@ void Panel::stend()
 
 void Panel::save()
 {
-    if (m_recorder)
-        m_recorder->save(m_saveBuffer);
+    m_recorder.save(m_saveBuffer);
 }
 
 void Panel::print()
 {
-    if (m_recorder)
-        m_recorder->print();
+    m_recorder.print();
 }
 
 void Panel::view()
@@ -171,7 +167,29 @@ void Panel::view()
 
 QString Panel::Command2()
 {
-    return m_recorder ? m_recorder->readLastLine() : QString();
+    return m_recorder.readLastLine();
+}
+
+void Panel::csvlog(bool on)
+{
+    if (on == m_csvLog.isOn()) {
+        emit csvLogChanged(on);
+        return;
+    }
+    if (!on) {
+        const QString path = m_csvLog.path();
+        m_csvLog.stop();
+        emit csvLogChanged(false);
+        emit notice(CsvLog::stoppedNotice(path));
+        return;
+    }
+    QString error;
+    const bool started = m_csvLog.start(&error);
+    emit csvLogChanged(started);
+    if (started)
+        emit notice(CsvLog::startedNotice(m_csvLog.path()));
+    else
+        m_dialogs.messageBox(error, QString::fromUtf16(CsvLog::kCaption));
 }
 
 void Panel::setMenusEnabled(bool enabled)
@@ -188,8 +206,17 @@ void Panel::handleAnswer(const QByteArray& frame)
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
         emit notice(Recorder::fullNotice());
+    // The CSV log takes the answer with the boxes as it left them. A log that
+    // cannot be written switches itself off before the message, so the
+    // message comes once however many answers arrive while it is shown.
+    QString logError;
+    const bool logged = m_csvLog.record(frame, m_state, &logError);
     emit boxesChanged();
     emit answerApplied(outcome);
+    if (!logged) {
+        emit csvLogChanged(false);
+        m_dialogs.messageBox(logError, QString::fromUtf16(CsvLog::kCaption));
+    }
 }
 
 void Panel::handlePortLost(const QString& device, const QString& reason)

@@ -5,10 +5,9 @@
 #include "panel/keypad.h"
 #include "panel/panelstate.h"
 #include "panel/setpoints.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/serialport.h"
+#include "platform/services.h"
 #include "timedrun/timedrun.h"
+#include "record/csvlog.h"
 #include "record/recorder.h"
 #include "record/savebuffer.h"
 
@@ -16,7 +15,6 @@
 #include <QObject>
 #include <QStringList>
 
-#include <optional>
 
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
@@ -29,8 +27,7 @@ public:
     // successful port command enables them.
     static const QStringList& commandMenus();
 
-    Panel(platform::Dialogs& dialogs, platform::PortMaker makePort, platform::Clock clock,
-          QObject* parent = nullptr);
+    explicit Panel(const platform::Services& services, QObject* parent = nullptr);
 
     const PanelState& state() const { return m_state; }
     PumpLink& link() { return m_link; }
@@ -47,10 +44,6 @@ public:
     // The pre-filled answer of the port prompt: "1", or "sim" when the panel
     // was started to run on the simulated pump.
     void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
-
-    // The record file and the printer that save, the viewer and print use.
-    // Given once, after construction; until then those commands do nothing.
-    void attachRecord(platform::RecordStore& store, platform::Printer& printer);
 
     // `saveprdata` and `saveprcout`: every reading taken from an accepted
     // answer, up to the buffer's capacity.
@@ -99,6 +92,10 @@ public:
     void view();
     // The viewer's `Command2`: the text for its `Text1`.
     QString Command2();
+    // "CSV记录": switches the CSV log on (a new file) or off. Whatever
+    // happens, csvLogChanged() tells the item what the log now is.
+    void csvlog(bool on);
+    const CsvLog& csvLog() const { return m_csvLog; }
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -113,6 +110,8 @@ signals:
     void viewerRequested();
     // "退出": end the program at once, without the unload step.
     void exitRequested();
+    // The CSV log was switched on or off, by the operator or by a failure.
+    void csvLogChanged(bool on);
 
 private:
     void setMenusEnabled(bool enabled);
@@ -127,6 +126,7 @@ private:
     Keypad m_keypad;
     SetPoints m_setPoints;
     SaveBuffer m_saveBuffer;
-    std::optional<Recorder> m_recorder;
+    Recorder m_recorder;
+    CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
 };

@@ -30,6 +30,7 @@ private slots:
     void openFailureLeavesTheLinkClosed();
     void reopenClosesTheOldPortFirst();
     void answersInPiecesAreHandedOn();
+    void answersStayInOrderWhenAHandlerWaits();
     void silenceMarksTheLinkLostUntilTheNextAnswer();
     void vanishedPortIsClosedAndReportedOnce();
     void closeIsHarmlessWhenNothingIsOpen();
@@ -105,6 +106,26 @@ void TestPumpLink::answersInPiecesAreHandedOn()
     QCOMPARE(answers.at(0).at(0).toByteArray(), QByteArray("Q01N01.5Y"));
     QCOMPARE(answers.at(1).at(0).toByteArray(), QByteArray("Q01L0150Y"));
     QCOMPARE(rig.link.answersReceived(), 2u);
+}
+
+void TestPumpLink::answersStayInOrderWhenAHandlerWaits()
+{
+    Rig rig;
+    QVERIFY(rig.link.open(QStringLiteral("x"), nullptr));
+    QList<QByteArray> handled;
+    bool nested = false;
+    connect(&rig.link, &PumpLink::answerReceived, this, [&](const QByteArray& frame) {
+        handled << frame;
+        // The first answer shows a modal box; while it is up, the event loop
+        // delivers the next read.
+        if (!nested) {
+            nested = true;
+            rig.port()->feed("Q00N00.3Y");
+        }
+    });
+    rig.port()->feed("Q00N00.1YQ00N00.2Y");
+    QCOMPARE(handled, (QList<QByteArray>{"Q00N00.1Y", "Q00N00.2Y", "Q00N00.3Y"}));
+    QCOMPARE(rig.link.answersReceived(), 3u);
 }
 
 void TestPumpLink::silenceMarksTheLinkLostUntilTheNextAnswer()

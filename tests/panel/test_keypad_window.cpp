@@ -1,5 +1,4 @@
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 #include "link/frames.h"
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
@@ -32,15 +31,9 @@ public:
 
 struct Window {
     WatchingDialogs dialogs;
-    FakeSerialPort* port = nullptr;
-    qint64 now = 0;
-    Form1 form{dialogs,
-               [this](const QString&) -> std::unique_ptr<platform::SerialPort> {
-                   auto p = std::make_unique<FakeSerialPort>();
-                   port = p.get();
-                   return p;
-               },
-               [this] { return now; }};
+    FakeServices fakes;
+    FakeSerialPort*& port = fakes.port;
+    Form1 form{fakes.services(&dialogs)};
 
     Window() { dialogs.form = &form; }
 

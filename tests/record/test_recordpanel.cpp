@@ -1,7 +1,4 @@
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeprinter.h"
-#include "fakes/fakerecordstore.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 #include "panel/panel.h"
 
 #include <QSignalSpy>
@@ -13,24 +10,16 @@ namespace {
 
 // A panel connected to a fake port, with the record kept in memory.
 struct Rig {
-    FakeDialogs dialogs;
-    FakeRecordStore store;
-    FakePrinter printer;
-    FakeSerialPort* port = nullptr;
-    qint64 now = 0;
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    FakeRecordStore& store = fakes.store;
+    FakePrinter& printer = fakes.printer;
+    FakeSerialPort*& port = fakes.port;
     std::unique_ptr<Panel> panel;
 
     Rig()
     {
-        panel = std::make_unique<Panel>(
-            dialogs,
-            [this](const QString&) {
-                auto made = std::make_unique<FakeSerialPort>();
-                port = made.get();
-                return std::unique_ptr<platform::SerialPort>(std::move(made));
-            },
-            [this] { return now; });
-        panel->attachRecord(store, printer);
+        panel = std::make_unique<Panel>(fakes.services());
         panel->Form_Load();
         dialogs.answer(QStringLiteral("COM7"));
         panel->Communication();

@@ -1,7 +1,4 @@
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeprinter.h"
-#include "fakes/fakerecordstore.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 #include "panel/mainwindow.h"
 #include "record/viewer.h"
 
@@ -16,23 +13,16 @@
 namespace {
 
 struct Rig {
-    FakeDialogs dialogs;
-    FakeRecordStore store;
-    FakePrinter printer;
-    FakeSerialPort* port = nullptr;
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    FakeRecordStore& store = fakes.store;
+    FakePrinter& printer = fakes.printer;
+    FakeSerialPort*& port = fakes.port;
     std::unique_ptr<Form1> window;
 
     Rig()
     {
-        window = std::make_unique<Form1>(
-            dialogs,
-            [this](const QString&) {
-                auto made = std::make_unique<FakeSerialPort>();
-                port = made.get();
-                return std::unique_ptr<platform::SerialPort>(std::move(made));
-            },
-            [] { return qint64(0); });
-        window->panel().attachRecord(store, printer);
+        window = std::make_unique<Form1>(fakes.services());
         window->show();
         dialogs.answer(QStringLiteral("COM7"));
         window->action(QStringLiteral("Communication"))->trigger();
@@ -64,7 +54,7 @@ void TestViewerWindow::fileMenuHoldsTheRecordItems()
     for (QAction* a : file->actions())
         captions << a->text();
     QCOMPARE(captions, (QStringList{QStringLiteral("保存"), QStringLiteral("打印"), QStringLiteral("查看记录"),
-                                    QStringLiteral("退出")}));
+                                    QStringLiteral("CSV记录"), QStringLiteral("退出")}));
 }
 
 void TestViewerWindow::menuOpensTheViewerAndExitComesBack()

@@ -1,4 +1,4 @@
-#include "fakes/fakedialogs.h"
+#include "fakes/fakeservices.h"
 #include "link/frames.h"
 #include "panel/panel.h"
 #include "platform/qtserialport.h"
@@ -16,12 +16,14 @@ namespace {
 constexpr int kWaitMs = PumpSimProcess::kWaitMs;
 
 struct PanelOnPty {
-    FakeDialogs dialogs;
-    Panel panel{dialogs,
-                pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
-                    return std::make_unique<platform::QtSerialPort>();
-                }),
-                platform::steadyClock()};
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    Panel panel{platform::Services{dialogs,
+                                   pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
+                                       return std::make_unique<platform::QtSerialPort>();
+                                   }),
+                                   platform::steadyClock(), fakes.store, fakes.printer, fakes.logFiles,
+                                   [this] { return fakes.localNow; }}};
     QSignalSpy applied{&panel, &Panel::answerApplied};
     QSignalSpy lost{&panel.link(), &PumpLink::portLost};
 

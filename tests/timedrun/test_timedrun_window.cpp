@@ -1,7 +1,6 @@
 #include "panel/mainwindow.h"
 
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 
 #include <QAction>
 #include <QLabel>
@@ -16,21 +15,14 @@ const char* const kLabels[] = {"lhour", "Label1", "lmin", "Label2", "lsed", "Lab
 // The real main window on a fake port, connected, as an operator would have it
 // before choosing anything from "定时(T)".
 struct Window {
-    FakeDialogs dialogs;
-    FakeSerialPort* port = nullptr;
-    qint64 now = 0;
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    FakeSerialPort*& port = fakes.port;
     std::unique_ptr<Form1> form;
 
     Window()
     {
-        form = std::make_unique<Form1>(
-            dialogs,
-            [this](const QString&) {
-                auto p = std::make_unique<FakeSerialPort>();
-                port = p.get();
-                return std::unique_ptr<platform::SerialPort>(std::move(p));
-            },
-            [this] { return now; });
+        form = std::make_unique<Form1>(fakes.services());
         form->show();
         dialogs.answer(QStringLiteral("/dev/pts/fake"));
         form->action(QStringLiteral("Communication"))->trigger();

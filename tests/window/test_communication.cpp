@@ -1,7 +1,6 @@
 #include "panel/panel.h"
 
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -9,27 +8,14 @@
 // A Panel on fake dialogs and fake ports. No real device is ever opened: the
 // port maker only records the device names.
 struct PanelRig {
-    FakeDialogs dialogs;
-    QList<FakeSerialPort*> ports;
-    QString refuse;
-    qint64 now = 0;
-    Panel panel{dialogs,
-                [this](const QString&) {
-                    auto port = std::make_unique<FakeSerialPort>();
-                    if (!refuse.isEmpty())
-                        port->refuseOpen(refuse);
-                    ports << port.get();
-                    return port;
-                },
-                [this] { return now; }};
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    QList<FakeSerialPort*>& ports = fakes.ports;
+    QString& refuse = fakes.refuseOpen;
+    qint64& now = fakes.now;
+    Panel panel{fakes.services()};
     PanelRig() { panel.Form_Load(); }
-    QStringList opened() const
-    {
-        QStringList out;
-        for (auto* p : ports)
-            out += p->openedDevices;
-        return out;
-    }
+    QStringList opened() const { return fakes.openedDevices(); }
 };
 
 class TestCommunication : public QObject {

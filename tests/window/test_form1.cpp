@@ -1,8 +1,7 @@
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
 
-#include "fakes/fakedialogs.h"
-#include "fakes/fakeserialport.h"
+#include "fakes/fakeservices.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -15,15 +14,10 @@
 #include <QtTest>
 
 struct WindowRig {
-    FakeDialogs dialogs;
-    QList<FakeSerialPort*> ports;
-    Form1 window{dialogs,
-                 [this](const QString&) {
-                     auto port = std::make_unique<FakeSerialPort>();
-                     ports << port.get();
-                     return port;
-                 },
-                 [] { return qint64(0); }};
+    FakeServices fakes;
+    FakeDialogs& dialogs = fakes.dialogs;
+    QList<FakeSerialPort*>& ports = fakes.ports;
+    Form1 window{fakes.services()};
     void connectPort()
     {
         dialogs.answer(QStringLiteral("/dev/pts/1"));

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/logfiles.h"
+#include "platform/printer.h"
+#include "platform/recordstore.h"
+#include "platform/serialport.h"
+
+namespace platform {
+
+// Everything the panel reaches outside itself: dialogs, serial ports, the
+// clock, the record file, the printer, and the CSV log's files with the local
+// time for its time stamps. The program hands in the real ones;
+// tests hand in scripted fakes. The objects must outlive the panel.
+struct Services {
+    Dialogs& dialogs;
+    PortMaker makePort;
+    Clock clock;
+    RecordStore& recordStore;
+    Printer& printer;
+    LogFiles& logFiles;
+    WallClock wallClock;
+};
+
+}  // namespace platform
