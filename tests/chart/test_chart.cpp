@@ -60,6 +60,7 @@ private slots:
     void stepByStepRepaintsMatchAFullRepaint();
     void partOfTheChartMatchesTheWholeChart_data();
     void partOfTheChartMatchesTheWholeChart();
+    void fastAnswersArePaintedTogether();
 };
 
 void TestChart::coordinates()
@@ -157,6 +158,9 @@ void TestChart::stepByStepRepaintsMatchAFullRepaint()
         chart->showAnswer(outcome);
         QCoreApplication::processEvents();
         if (i % 13 == 12 || i == 99 || i == 100 || i == 129) {
+            // Steps held back to be painted together go out now.
+            chart->repaintHeld();
+            QCoreApplication::processEvents();
             // What is on screen now, drawn step by step with partial updates ...
             const QImage onScreen = screen->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
                                         .toImage()
@@ -208,6 +212,78 @@ void TestChart::partOfTheChartMatchesTheWholeChart()
             if (partial.pixelColor(x, y) != expected)
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
         }
+}
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+}  // namespace
+
+void TestChart::fastAnswersArePaintedTogether()
+{
+    PanelState state;
+    qint64 now = 1000;
+    QWidget window;
+    auto* chart = new ChartWidget(state, &window, [&now] { return now; });
+    chart->setGeometry(QRect(QPoint(10, 10), kSize));
+    window.resize(kSize + QSize(20, 20));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    PaintCounter counter(chart);
+    const auto answer = [&](double mpa) {
+        chart->showAnswer(applyAnswer(state, pressureAnswer(mpa)));
+        QCoreApplication::processEvents();
+    };
+
+    answer(1.0);  // the first: painted at once
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 9;  // faster than a screen shows: held
+    answer(1.2);
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(chart->holdTimer().isActive());
+    QCOMPARE(chart->holdTimer().interval(), ChartWidget::kHoldMs);
+
+    now += 9;  // the next answer takes the held step with it
+    answer(0.8);
+    QCOMPARE(counter.paints, 2);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 5;  // held, and no answer follows: the timer's tick paints it
+    answer(1.1);
+    QCOMPARE(counter.paints, 2);
+    QVERIFY(chart->holdTimer().isActive());
+    chart->repaintHeld();
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 3);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 1500;  // at the poll's pace every answer is painted at once
+    answer(1.3);
+    QCOMPARE(counter.paints, 4);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    // Whatever was held, the screen ends up as the chart drawn whole.
+    const QImage onScreen = window.screen()
+                                ->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(onScreen, render(state));
 }
 
 QTEST_MAIN(TestChart)
