@@ -6,9 +6,11 @@
 //       panel has open through QSerialPort, one at a time, and times each from
 //       its last byte written to the moment the pressure box has painted the
 //       new text.
-//   line     --device=PATH --duration=S [--warmup=S]
+//   line     --device=PATH --duration=S [--warmup=S] [--hide=chart,boxes,window]
 //       The panel on a pump-sim terminal: CPU and memory over the window, then
 //       it waits for pump-sim to close the line and prints the answers handled.
+//       --hide leaves those widgets (or the whole window) unshown, to see what
+//       painting them costs.
 //   feed     --answers=N [--chunk=K] [--warm=W] [--callgrind]
 //       N answers through an in-process port, K per read, as fast as the panel
 //       takes them; memory before and after. The "before" figures (and the
@@ -26,6 +28,7 @@
 #include "bench/paintwatch.h"
 
 #include "panel/mainwindow.h"
+#include "record/chartwidget.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtlogfiles.h"
@@ -71,6 +74,7 @@ struct Options {
     int chunk = 64;
     bool split = false;
     bool callgrind = false;
+    QStringList hide;  // line: widgets to hide ("chart", "boxes", "window"), to see what their painting costs
 };
 
 Options parse(const QStringList& args)
@@ -95,6 +99,8 @@ Options parse(const QStringList& args)
             o.chunk = std::max(1, value.toInt());
         else if (name == QLatin1String("--split"))
             o.split = true;
+        else if (name == QLatin1String("--hide"))
+            o.hide = value.split(QLatin1Char(','));
         else if (name == QLatin1String("--callgrind"))
             o.callgrind = true;
         else
@@ -275,7 +281,15 @@ int runLine(const Options& o)
     bench::BenchDialogs dialogs(o.device);
     Outside outside;
     Form1 window(outside.services(dialogs, realPorts()));
-    window.show();
+    if (!o.hide.contains(QLatin1String("window")))
+        window.show();
+    if (o.hide.contains(QLatin1String("chart")))
+        window.Picture1()->hide();
+    if (o.hide.contains(QLatin1String("boxes"))) {
+        window.pnow()->hide();
+        window.prset()->hide();
+        window.lqset()->hide();
+    }
     settle(300);
     Panel& panel = window.panel();
     panel.Communication();
