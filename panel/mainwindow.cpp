@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <utility>
@@ -36,10 +37,18 @@ protected:
     {
         const qreal dpr = devicePixelRatioF();
         if (m_picture.isNull() || m_picture.devicePixelRatio() != dpr) {
-            m_picture = QPixmap(artwork::kBackgroundSize * dpr);
-            m_picture.setDevicePixelRatio(dpr);
-            QPainter p(&m_picture);
-            artwork::paintBackground(p);
+            if (!m_painted) {
+                // The first paint draws the picture straight onto the
+                // window, so the window shows without waiting for a copy of
+                // it; the copy that later repaints take from is made as soon
+                // as the window is up.
+                m_painted = true;
+                QPainter painter(this);
+                artwork::paintBackground(painter);
+                QTimer::singleShot(0, this, [this] { keepPicture(); });
+                return;
+            }
+            keepPicture();
         }
         QPainter painter(this);
         const QRect r = event->rect();
@@ -55,8 +64,21 @@ protected:
     }
 
 private:
+    // The picture at the window's density, only as large as the surface.
+    void keepPicture()
+    {
+        const qreal dpr = devicePixelRatioF();
+        if (!m_picture.isNull() && m_picture.devicePixelRatio() == dpr)
+            return;
+        m_picture = QPixmap(size() * dpr);
+        m_picture.setDevicePixelRatio(dpr);
+        QPainter p(&m_picture);
+        artwork::paintBackground(p);
+    }
+
     QMenu*& m_popup;
     QPixmap m_picture;
+    bool m_painted = false;
 };
 
 struct KeySpec {
@@ -233,9 +255,6 @@ void Form1::buildControls()
         m_labels.insert(QLatin1String(spec.name), label);
     }
 
-    // The viewer is a window of its own; it lives as long as this one.
-    m_viewer = std::make_unique<Form2>([panel = m_panel] { return panel->Command2(); });
-
     m_connection = new QLabel(this);
     m_connection->setObjectName(QStringLiteral("connection"));
     m_connection->setContentsMargins(0, 0, 8, 0);
@@ -304,24 +323,27 @@ void Form1::wire()
     // Timer1's tick is wired inside the timed run; the labels follow its display.
     connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
     connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
-    connect(m_viewer.get(), &Form2::mainWindowWanted, this, &QWidget::show);
 }
 
 void Form1::showBoxes()
 {
     const PanelState& s = m_panel->state();
-    // While the pump is silent the boxes show their last texts greyed, so
-    // nobody mistakes them for live values.
-    const bool stale = m_panel->link().linkLost();
-    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
-                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
-                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
     for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
         if (box->text() != text)
             box->setText(text);
-        if (box->styleSheet() != style)
-            box->setStyleSheet(style);
     }
+    // While the pump is silent the boxes show their last texts greyed, so
+    // nobody mistakes them for live values. This runs for every answer: the
+    // style is made and applied only when the look changes.
+    const bool stale = m_panel->link().linkLost();
+    if (m_boxesStale == stale)
+        return;
+    m_boxesStale = stale;
+    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
+                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
+                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
+    for (QLineEdit* box : {m_pnow, m_prset, m_lqset})
+        box->setStyleSheet(style);
 }
 
 void Form1::showConnection()
@@ -340,10 +362,21 @@ void Form1::showElapsedTime()
         m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
 }
 
+Form2* Form1::viewer()
+{
+    // The viewer is a window of its own, made when first wanted (not at
+    // start-up); from then on it lives as long as this one.
+    if (!m_viewer) {
+        m_viewer = std::make_unique<Form2>([panel = m_panel] { return panel->Command2(); });
+        connect(m_viewer.get(), &Form2::mainWindowWanted, this, &QWidget::show);
+    }
+    return m_viewer.get();
+}
+
 void Form1::showViewer()
 {
     // Viewer first, so there is always a window on the screen.
-    m_viewer->show();
+    viewer()->show();
     hide();
 }
 

@@ -6,6 +6,7 @@
 #include <QMap>
 
 #include <memory>
+#include <optional>
 
 class ChartWidget;
 class Form2;
@@ -42,8 +43,8 @@ public:
     QLabel* label(const QString& name) const { return m_labels.value(name); }
     QLabel* connectionLabel() const { return m_connection; }
     // The record viewer `Form2`, a window of its own shown in place of this
-    // one by "查看记录".
-    Form2* viewer() const { return m_viewer.get(); }
+    // one by "查看记录"; made on first use.
+    Form2* viewer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +68,9 @@ private:
     ChartWidget* m_chart = nullptr;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
+    // The look the value boxes have: greyed (the pump is silent) or live;
+    // none before the first showBoxes().
+    std::optional<bool> m_boxesStale;
     std::unique_ptr<Form2> m_viewer;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;

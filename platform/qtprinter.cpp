@@ -30,21 +30,30 @@ bool QtPrinter::runSystemDialog(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QPrinter& QtPrinter::device()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
 std::optional<int> QtPrinter::choosePrinter()
 {
-    if (!m_runDialog(m_printer))
+    QPrinter& printer = device();
+    if (!m_runDialog(printer))
         return std::nullopt;
-    const int copies = m_printer.copyCount();
+    const int copies = printer.copyCount();
     // Each copy is sent as a job of its own, so the printer itself must not
     // multiply the pages as well.
-    m_printer.setCopyCount(1);
+    printer.setCopyCount(1);
     return copies;
 }
 
 bool QtPrinter::printPage(const QString& line)
 {
     QPainter painter;
-    if (!painter.begin(&m_printer))
+    QPrinter& printer = device();
+    if (!painter.begin(&printer))
         return false;
     QFont font = painter.font();
     font.setPointSize(kLinePointSize);
@@ -54,7 +63,7 @@ bool QtPrinter::printPage(const QString& line)
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
     if (!painter.end())
         return false;
-    return m_printer.printerState() != QPrinter::Error;
+    return printer.printerState() != QPrinter::Error;
 }
 
 }  // namespace platform

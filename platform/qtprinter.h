@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -14,7 +15,9 @@ namespace platform {
 // The printer dialog and the printer through Qt Print Support. One QPrinter
 // lives as long as this object: the dialog configures it (so the pages go to
 // the printer chosen there, and the next dialog starts from that choice) and
-// every page is printed on it as a document of its own.
+// every page is printed on it as a document of its own. It is made at the
+// first print: making one loads the system's printing support, which would
+// otherwise slow every start of the program.
 class QtPrinter : public Printer {
 public:
     // Shows a dialog for the printer and returns true when it was accepted.
@@ -31,12 +34,12 @@ public:
     std::optional<int> choosePrinter() override;
     bool printPage(const QString& line) override;
 
-    QPrinter& device() { return m_printer; }
+    QPrinter& device();
 
 private:
     bool runSystemDialog(QPrinter& printer);
 
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_printer;
     QPointer<QWidget> m_dialogParent;
     DialogRunner m_runDialog;
 };

@@ -5,9 +5,10 @@
 #include <vector>
 
 // The pressure values kept for the record file: `saveprdata` with its count
-// `saveprcout`. Position k (1..saveprcout) holds the k-th value kept; the
-// storage grows as values come instead of being reserved whole at start-up.
-// At kCapacity values the buffer is full and further values are refused.
+// `saveprcout`. Position k (1..saveprcout) holds the k-th value kept. Nothing
+// is taken at start-up; the first value reserves room for all of them, which
+// occupies memory only as it is written (8 bytes a value), and values never
+// move. At kCapacity values the buffer is full and further values are refused.
 class SaveBuffer {
 public:
     static constexpr qint32 kCapacity = 1000000;

@@ -28,12 +28,23 @@ QLineF segment(const QSize& size, const Readings& prtrend, int cursor)
                   toDevice(cursor, drawable(prtrend[cursor + 1]), size));
 }
 
-void paintFrame(QPainter& painter, const QSize& size)
+// True when a one-pixel line may leave a pixel inside `area`: such a line
+// stays within a pixel of its end points.
+bool reaches(const QLineF& line, const QRect& area)
+{
+    return QRectF(line.p1(), line.p2()).normalized().adjusted(-2, -2, 2, 2).intersects(QRectF(area));
+}
+
+void paintFrame(QPainter& painter, const QSize& size, const QRect& area)
 {
     painter.setPen(QPen(kFrameColor, 0));
-    painter.drawLine(QLineF(toDevice(0, 0, size), toDevice(100, 0, size)));
+    const auto draw = [&](const QLineF& line) {
+        if (reaches(line, area))
+            painter.drawLine(line);
+    };
+    draw(QLineF(toDevice(0, 0, size), toDevice(100, 0, size)));
     for (double y : {0.5, 1.0, 1.5})
-        painter.drawLine(QLineF(toDevice(0, y, size), toDevice(1.5, y, size)));
+        draw(QLineF(toDevice(0, y, size), toDevice(1.5, y, size)));
 }
 
 }  // namespace
@@ -45,18 +56,36 @@ QPointF toDevice(double x, double y, const QSize& size)
 
 void paint(QPainter& painter, const QSize& size, const Readings& prtrend, int itime)
 {
+    paint(painter, size, prtrend, itime, QRect(QPoint(0, 0), size));
+}
+
+void paint(QPainter& painter, const QSize& size, const Readings& prtrend, int itime, const QRect& part)
+{
+    const QRect area = QRect(QPoint(0, 0), size).intersected(part);
+    if (area.isEmpty())
+        return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(QRect(QPoint(0, 0), size), Qt::IntersectClip);
-    painter.fillRect(QRect(QPoint(0, 0), size), kBackground);
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.fillRect(area, kBackground);
     const int steps = std::clamp(itime, 0, 99);
     if (steps > 0) {
+        // Segment k runs from x = k - 1 to x = k: only those over the part's
+        // columns (and a pixel either side) can reach it.
+        const double perPixel = (kRight - kLeft) / size.width();
+        const int first = std::max(0, static_cast<int>(std::floor(kLeft + (area.left() - 3) * perPixel)));
+        const int last = static_cast<int>(std::ceil(kLeft + (area.right() + 3) * perPixel)) + 1;
+        const auto drawSegment = [&](int cursor) {
+            const QLineF line = segment(size, prtrend, cursor);
+            if (reaches(line, area))
+                painter.drawLine(line);
+        };
         painter.setPen(QPen(kSegmentColor, 0));
-        for (int cursor = 0; cursor < steps - 1; ++cursor)
-            painter.drawLine(segment(size, prtrend, cursor));
-        paintFrame(painter, size);
+        for (int cursor = first; cursor < std::min(steps - 1, last + 1); ++cursor)
+            drawSegment(cursor);
+        paintFrame(painter, size, area);
         painter.setPen(QPen(kSegmentColor, 0));
-        painter.drawLine(segment(size, prtrend, steps - 1));
+        drawSegment(steps - 1);
     }
     painter.restore();
 }

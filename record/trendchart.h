@@ -40,6 +40,11 @@ QPointF toDevice(double x, double y, const QSize& size);
 // with each answer, and the newest segment over the frame.
 void paint(QPainter& painter, const QSize& size, const Readings& prtrend, int itime);
 
+// The same picture, but only the part inside `part` (device pixels) is
+// painted; segments that cannot reach it are skipped. A repaint after one
+// answer costs the same early or late in a sweep.
+void paint(QPainter& painter, const QSize& size, const Readings& prtrend, int itime, const QRect& part);
+
 // The device rectangle a repaint needs after the answer at `cursor`: its
 // segment and the one before it, or the whole area when it starts a sweep.
 QRect dirtyRect(const QSize& size, const Readings& prtrend, int cursor);

@@ -58,6 +58,9 @@ private slots:
     void blankAfterAHundredAndBackOnTheNext();
     void wildReadingsAreCutAtTheEdges();
     void stepByStepRepaintsMatchAFullRepaint();
+    void partOfTheChartMatchesTheWholeChart_data();
+    void partOfTheChartMatchesTheWholeChart();
+    void fastAnswersArePaintedTogether();
 };
 
 void TestChart::coordinates()
@@ -155,6 +158,9 @@ void TestChart::stepByStepRepaintsMatchAFullRepaint()
         chart->showAnswer(outcome);
         QCoreApplication::processEvents();
         if (i % 13 == 12 || i == 99 || i == 100 || i == 129) {
+            // Steps held back to be painted together go out now.
+            chart->repaintHeld();
+            QCoreApplication::processEvents();
             // What is on screen now, drawn step by step with partial updates ...
             const QImage onScreen = screen->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
                                         .toImage()
@@ -164,6 +170,120 @@ void TestChart::stepByStepRepaintsMatchAFullRepaint()
             QCOMPARE(onScreen, render(state));
         }
     }
+}
+
+void TestChart::partOfTheChartMatchesTheWholeChart_data()
+{
+    QTest::addColumn<QRect>("part");
+    QTest::newRow("one pixel on the base line") << QRect(QPoint(300, qRound(145 * 2 / 2.8)), QSize(1, 1));
+    QTest::newRow("a column through the ticks") << QRect(5, 0, 3, 145);
+    QTest::newRow("a row across the tick at 1.0") << QRect(0, qRound(145 / 2.8), 665, 1);
+    QTest::newRow("a step's width mid-sweep") << QRect(330, 0, 7, 145);
+    QTest::newRow("the newest segment") << QRect(trendchart::toDevice(56, 0, kSize).toPoint().x() - 8, 0, 16, 145);
+    QTest::newRow("right of the newest segment") << QRect(500, 20, 40, 60);
+    QTest::newRow("the right edge") << QRect(660, 0, 5, 145);
+    QTest::newRow("reaching past the area") << QRect(600, 100, 200, 200);
+    QTest::newRow("the whole area") << QRect(QPoint(0, 0), kSize);
+}
+
+void TestChart::partOfTheChartMatchesTheWholeChart()
+{
+    // Painting a part skips segments; inside the part the pixels must be
+    // those of the whole chart, and outside it nothing may be touched.
+    QFETCH(QRect, part);
+    PanelState state;
+    // Steep, flat and wild segments crossing the frame lines and the ticks.
+    const char* answers[] = {"Q01N01.5Y", "Q01N00.0Y", "Q01N01.0Y", "Q01N00.5Y", "Q01N19.9Y",
+                             "Q01N-0.8Y", "Q01N01.0Y", "Q01N01.0Y", "Q01N00.0Y", "Q01N00.7Y"};
+    for (int i = 0; i < 57; ++i)
+        applyAnswer(state, answers[i % 10]);
+    const QImage whole = render(state);
+
+    QImage partial(kSize, QImage::Format_RGB32);
+    partial.fill(Qt::gray);
+    {
+        QPainter painter(&partial);
+        trendchart::paint(painter, kSize, state.prtrend, state.itime, part);
+    }
+    const QRect inside = part.intersected(QRect(QPoint(0, 0), kSize));
+    for (int y = 0; y < kSize.height(); ++y)
+        for (int x = 0; x < kSize.width(); ++x) {
+            const QColor expected = inside.contains(x, y) ? whole.pixelColor(x, y) : QColor(Qt::gray);
+            if (partial.pixelColor(x, y) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
+        }
+}
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+}  // namespace
+
+void TestChart::fastAnswersArePaintedTogether()
+{
+    PanelState state;
+    qint64 now = 1000;
+    QWidget window;
+    auto* chart = new ChartWidget(state, &window, [&now] { return now; });
+    chart->setGeometry(QRect(QPoint(10, 10), kSize));
+    window.resize(kSize + QSize(20, 20));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    PaintCounter counter(chart);
+    const auto answer = [&](double mpa) {
+        chart->showAnswer(applyAnswer(state, pressureAnswer(mpa)));
+        QCoreApplication::processEvents();
+    };
+
+    answer(1.0);  // the first: painted at once
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 9;  // faster than a screen shows: held
+    answer(1.2);
+    QCOMPARE(counter.paints, 1);
+    QVERIFY(chart->holdTimer().isActive());
+    QCOMPARE(chart->holdTimer().interval(), ChartWidget::kHoldMs);
+
+    now += 9;  // the next answer takes the held step with it
+    answer(0.8);
+    QCOMPARE(counter.paints, 2);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 5;  // held, and no answer follows: the timer's tick paints it
+    answer(1.1);
+    QCOMPARE(counter.paints, 2);
+    QVERIFY(chart->holdTimer().isActive());
+    chart->repaintHeld();
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 3);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    now += 1500;  // at the poll's pace every answer is painted at once
+    answer(1.3);
+    QCOMPARE(counter.paints, 4);
+    QVERIFY(!chart->holdTimer().isActive());
+
+    // Whatever was held, the screen ends up as the chart drawn whole.
+    const QImage onScreen = window.screen()
+                                ->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(onScreen, render(state));
 }
 
 QTEST_MAIN(TestChart)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -41,6 +42,7 @@ private slots:
     void popupItemsSendRunAndStop();
     void staleBoxesTurnGreyWhenThePumpFallsSilent();
     void rendersTheWindow();
+    void firstPaintAndLaterRepaintsLookTheSame();
 };
 
 void TestForm1::captionAndClientArea()
@@ -288,6 +290,29 @@ void TestForm1::rendersTheWindow()
     QCOMPARE(image.pixelColor(300, menuHeight + 400), QColor(Qt::white));
     if (const QByteArray path = qgetenv("PUMP_SCREENSHOT"); !path.isEmpty())
         image.save(QString::fromLocal8Bit(path));
+}
+
+void TestForm1::firstPaintAndLaterRepaintsLookTheSame()
+{
+    // The first paint draws the background straight onto the window; later
+    // repaints copy it from a kept picture. Both must leave the same pixels.
+    WindowRig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QWidget* surface = rig.window.surface();
+    const QPoint at = surface->mapTo(&rig.window, QPoint(0, 0));
+    const auto onScreen = [&] {
+        return rig.window.screen()
+            ->grabWindow(rig.window.winId(), at.x(), at.y(), surface->width(), surface->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage first = onScreen();
+    QCoreApplication::processEvents();
+    surface->repaint();
+    const QImage repainted = onScreen();
+    QCOMPARE(repainted.size(), surface->size());
+    QCOMPARE(repainted, first);
 }
 
 QTEST_MAIN(TestForm1)

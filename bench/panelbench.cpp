@@ -1,0 +1,479 @@
+// pump-bench: the real main window, built as pump-panel builds it, with
+// measuring hooks around it. One mode per run:
+//
+//   latency  --duration=S [--split]
+//       A driver thread writes pressure answers into a pseudo-terminal that the
+//       panel has open through QSerialPort, one at a time, and times each from
+//       its last byte written to the moment the pressure box has painted the
+//       new text.
+//   line     --device=PATH --duration=S [--warmup=S] [--hide=chart,boxes,window]
+//       The panel on a pump-sim terminal: CPU and memory over the window, then
+//       it waits for pump-sim to close the line and prints the answers handled.
+//       --hide leaves those widgets (or the whole window) unshown, to see what
+//       painting them costs.
+//   feed     --answers=N [--chunk=K] [--warm=W] [--callgrind]
+//       N answers through an in-process port, K per read, as fast as the panel
+//       takes them; memory before and after. The "before" figures (and the
+//       timing) start after the first W answers. With --callgrind only that
+//       part is instrumented (run under valgrind --tool=callgrind
+//       --instr-atstart=no).
+//   start
+//       Prints the milliseconds from exec (PUMP_BENCH_T0_NS, set by
+//       bench-launch) to the end of the window's first paint, then exits.
+//
+// Results go to stdout as name=value lines.
+
+#include "bench/benchports.h"
+#include "bench/measure.h"
+#include "bench/paintwatch.h"
+
+#include "panel/mainwindow.h"
+#include "record/chartwidget.h"
+#include "platform/clock.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtlogfiles.h"
+#include "platform/qtprinter.h"
+#include "platform/qtrecordstore.h"
+#include "platform/qtserialport.h"
+#include "sim/simserialport.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <valgrind/callgrind.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+double g_mainMs = -1;
+qint64 g_mainFaults = 0;
+
+struct Options {
+    QString mode;
+    QString device;
+    double durationS = 10;
+    double warmupS = 1;
+    qint64 answers = 1000000;
+    qint64 warm = 0;
+    int chunk = 64;
+    bool split = false;
+    bool callgrind = false;
+    QStringList hide;  // line: widgets to hide ("chart", "boxes", "window"), to see what their painting costs
+};
+
+Options parse(const QStringList& args)
+{
+    Options o;
+    if (!args.isEmpty())
+        o.mode = args.first();
+    for (const QString& a : args.mid(1)) {
+        const QString name = a.section(QLatin1Char('='), 0, 0);
+        const QString value = a.section(QLatin1Char('='), 1);
+        if (name == QLatin1String("--device"))
+            o.device = value;
+        else if (name == QLatin1String("--duration"))
+            o.durationS = value.toDouble();
+        else if (name == QLatin1String("--warmup"))
+            o.warmupS = value.toDouble();
+        else if (name == QLatin1String("--answers"))
+            o.answers = value.toLongLong();
+        else if (name == QLatin1String("--warm"))
+            o.warm = std::max<qint64>(0, value.toLongLong());
+        else if (name == QLatin1String("--chunk"))
+            o.chunk = std::max(1, value.toInt());
+        else if (name == QLatin1String("--split"))
+            o.split = true;
+        else if (name == QLatin1String("--hide"))
+            o.hide = value.split(QLatin1Char(','));
+        else if (name == QLatin1String("--callgrind"))
+            o.callgrind = true;
+        else
+            std::fprintf(stderr, "pump-bench: unknown option %s\n", qPrintable(a));
+    }
+    return o;
+}
+
+platform::PortMaker realPorts()
+{
+    return pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
+        return std::make_unique<platform::QtSerialPort>();
+    });
+}
+
+// The rest of the panel's outside world, as pump-panel has it: the record
+// file, the printer and the CSV log's folder (none of them touched unless
+// their command is given).
+struct Outside {
+    platform::QtRecordStore recordStore;
+    platform::QtPrinter printer;
+    platform::QtLogFiles logFiles;
+
+    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort)
+    {
+        return platform::Services{dialogs,   std::move(makePort), platform::steadyClock(),    recordStore,
+                                  printer,   logFiles,            platform::localWallClock()};
+    }
+};
+
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The pressure text of answer i: "00.0" to "01.9", inside the chart and
+// never the same twice in a row.
+QByteArray pressureText(qint64 i)
+{
+    const int v = static_cast<int>(i % 20);
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d.%d", v / 10, v % 10);
+    return QByteArray(text, 4);
+}
+
+QByteArray pressureAnswer(qint64 i)
+{
+    return QByteArrayLiteral("Q00N") + pressureText(i) + 'Y';
+}
+
+double percentile(std::vector<double> sorted, double p)
+{
+    if (sorted.empty())
+        return -1;
+    std::sort(sorted.begin(), sorted.end());
+    // Nearest rank.
+    const auto rank = static_cast<size_t>(std::ceil(p / 100.0 * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
+}
+
+// ---- latency ---------------------------------------------------------------
+
+int runLatency(const Options& o)
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("pump-bench: openpty");
+        return 1;
+    }
+    termios raw{};
+    if (::tcgetattr(slave, &raw) == 0) {
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    bench::BenchDialogs dialogs(QString::fromLocal8Bit(name));
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
+    window.show();
+    settle(300);
+    window.panel().Communication();
+    if (!window.panel().link().isOpen()) {
+        std::fprintf(stderr, "pump-bench: the panel did not open %s\n", name);
+        return 1;
+    }
+    settle(100);
+
+    // Shared between the driver and the window: the index of the answer on
+    // its way, and the time its text was painted.
+    std::atomic<qint64> onTheWay{-1};
+    std::atomic<qint64> painted{-1};
+    std::mutex mutex;
+    std::condition_variable paintedCv;
+    const qint64 capacity = static_cast<qint64>(o.durationS * 1000) + 1000;
+    std::vector<qint64> writtenNs(static_cast<size_t>(capacity), 0);
+    std::vector<qint64> paintedNs(static_cast<size_t>(capacity), 0);
+
+    QLineEdit* box = window.pnow();
+    bench::PaintWatch watch(box, [&](qint64 now) {
+        const qint64 i = onTheWay.load(std::memory_order_acquire);
+        if (i < 0 || painted.load(std::memory_order_relaxed) >= i)
+            return;
+        if (box->text().toLatin1() != pressureText(i))
+            return;
+        paintedNs[static_cast<size_t>(i)] = now;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            painted.store(i, std::memory_order_release);
+        }
+        paintedCv.notify_one();
+    });
+
+    std::atomic<qint64> sent{0};
+    std::atomic<qint64> missed{0};
+    std::thread driver([&] {
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> pauseUs(5000, 15000);
+        const qint64 endNs = bench::monotonicNs() + static_cast<qint64>(o.durationS * 1e9);
+        char sink[512];
+        // Answer 0 would show "00.0", the box's text at start: begin at 1.
+        for (qint64 i = 1; i < capacity && bench::monotonicNs() < endNs; ++i) {
+            const QByteArray frame = pressureAnswer(i);
+            onTheWay.store(i, std::memory_order_release);
+            if (o.split) {
+                [[maybe_unused]] ssize_t n = ::write(master, frame.constData(), 5);
+                std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                n = ::write(master, frame.constData() + 5, 4);
+            } else {
+                [[maybe_unused]] const ssize_t n = ::write(master, frame.constData(), frame.size());
+            }
+            writtenNs[static_cast<size_t>(i)] = bench::monotonicNs();
+            sent.store(i);
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                if (!paintedCv.wait_for(lock, std::chrono::milliseconds(500),
+                                        [&] { return painted.load(std::memory_order_acquire) >= i; }))
+                    ++missed;
+            }
+            // The panel's polls pile up on our side of the line: throw them away.
+            while (::read(master, sink, sizeof sink) > 0) {
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+        }
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    const int rc = QApplication::exec();
+    driver.join();
+
+    std::vector<double> latencies;
+    for (qint64 i = 1; i <= sent.load(); ++i) {
+        if (paintedNs[static_cast<size_t>(i)] > 0)
+            latencies.push_back(static_cast<double>(paintedNs[static_cast<size_t>(i)] - writtenNs[static_cast<size_t>(i)]) / 1e6);
+    }
+    bench::printFigure("latency_answers", sent.load());
+    bench::printFigure("latency_missed", missed.load());
+    bench::printFigure("latency_p50_ms", percentile(latencies, 50));
+    bench::printFigure("latency_p99_ms", percentile(latencies, 99));
+    bench::printFigure("latency_max_ms", latencies.empty() ? -1.0 : *std::max_element(latencies.begin(), latencies.end()));
+    bench::printFigure("latency_box_paints", static_cast<qint64>(watch.paints()));
+    ::close(master);
+    ::close(slave);
+    return rc;
+}
+
+// ---- line ------------------------------------------------------------------
+
+int runLine(const Options& o)
+{
+    if (o.device.isEmpty()) {
+        std::fprintf(stderr, "pump-bench: line needs --device=PATH\n");
+        return 2;
+    }
+    bench::BenchDialogs dialogs(o.device);
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
+    if (!o.hide.contains(QLatin1String("window")))
+        window.show();
+    if (o.hide.contains(QLatin1String("chart")))
+        window.Picture1()->hide();
+    if (o.hide.contains(QLatin1String("boxes"))) {
+        window.pnow()->hide();
+        window.prset()->hide();
+        window.lqset()->hide();
+    }
+    settle(300);
+    Panel& panel = window.panel();
+    panel.Communication();
+    if (!panel.link().isOpen()) {
+        std::fprintf(stderr, "pump-bench: the panel did not open %s\n", qPrintable(o.device));
+        return 1;
+    }
+    // A flow and RUN, so the pressure moves and the boxes change as they
+    // would in use.
+    panel.send(QStringLiteral("Q00L0300Y"));
+    panel.run();
+
+    bool lost = false;
+    QObject::connect(&panel.link(), &PumpLink::portLost, qApp, [&lost] {
+        lost = true;
+        // Let the last answers read before the hang-up finish their way.
+        QTimer::singleShot(300, qApp, &QCoreApplication::quit);
+    });
+
+    qint64 cpu0 = 0;
+    qint64 wall0 = 0;
+    bench::ProcStatCpu stat0;
+    quint64 answers0 = 0;
+    QTimer windowEnd;
+    windowEnd.setSingleShot(true);
+    windowEnd.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&windowEnd, &QTimer::timeout, qApp, [&] {
+        if (o.callgrind)
+            CALLGRIND_STOP_INSTRUMENTATION;
+        const double wall = static_cast<double>(bench::monotonicNs() - wall0) / 1e9;
+        const double cpu = static_cast<double>(bench::processCpuNs() - cpu0) / 1e9;
+        const bench::ProcStatCpu stat1 = bench::procStatCpu();
+        const quint64 answers = panel.link().answersReceived() - answers0;
+        bench::printFigure("window_s", wall);
+        bench::printFigure("cpu_per_wall", cpu / wall);
+        bench::printFigure("cpu_per_wall_procstat", (stat1.total() - stat0.total()) / wall);
+        bench::printFigure("user_per_wall_procstat", (stat1.user - stat0.user) / wall);
+        bench::printFigure("system_per_wall_procstat", (stat1.system - stat0.system) / wall);
+        bench::printFigure("window_answers", static_cast<qint64>(answers));
+        bench::printFigure("cpu_us_per_answer", answers ? cpu * 1e6 / static_cast<double>(answers) : -1.0);
+        bench::printFigure("rss_end_kib", bench::statusKiB("VmRSS"));
+        bench::printFigure("hwm_kib", bench::statusKiB("VmHWM"));
+    });
+    QTimer windowStart;
+    windowStart.setSingleShot(true);
+    windowStart.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&windowStart, &QTimer::timeout, qApp, [&] {
+        cpu0 = bench::processCpuNs();
+        wall0 = bench::monotonicNs();
+        stat0 = bench::procStatCpu();
+        answers0 = panel.link().answersReceived();
+        bench::printFigure("rss_start_kib", bench::statusKiB("VmRSS"));
+        windowEnd.start(static_cast<int>(o.durationS * 1000));
+        if (o.callgrind)
+            CALLGRIND_START_INSTRUMENTATION;
+    });
+    windowStart.start(static_cast<int>(o.warmupS * 1000));
+    // pump-sim closes the line when its time is up; should it not, give up.
+    QTimer::singleShot(static_cast<int>((o.warmupS + o.durationS + 20) * 1000), qApp, &QCoreApplication::quit);
+    const int rc = QApplication::exec();
+    bench::printFigure("line_closed", static_cast<qint64>(lost));
+    bench::printFigure("answers_handled", static_cast<qint64>(panel.link().answersReceived()));
+    return rc;
+}
+
+// ---- feed ------------------------------------------------------------------
+
+int runFeed(const Options& o)
+{
+    bench::FeedPort* port = nullptr;
+    const platform::PortMaker makePort = [&port](const QString&) -> std::unique_ptr<platform::SerialPort> {
+        auto made = std::make_unique<bench::FeedPort>();
+        port = made.get();
+        return made;
+    };
+    bench::BenchDialogs dialogs(QStringLiteral("feed"));
+    Outside outside;
+    Form1 window(outside.services(dialogs, makePort));
+    window.show();
+    settle(300);
+    window.panel().Communication();
+    if (!port || !window.panel().link().isOpen()) {
+        std::fprintf(stderr, "pump-bench: the feed port did not open\n");
+        return 1;
+    }
+    settle(200);
+    bench::PaintWatch watch(window.pnow(), [](qint64) {});
+    bench::printText("qt_version", qVersion());
+
+    // The figures before feeding are taken after `warm` answers (none by
+    // default: the panel idle, port open, no answer yet).
+    const qint64 warm = std::min(o.warm, o.answers);
+    qint64 cpu0 = 0;
+    qint64 wall0 = 0;
+    qint64 next = 0;
+    QTimer feeder;
+    feeder.setInterval(0);
+    QObject::connect(&feeder, &QTimer::timeout, qApp, [&] {
+        if (next == warm && wall0 == 0) {
+            bench::printFigure("rss_idle_kib", bench::statusKiB("VmRSS"));
+            bench::printFigure("hwm_idle_kib", bench::statusKiB("VmHWM"));
+            cpu0 = bench::processCpuNs();
+            wall0 = bench::monotonicNs();
+            if (o.callgrind)
+                CALLGRIND_START_INSTRUMENTATION;
+        }
+        QByteArray bytes;
+        qint64 end = std::min(o.answers, next + o.chunk);
+        if (next < warm)
+            end = std::min(end, warm);
+        for (; next < end; ++next)
+            bytes += pressureAnswer(next);
+        port->push(bytes);
+        if (next >= o.answers) {
+            feeder.stop();
+            // One more turn of the loop for the last repaint.
+            QTimer::singleShot(0, qApp, [&] {
+                if (o.callgrind)
+                    CALLGRIND_STOP_INSTRUMENTATION;
+                QCoreApplication::quit();
+            });
+        }
+    });
+    feeder.start();
+    const int rc = QApplication::exec();
+    const double wall = static_cast<double>(bench::monotonicNs() - wall0) / 1e9;
+    const double cpu = static_cast<double>(bench::processCpuNs() - cpu0) / 1e9;
+    bench::printFigure("feed_answers", static_cast<qint64>(window.panel().link().answersReceived()));
+    bench::printFigure("feed_measured_answers", o.answers - warm);
+    bench::printFigure("feed_kept", static_cast<qint64>(window.panel().saveBuffer().saveprcout()));
+    bench::printFigure("feed_wall_s", wall);
+    bench::printFigure("feed_cpu_s", cpu);
+    bench::printFigure("feed_box_paints", static_cast<qint64>(watch.paints()));
+    bench::printFigure("rss_after_kib", bench::statusKiB("VmRSS"));
+    bench::printFigure("hwm_after_kib", bench::statusKiB("VmHWM"));
+    return rc;
+}
+
+// ---- start -----------------------------------------------------------------
+
+int runStart()
+{
+    // Where the time goes before the first paint.
+    bench::printFigure("at_main_ms", g_mainMs);
+    bench::printFigure("faults_at_main", g_mainFaults);
+    bench::printFigure("at_application_ms", bench::msSinceLaunch(bench::monotonicNs()));
+    bench::printFigure("faults_at_application", bench::minorFaults());
+    // As pump-panel starts.
+    QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
+    platform::QtDialogs dialogs;
+    Outside outside;
+    Form1 window(outside.services(dialogs, realPorts()));
+    dialogs.setParentWindow(&window);
+    outside.printer.setDialogParent(&window);
+    bench::printFigure("at_window_built_ms", bench::msSinceLaunch(bench::monotonicNs()));
+    bench::printFigure("faults_at_window_built", bench::minorFaults());
+    bench::FirstPaintWatch watch(&window, [](qint64 now) {
+        // Under callgrind only the way to the first paint is counted.
+        CALLGRIND_STOP_INSTRUMENTATION;
+        bench::printFigure("first_paint_ms", bench::msSinceLaunch(now));
+        bench::printFigure("rss_first_paint_kib", bench::statusKiB("VmRSS"));
+        bench::printFigure("faults_first_paint", bench::minorFaults());
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    });
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    g_mainMs = bench::msSinceLaunch(bench::monotonicNs());
+    g_mainFaults = bench::minorFaults();
+    QApplication app(argc, argv);
+    const Options o = parse(app.arguments().mid(1));
+    if (o.mode == QLatin1String("latency"))
+        return runLatency(o);
+    if (o.mode == QLatin1String("line"))
+        return runLine(o);
+    if (o.mode == QLatin1String("feed"))
+        return runFeed(o);
+    if (o.mode == QLatin1String("start"))
+        return runStart();
+    std::fprintf(stderr, "usage: pump-bench latency|line|feed|start [options]\n");
+    return 2;
+}
