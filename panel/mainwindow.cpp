@@ -81,7 +81,7 @@ private:
     bool m_painted = false;
 };
 
-struct KeySpec {
+struct KeyPlace {
     const char* face;
     const char* name;
     int index;
@@ -90,7 +90,7 @@ struct KeySpec {
 };
 
 // The sixteen keys in the order the keyboard focus visits them.
-const KeySpec kKeys[] = {
+const KeyPlace kKeys[] = {
     {"1", "Cmd1", 0, 7360, 2160},  {"2", "Cmd2", 1, 8020, 2160},    {"3", "Cmd3", 2, 8680, 2160},
     {"L", "Cmdl", 3, 6720, 3600},  {"4", "Cmd4", 4, 6720, 2640},    {"5", "Cmd5", 5, 7360, 2640},
     {"6", "Cmd6", 6, 8020, 2640},  {"P", "Cmdp", 7, 7360, 3600},    {"7", "Cmd7", 8, 8680, 2640},
@@ -204,15 +204,15 @@ void Form1::buildControls()
     // Keypad.
     const QFont keyFont = artwork::songti(14.25);
     QWidget* previous = nullptr;
-    for (const KeySpec& spec : kKeys) {
-        const QString face = QString::fromUtf8(spec.face);
+    for (const KeyPlace& place : kKeys) {
+        const QString face = QString::fromUtf8(place.face);
         auto* button = new QToolButton(m_surface);
-        button->setObjectName(QLatin1String(spec.name));
-        button->setProperty("index", spec.index);
+        button->setObjectName(QLatin1String(place.name));
+        button->setProperty("index", place.index);
         button->setAccessibleName(face);
         button->setToolTip(face);
         button->setFont(keyFont);
-        button->setGeometry(artwork::twipRect(spec.left, spec.top, 615, 375));
+        button->setGeometry(artwork::twipRect(place.left, place.top, 615, 375));
         button->setIcon(artwork::keyPicture(face, devicePixelRatioF()));
         button->setIconSize(artwork::kKeyPictureSize);
         button->setAutoRaise(false);
@@ -244,15 +244,15 @@ void Form1::buildControls()
         int width;
     } labels[] = {{"lhour", "00", 0, 615},   {"Label1", "时", 600, 495}, {"lmin", "00", 1080, 495},
                   {"Label2", "分", 1560, 495}, {"lsed", "00", 2040, 615},  {"Label3", "秒", 2640, 495}};
-    for (const auto& spec : labels) {
-        auto* label = new QLabel(QString::fromUtf8(spec.text), m_surface);
-        label->setObjectName(QLatin1String(spec.name));
-        label->setAccessibleName(QLatin1String(spec.name));
+    for (const auto& place : labels) {
+        auto* label = new QLabel(QString::fromUtf8(place.text), m_surface);
+        label->setObjectName(QLatin1String(place.name));
+        label->setAccessibleName(QLatin1String(place.name));
         label->setFont(timeFont);
-        label->setGeometry(artwork::twipRect(spec.left, 0, spec.width, 375));
+        label->setGeometry(artwork::twipRect(place.left, 0, place.width, 375));
         label->setAttribute(Qt::WA_NoMousePropagation);
         label->hide();
-        m_labels.insert(QLatin1String(spec.name), label);
+        m_labels.insert(QLatin1String(place.name), label);
     }
 
     m_connection = new QLabel(this);
