@@ -6,12 +6,15 @@
 
 // The pressure values kept for the record file: `saveprdata` with its count
 // `saveprcout`. Position k (1..saveprcout) holds the k-th value kept. Nothing
-// is taken at start-up; the first value reserves room for all of them, which
-// occupies memory only as it is written (8 bytes a value), and values never
-// move. At kCapacity values the buffer is full and further values are refused.
+// is taken at start-up; the first values go into a small block, and once that
+// is full room is reserved for all of them, which occupies memory only as it
+// is written (8 bytes a value); from then on values never move. At kCapacity
+// values the buffer is full and further values are refused.
 class SaveBuffer {
 public:
     static constexpr qint32 kCapacity = 1000000;
+    // Values kept before room for all of them is reserved.
+    static constexpr std::size_t kFirstBlock = 4096;
 
     enum class Append {
         Stored,       // kept; there is room for more

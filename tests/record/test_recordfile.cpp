@@ -110,7 +110,7 @@ void TestRecordFile::bufferStopsAtOneMillion()
     const double* firstPlace = nullptr;
     for (int k = 1; k <= 1000001; ++k) {
         const SaveBuffer::Append result = buffer.append(k);
-        if (k == 1)
+        if (k == int(SaveBuffer::kFirstBlock) + 1)
             firstPlace = buffer.saveprdata().data();
         switch (result) {
         case SaveBuffer::Append::Stored:
@@ -131,7 +131,8 @@ void TestRecordFile::bufferStopsAtOneMillion()
     QVERIFY(buffer.isFull());
     QCOMPARE(buffer.at(1), 1.0);
     QCOMPARE(buffer.at(1000000), 1000000.0);
-    // Filling never moved the values: no moment with two copies of them.
+    // Past the first block, filling never moved the values: no moment with
+    // two copies of them.
     QCOMPARE(buffer.saveprdata().data(), firstPlace);
     QCOMPARE(buffer.append(7), SaveBuffer::Append::AlreadyFull);
     QCOMPARE(buffer.saveprcout(), 1000000);
