@@ -16,6 +16,15 @@
             fuzzcheck::fail(#condition, fuzzcheck::describe(detail), __FILE__, __LINE__);          \
     } while (false)
 
+// For the checking code of a target: no coverage feedback from it, so the
+// fuzzer is steered by the code under test alone and does not spend its time
+// on the many comparisons a check makes.
+#if defined(__clang__)
+#define FUZZ_UNGUIDED __attribute__((no_sanitize("coverage"), noinline))
+#else
+#define FUZZ_UNGUIDED
+#endif
+
 namespace fuzzcheck {
 
 [[noreturn]] inline void fail(const char* condition, const QByteArray& detail, const char* file, int line)
