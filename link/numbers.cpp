@@ -1,5 +1,6 @@
 #include "link/numbers.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,10 +52,45 @@ void incrementDigits(std::string& digits)
     digits.insert(digits.begin(), '1');
 }
 
+// The value of a plain decimal such as every reading the pump sends ("01.5",
+// "0150"): ASCII digits with at most one ".", which is not followed by
+// exactly three digits. Every locale reads such a text as the C locale does
+// (where "." groups thousands, it must be followed by three digits, and the
+// text falls back to the C reading), so the locale, whose every query is
+// slow, need not be asked. Anything else gives no value here.
+std::optional<double> plainDecimal(const QString& text)
+{
+    constexpr qsizetype kLongest = 24;
+    const qsizetype n = text.size();
+    if (n == 0 || n > kLongest)
+        return std::nullopt;
+    char ascii[kLongest];
+    qsizetype point = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'.' && point < 0)
+            point = i;
+        else if (c < u'0' || c > u'9')
+            return std::nullopt;
+        ascii[i] = static_cast<char>(c);
+    }
+    if (n == 1 && point == 0)
+        return std::nullopt;
+    if (point >= 0 && n - point - 1 == 3)
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii, ascii + n, value);
+    if (error != std::errc() || end != ascii + n || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
 std::optional<double> toDouble(const QString& text, const QLocale& locale)
 {
+    if (const auto plain = plainDecimal(text))
+        return plain;
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;

@@ -12,6 +12,7 @@ private slots:
     void toDouble_data();
     void toDouble();
     void toDoubleUsesTheLocaleSeparator();
+    void plainDecimalsReadAsEveryLocaleReadsThem();
     void toInt16_data();
     void toInt16();
     void generalText_data();
@@ -118,6 +119,54 @@ void TestNumbers::toDoubleUsesTheLocaleSeparator()
     QCOMPARE(numbers::toDouble(QStringLiteral("1.5"), german).value_or(-1), 1.5);
     QCOMPARE(numbers::toDouble(QStringLiteral(" 2,25 "), german).value_or(-1), 2.25);
     QVERIFY(!numbers::toDouble(QStringLiteral("1,5"), QLocale::c()));
+}
+
+// Plain decimals (digits and a point, as the pump sends them) take a short
+// way that skips the locale; it must give what the locale's own reading gives
+// (with the C reading where the locale refuses), for every short text of
+// digits and points, in locales with a point, a comma and other separators.
+void TestNumbers::plainDecimalsReadAsEveryLocaleReadsThem()
+{
+    const auto byTheLocale = [](const QString& text, const QLocale& locale) -> std::optional<double> {
+        bool ok = false;
+        double value = locale.toDouble(text, &ok);
+        if (!ok)
+            value = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    };
+    const QList<QLocale> locales = {QLocale::c(),
+                                    QLocale(QLocale::English, QLocale::UnitedStates),
+                                    QLocale(QLocale::German, QLocale::Germany),
+                                    QLocale(QLocale::French, QLocale::France),
+                                    QLocale(QLocale::Chinese, QLocale::China),
+                                    QLocale(QLocale::Arabic, QLocale::Egypt),
+                                    QLocale(QLocale::Hindi, QLocale::India)};
+    const QString alphabet = QStringLiteral("0159.");
+    QStringList texts{QString()};
+    for (int length = 1; length <= 6; ++length) {
+        QStringList longer;
+        for (const QString& text : std::as_const(texts)) {
+            if (text.size() == length - 1) {
+                for (const QChar c : alphabet)
+                    longer << text + c;
+            }
+        }
+        texts << longer;
+    }
+    texts << QStringLiteral("1234567890123456789.25") << QStringLiteral("00000000000000000000001");
+    int compared = 0;
+    for (const QLocale& locale : locales) {
+        for (const QString& text : std::as_const(texts)) {
+            const auto expected = byTheLocale(text, locale);
+            const auto got = numbers::toDouble(text, locale);
+            QVERIFY2(got.has_value() == expected.has_value() && (!got || *got == *expected),
+                     qPrintable(QStringLiteral("%1 in %2").arg(text, locale.name())));
+            ++compared;
+        }
+    }
+    QVERIFY(compared > 50000);
 }
 
 void TestNumbers::toInt16_data()
