@@ -30,7 +30,11 @@ void ChartWidget::repaintHeld()
     m_hold.stop();
     if (m_held.isEmpty())
         return;
-    update(m_held);
+    // Painted now rather than posted: a posted repaint wakes the event loop
+    // a second time for every answer, and at line rate that wake-up costs
+    // more than the painting. Whatever else is waiting to be painted (a
+    // value box just changed) goes out with it.
+    repaint(m_held);
     m_held = QRect();
     m_lastRepaintMs = m_clock();
     m_repainted = true;
