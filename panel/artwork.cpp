@@ -39,16 +39,20 @@ void drawTextIn(QPainter& painter, const QRect& rect, int flags, const QString& 
 
 QFont songti(qreal pointSize)
 {
-    static const bool substituted = [] {
-        QFont::insertSubstitutions(QStringLiteral("宋体"),
-                                   {QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                                    QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei"),
-                                    QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
-                                    QStringLiteral("AR PL UMing CN")});
-        return true;
+    // 宋体 where it is installed, else the first CJK face of the list that
+    // is. Resolved once: asking the font system for a face it lacks, for
+    // every size, costs more at start-up than all the rest of the window.
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* name : {"宋体", "SimSun", "NSimSun", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei",
+                                 "Noto Serif CJK SC", "Noto Sans CJK SC", "AR PL UMing CN"}) {
+            const QString face = QString::fromUtf8(name);
+            if (installed.contains(face, Qt::CaseInsensitive))
+                return face;
+        }
+        return QStringLiteral("宋体");
     }();
-    Q_UNUSED(substituted);
-    QFont font(QStringLiteral("宋体"));
+    QFont font(family);
     font.setPointSizeF(pointSize);
     font.setBold(true);
     return font;
@@ -67,7 +71,7 @@ void paintBackground(QPainter& painter)
 
     // Model designation.
     QFont brand = songti(14);
-    brand.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("宋体")});
+    brand.setFamilies({QStringLiteral("DejaVu Sans"), brand.family()});
     drawTextIn(painter, QRect(24, 56, 380, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vantero"), brand,
                QColor(70, 90, 130));
     QFont model = brand;

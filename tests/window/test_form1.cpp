@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QFontDatabase>
 #include <QtTest>
 
 struct WindowRig {
@@ -169,7 +170,14 @@ void TestForm1::fontsShowChineseGlyphs()
 {
     WindowRig rig;
     const QFont boxFont = rig.window.pnow()->font();
-    QCOMPARE(boxFont.family(), QStringLiteral("宋体"));
+    // 宋体 itself where it is installed, else the first CJK face standing in.
+    const QStringList faces = {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                               QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei"),
+                               QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                               QStringLiteral("AR PL UMing CN")};
+    QVERIFY2(faces.contains(boxFont.family()), qPrintable(boxFont.family()));
+    if (QFontDatabase::families().contains(QStringLiteral("宋体")))
+        QCOMPARE(boxFont.family(), QStringLiteral("宋体"));
     QVERIFY(boxFont.bold());
     QCOMPARE(boxFont.pointSizeF(), 12.0);
     const QFont labelFont = rig.window.label(QStringLiteral("Label1"))->font();
