@@ -74,6 +74,7 @@ struct Options {
     int chunk = 64;
     bool split = false;
     bool callgrind = false;
+    QString grab;      // start: the window as first painted, saved to this PNG file
     QStringList hide;  // line: widgets to hide ("chart", "boxes", "window"), to see what their painting costs
 };
 
@@ -101,6 +102,8 @@ Options parse(const QStringList& args)
             o.split = true;
         else if (name == QLatin1String("--hide"))
             o.hide = value.split(QLatin1Char(','));
+        else if (name == QLatin1String("--grab"))
+            o.grab = value;
         else if (name == QLatin1String("--callgrind"))
             o.callgrind = true;
         else
@@ -430,7 +433,7 @@ int runFeed(const Options& o)
 
 // ---- start -----------------------------------------------------------------
 
-int runStart()
+int runStart(const Options& o)
 {
     // Where the time goes before the first paint.
     bench::printFigure("at_main_ms", g_mainMs);
@@ -454,6 +457,9 @@ int runStart()
         bench::printFigure("faults_first_paint", bench::minorFaults());
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     });
+    // A picture to compare before and after a change to what is painted.
+    if (!o.grab.isEmpty())
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window, &o] { window.grab().save(o.grab); });
     window.show();
     return QApplication::exec();
 }
@@ -473,7 +479,7 @@ int main(int argc, char* argv[])
     if (o.mode == QLatin1String("feed"))
         return runFeed(o);
     if (o.mode == QLatin1String("start"))
-        return runStart();
+        return runStart(o);
     std::fprintf(stderr, "usage: pump-bench latency|line|feed|start [options]\n");
     return 2;
 }
