@@ -13,9 +13,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTimer>
 
-#include <valgrind/callgrind.h>
 
 int main(int argc, char* argv[])
 {
@@ -32,14 +30,7 @@ int main(int argc, char* argv[])
             window.menuBar()->addMenu(QString::fromUtf8(caption));
         window.statusBar()->addPermanentWidget(new QLabel(QStringLiteral("未连接")));
     }
-    bench::FirstPaintWatch watch(&window, [](qint64 now) {
-        // Under callgrind only the way to the first paint is counted.
-        CALLGRIND_STOP_INSTRUMENTATION;
-        bench::printFigure("first_paint_ms", bench::msSinceLaunch(now));
-        bench::printFigure("rss_first_paint_kib", bench::statusKiB("VmRSS"));
-        bench::printFigure("faults_first_paint", bench::minorFaults());
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    });
+    bench::FirstPaintWatch watch(&window, bench::reportFirstPaintAndQuit);
     window.show();
     return QApplication::exec();
 }

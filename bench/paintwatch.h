@@ -57,4 +57,8 @@ private:
 // without that variable.
 double msSinceLaunch(qint64 nowNs);
 
+// For a start-up run: prints the first paint's time, RSS and page faults for
+// bench/run, stops callgrind's counting, and quits the application.
+void reportFirstPaintAndQuit(qint64 monotonicNs);
+
 }  // namespace bench

@@ -449,14 +449,7 @@ int runStart(const Options& o)
     outside.printer.setDialogParent(&window);
     bench::printFigure("at_window_built_ms", bench::msSinceLaunch(bench::monotonicNs()));
     bench::printFigure("faults_at_window_built", bench::minorFaults());
-    bench::FirstPaintWatch watch(&window, [](qint64 now) {
-        // Under callgrind only the way to the first paint is counted.
-        CALLGRIND_STOP_INSTRUMENTATION;
-        bench::printFigure("first_paint_ms", bench::msSinceLaunch(now));
-        bench::printFigure("rss_first_paint_kib", bench::statusKiB("VmRSS"));
-        bench::printFigure("faults_first_paint", bench::minorFaults());
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    });
+    bench::FirstPaintWatch watch(&window, bench::reportFirstPaintAndQuit);
     // A picture to compare before and after a change to what is painted.
     if (!o.grab.isEmpty())
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window, &o] { window.grab().save(o.grab); });
