@@ -24,7 +24,7 @@
 #include "link/frames.h"
 #include "link/numbers.h"
 #include "link/portnames.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 #include "panel/setpoints.h"
 #include "timedrun/timedrun.h"
 

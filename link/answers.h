@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,6 @@
 
 #include "record/trendchart.h"
 
-#include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -36,27 +35,6 @@ void drawTextIn(QPainter& painter, const QRect& rect, int flags, const QString& 
 }
 
 }  // namespace
-
-QFont songti(qreal pointSize)
-{
-    // 宋体 where it is installed, else the first CJK face of the list that
-    // is. Resolved once: asking the font system for a face it lacks, for
-    // every size, costs more at start-up than all the rest of the window.
-    static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
-        for (const char* name : {"宋体", "SimSun", "NSimSun", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei",
-                                 "Noto Serif CJK SC", "Noto Sans CJK SC", "AR PL UMing CN"}) {
-            const QString face = QString::fromUtf8(name);
-            if (installed.contains(face, Qt::CaseInsensitive))
-                return face;
-        }
-        return QStringLiteral("宋体");
-    }();
-    QFont font(family);
-    font.setPointSizeF(pointSize);
-    font.setBold(true);
-    return font;
-}
 
 void paintBackground(QPainter& painter)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/look.h"
+
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
@@ -13,15 +15,9 @@ class QPainter;
 // labels; the sixteen key faces; the window icon.
 namespace artwork {
 
-// Twips to pixels at normal density (15 twips make one pixel).
-constexpr int px(int twips) { return (twips + 7) / 15; }
-inline QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
-// The face "宋体" in bold, falling back to an installed CJK face.
-QFont songti(qreal pointSize);
+using look::px;
+using look::songti;
+using look::twipRect;
 
 inline constexpr QSize kBackgroundSize{820, 616};
 // Paints the background picture at the painter's origin.

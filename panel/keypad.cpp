@@ -1,7 +1,7 @@
 #include "panel/keypad.h"
 
 #include "link/numbers.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 #include "platform/dialogs.h"
 
 #include <utility>

@@ -3,7 +3,7 @@
 #include "link/answers.h"
 #include "link/pumplink.h"
 #include "panel/keypad.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 #include "panel/setpoints.h"
 #include "platform/services.h"
 #include "timedrun/timedrun.h"

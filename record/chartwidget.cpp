@@ -1,6 +1,6 @@
 #include "record/chartwidget.h"
 
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "record/csvlog.h"
 
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 
 #include <QStringList>
 

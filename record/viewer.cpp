@@ -1,6 +1,6 @@
 #include "record/viewer.h"
 
-#include "panel/artwork.h"
+#include "resources/look.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -13,8 +13,8 @@
 
 namespace {
 
-using artwork::px;
-using artwork::twipRect;
+using look::px;
+using look::twipRect;
 
 constexpr int kIconSize = 32;
 
@@ -29,7 +29,7 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
     setWindowIcon(drawIcon());
     resize(px(8670), px(5070));
     // A small face, so that "Command2" fits its narrow button.
-    QFont font = artwork::songti(8);
+    QFont font = look::songti(8);
     font.setBold(false);
     setFont(font);
 

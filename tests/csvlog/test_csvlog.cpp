@@ -1,5 +1,5 @@
 #include "fakes/fakelogfiles.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 #include "record/csvlog.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "fakes/fakedialogs.h"
 #include "panel/keypad.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 
 #include <QtTest>
 

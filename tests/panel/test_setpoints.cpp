@@ -1,5 +1,5 @@
 #include "fakes/fakedialogs.h"
-#include "panel/panelstate.h"
+#include "link/panelstate.h"
 #include "panel/setpoints.h"
 
 #include <QtTest>

@@ -1,0 +1,16 @@
+# Fails when a file of link/, record/, timedrun/ or history/ includes a header
+# of panel/.
+set(offenders "")
+foreach(dir link record timedrun history)
+    file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+    foreach(f ${files})
+        file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]panel/")
+        if(lines)
+            list(APPEND offenders "${f}: ${lines}")
+        endif()
+    endforeach()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" text)
+    message(FATAL_ERROR "panel/ headers included from a lower part:\n${text}")
+endif()
