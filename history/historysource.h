@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // What the history window and the exports read from a journal. Times are
@@ -70,5 +71,14 @@ public:
     virtual void forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
                                 const std::function<bool(const Reading&)>& fn) = 0;
 };
+
+// The journal file of this user: history.sqlite3 in the application's local
+// data folder (~/.local/share/pump-panel on Linux, %LOCALAPPDATA%\pump-panel
+// on Windows).
+QString defaultJournalPath();
+
+// Opens a journal file for reading only, beside any panel writing to it.
+// Null, with the reason in *error, when it cannot be read as a journal.
+std::unique_ptr<HistorySource> openJournal(const QString& path, QString* error);
 
 }  // namespace history
