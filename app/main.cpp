@@ -1,3 +1,5 @@
+#include "history/historysource.h"
+#include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
@@ -13,11 +15,15 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // Ties the window to its menu entry and icon (pump-panel.desktop).
+    // Ties the window to its menu entry and icon (pump-panel.desktop), and
+    // names the folder of the application's data (the run history).
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
+    QCoreApplication::setApplicationName(QStringLiteral("pump-panel"));
     // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
+    // The run history, from start-up to exit.
+    history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
@@ -31,6 +37,7 @@ int main(int argc, char* argv[])
     Form1 window(platform::Services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
                                     platform::localWallClock()});
     dialogs.setParentWindow(&window);
+    window.setJournal(&journal);
     printer.setDialogParent(&window);
     window.show();
     if (simulate) {

@@ -261,7 +261,7 @@ void TestJournal::readoutAndRangeStatistics()
             if (s == 10 || s == 150)
                 journal.event(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
             if (s == 100)
-                journal.event(EventKind::Command, QStringLiteral("Q00S0000Y dropped: no port open"), Source::Keypad);
+                journal.event(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
             if (s == 130)
                 journal.event(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
             journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
