@@ -175,7 +175,7 @@ void TestJournalFeed::troublesAreToldOnceFromTheEventLoop()
     QVERIFY(fakes.dialogs.messages.isEmpty());
     QTRY_COMPARE(fakes.dialogs.messages.size(), 1);
     QCOMPARE(fakes.dialogs.messages.first().caption, QStringLiteral("运行历史"));
-    QVERIFY2(fakes.dialogs.messages.first().text.startsWith(QStringLiteral("运行历史无法写入 %1：cannot create the folder")
+    QVERIFY2(fakes.dialogs.messages.first().text.startsWith(QStringLiteral("运行历史无法写入 %1：无法建立文件夹")
                                                                 .arg(journal.path())),
              qPrintable(fakes.dialogs.messages.first().text));
     QCOMPARE(panel.state().pnow, QStringLiteral("01.5"));
