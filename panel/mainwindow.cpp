@@ -234,6 +234,9 @@ void Form1::buildControls()
     setTabOrder(m_chart, m_pnow);
     setTabOrder(m_pnow, m_prset);
     setTabOrder(m_prset, m_lqset);
+    // The boxes come first in the window's focus chain, being made first; the
+    // keyboard starts on the first key of the order instead.
+    m_keys.value(QStringLiteral("1"))->setFocus();
 
     // Elapsed-time display: hours, "时", minutes, "分", seconds, "秒".
     const QFont timeFont = artwork::songti(15.75);

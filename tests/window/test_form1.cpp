@@ -154,6 +154,9 @@ void TestForm1::tabOrder()
 {
     WindowRig rig;
     rig.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    // The keyboard starts on the first key of the order.
+    QCOMPARE(QApplication::focusWidget(), rig.window.key(QStringLiteral("1")));
     QStringList order;
     QWidget* w = rig.window.key(QStringLiteral("1"));
     for (int i = 0; i < 20; ++i) {
