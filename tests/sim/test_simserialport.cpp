@@ -50,7 +50,7 @@ void TestSimSerialPort::opensOnlyTheSimulatedDevice()
     QCOMPARE(port.open(device), opens);
     QCOMPARE(port.isOpen(), opens);
     if (!opens)
-        QVERIFY(port.errorString().contains(QLatin1String("\"sim\"")));
+        QVERIFY(port.errorString().contains(QStringLiteral("“sim”")));
 }
 
 void TestSimSerialPort::answerArrivesAfterTheWireTime()
