@@ -131,4 +131,14 @@ platform::PortMaker withSimulatedPump(platform::PortMaker realPorts)
     };
 }
 
+platform::PortLister withSimulatedPumpListed(platform::PortLister realPorts)
+{
+    return [realPorts = std::move(realPorts)] {
+        QList<platform::PortListing> ports{{QLatin1String(kSimDeviceName), QStringLiteral("内置模拟泵")}};
+        if (realPorts)
+            ports += realPorts();
+        return ports;
+    };
+}
+
 }  // namespace pumpsim

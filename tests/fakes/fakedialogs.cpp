@@ -2,8 +2,16 @@
 
 QString FakeDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
-    inputs.append({prompt, title, defaultAnswer});
+    inputs.append({prompt, title, defaultAnswer, {}});
     return m_answers.isEmpty() ? QString() : m_answers.dequeue();
+}
+
+QString FakeDialogs::inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                         const QStringList& choices)
+{
+    const QString answer = inputBox(prompt, title, defaultAnswer);
+    inputs.last().choices = choices;
+    return answer;
 }
 
 void FakeDialogs::messageBox(const QString& text, const QString& caption)

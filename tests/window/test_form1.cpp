@@ -2,8 +2,12 @@
 #include "record/chartwidget.h"
 
 #include "fakes/fakeservices.h"
+#include "platform/qtdialogs.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,6 +41,7 @@ private slots:
     void tabOrder();
     void fontsShowChineseGlyphs();
     void connectingEnablesTheMenus();
+    void portPromptOffersTheListedPorts();
     void helpDoesNothing();
     void closingTheWindowClosesThePort();
     void popupOnlyForTheRightButtonOverTheSurface();
@@ -201,6 +206,62 @@ void TestForm1::connectingEnablesTheMenus()
         QVERIFY2(rig.window.action(QLatin1String(menu))->isEnabled(), menu);
     QVERIFY(rig.window.rightkey()->isEnabled());
     QCOMPARE(rig.window.connectionLabel()->text(), QStringLiteral("/dev/pts/1 9600,n,8,1"));
+}
+
+// The real port prompt: an editable drop-down of the listed ports that starts
+// with the pre-filled answer and completes nothing typed; a picked port opens.
+// With PUMP_SCREENSHOT_DIR set (under a real display) it also saves the
+// prompt with its list open as port-list.png.
+void TestForm1::portPromptOffersTheListedPorts()
+{
+    FakeServices fakes;
+    fakes.portList = {{"1", "ttyS0"},
+                      {"ttyUSB0", "FT232R USB UART (FTDI, A50285BI)"},
+                      {"ttyACM0", "USB Serial (Arduino LLC, 85736323838351F0E1A1)"}};
+    platform::QtDialogs dialogs;
+    Form1 window(fakes.services(&dialogs));
+    dialogs.setParentWindow(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString screenshots = qEnvironmentVariable("PUMP_SCREENSHOT_DIR");
+
+    QStringList items;
+    QString shown;
+    bool editable = false;
+    bool completes = true;
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        QComboBox* combo = dialog ? dialog->findChild<QComboBox*>() : nullptr;
+        if (!combo) {
+            if (dialog)
+                dialog->reject();
+            return;
+        }
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        shown = combo->currentText();
+        editable = combo->isEditable();
+        completes = combo->completer() != nullptr;
+        if (!screenshots.isEmpty()) {
+            combo->showPopup();
+            QTest::qWait(500);
+            const QRect shot = window.frameGeometry().united(combo->view()->window()->frameGeometry());
+            dialog->screen()
+                ->grabWindow(0, shot.x(), shot.y(), shot.width(), shot.height())
+                .save(screenshots + QStringLiteral("/port-list.png"));
+            combo->hidePopup();
+        }
+        combo->setCurrentIndex(1);
+        dialog->accept();
+    });
+    window.action(QStringLiteral("Communication"))->trigger();
+
+    QCOMPARE(items, (QStringList{"1 — ttyS0", "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)",
+                                 "ttyACM0 — USB Serial (Arduino LLC, 85736323838351F0E1A1)"}));
+    QCOMPARE(shown, QStringLiteral("1"));
+    QVERIFY(editable);
+    QVERIFY(!completes);
+    QCOMPARE(fakes.openedDevices(), QStringList{QStringLiteral("/dev/ttyUSB0")});
 }
 
 void TestForm1::helpDoesNothing()
