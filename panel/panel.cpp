@@ -13,6 +13,7 @@ const QStringList& Panel::commandMenus()
 Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
       m_dialogs(services.dialogs),
+      m_listPorts(services.listPorts),
       m_link(services.makePort, services.clock),
       m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
       m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
@@ -62,9 +63,14 @@ void Panel::Form_Unload()
 
 void Panel::Communication()
 {
-    const QString answer =
-        m_dialogs.inputBox(QStringLiteral("Input communication port"), QStringLiteral("Commport"), m_portDefaultAnswer);
-    const auto device = deviceForAnswer(answer);
+    QStringList ports;
+    if (m_listPorts) {
+        for (const platform::PortListing& port : m_listPorts())
+            ports << portEntry(port);
+    }
+    const QString answer = m_dialogs.inputBoxWithChoices(QStringLiteral("Input communication port"),
+                                                         QStringLiteral("Commport"), m_portDefaultAnswer, ports);
+    const auto device = deviceForAnswer(answerOfEntry(answer));
     if (!device)
         return;
     QString error;

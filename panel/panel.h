@@ -42,7 +42,8 @@ public:
     QString connectionText() const;
 
     // The pre-filled answer of the port prompt: "1", or "sim" when the panel
-    // was started to run on the simulated pump.
+    // was started to run on the simulated pump. The prompt also lists the
+    // ports the system reports at that moment.
     void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
 
     // `saveprdata` and `saveprcout`: every reading taken from an accepted
@@ -119,6 +120,7 @@ private:
     void handlePortLost(const QString& device, const QString& reason);
 
     platform::Dialogs& m_dialogs;
+    platform::PortLister m_listPorts;
     PanelState m_state;
     PumpLink m_link;
     TimedRun m_timedRun;
