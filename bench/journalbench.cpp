@@ -78,7 +78,7 @@ int runMake(const QStringList& args)
     qint64 pushNs = 0;
     qint64 taken = 0;  // the polls' answers and those to commands
     const auto command = [&](const QString& frame, Source source) {
-        journal.event(EventKind::Command, frame, source);
+        journal.record(EventKind::Command, frame, source);
         return pump.answer(frame.toLatin1());
     };
     // An answer applied to the boxes as the panel does, then handed on.
@@ -99,7 +99,7 @@ int runMake(const QStringList& args)
         pushNs += bench::monotonicNs() - t0;
         ++taken;
     };
-    journal.event(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
+    journal.record(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
     take(command(QStringLiteral("Q00L0150Y"), Source::Dialog));
     take(command(QStringLiteral("Q00R0000Y"), Source::Menu));
 
@@ -116,24 +116,24 @@ int runMake(const QStringList& args)
                                        : QStringLiteral("Q00P%1Y").arg(std::uniform_int_distribution<int>(5, 20)(random) / 10.0, 4, 'f', 1, QLatin1Char('0'));
             const QString before = flow ? lqset : prset;
             take(command(frame, Source::Keypad));
-            journal.event(flow ? EventKind::FlowSet : EventKind::PressureSet,
+            journal.record(flow ? EventKind::FlowSet : EventKind::PressureSet,
                           before + QStringLiteral(" → ") + (flow ? lqset : prset), Source::Keypad);
         }
         if (chance(1.0 / 2400))  // stopped or started about every hour
             take(command(pump.isRunning() ? QStringLiteral("Q00S0000Y") : QStringLiteral("Q00R0000Y"), Source::Popup));
         if (chance(1.0 / 4800)) {  // the link lost for up to two minutes, every two hours or so
             mono += 4500;
-            journal.event(EventKind::LinkLost);
+            journal.record(EventKind::LinkLost);
             const qint64 silence = std::uniform_int_distribution<int>(2000, 120000)(random);
             mono += silence;
             pump.advance(static_cast<double>(silence + 4500) / 1000.0);
-            journal.event(EventKind::LinkRestored);
+            journal.record(EventKind::LinkRestored);
         }
         if (mono > nextDay) {  // the port closed and opened again once a day
             nextDay += 24 * 3600 * 1000LL;
-            journal.event(EventKind::PortClosed, QStringLiteral("COM4"), Source::Menu);
+            journal.record(EventKind::PortClosed, QStringLiteral("COM4"), Source::Menu);
             mono += 30000;
-            journal.event(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
+            journal.record(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
         }
         if (i % 50000 == 49999 && !journal.flush(600000)) {
             std::fprintf(stderr, "bench-journal: the journal did not take the readings\n");

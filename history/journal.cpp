@@ -266,6 +266,7 @@ private:
     bool m_movedAside = false;
     qint64 m_dropped = 0;       // readings not kept while writing failed
     qint64 m_lastWriteMono = 0;
+    bool m_freePages = true;  // the file may have pages to give back
 };
 
 void Journal::Writer::run()
@@ -351,9 +352,13 @@ bool Journal::Writer::attempt(bool ending)
     }
     post([j = m_journal.load()] { emit j->committed(); });
     // Space freed by removed sessions goes back a little at a time.
-    QSqlQuery freePages(m_db);
-    if (freePages.exec(QStringLiteral("PRAGMA freelist_count")) && freePages.next() && freePages.value(0).toLongLong() > 0)
-        freePages.exec(QStringLiteral("PRAGMA incremental_vacuum(%1)").arg(kVacuumPages));
+    if (m_freePages) {
+        QSqlQuery freePages(m_db);
+        m_freePages = freePages.exec(QStringLiteral("PRAGMA freelist_count")) && freePages.next()
+                      && freePages.value(0).toLongLong() > 0;
+        if (m_freePages)
+            freePages.exec(QStringLiteral("PRAGMA incremental_vacuum(%1)").arg(kVacuumPages));
+    }
     return true;
 }
 
@@ -788,7 +793,7 @@ void Journal::reading(const QByteArray& answer, double pressure, double flow, do
     m_writer->push(std::move(item));
 }
 
-void Journal::event(EventKind kind, const QString& detail, Source source)
+void Journal::record(EventKind kind, const QString& detail, Source source)
 {
     if (m_ended)
         return;

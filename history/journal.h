@@ -86,7 +86,8 @@ public:
     // One accepted answer (its nine bytes as received) and the three boxes as
     // numbers after it was applied; NaN where a box holds no number.
     void reading(const QByteArray& answer, double pressure, double flow, double limit);
-    void event(EventKind kind, const QString& detail = QString(), Source source = Source::None);
+    // One event: what happened, its detail, and where a command came from.
+    void record(EventKind kind, const QString& detail = QString(), Source source = Source::None);
 
     // Writes everything handed in so far at once and waits for it, at most
     // timeoutMs. True when all of it is in the file.

@@ -48,19 +48,19 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
         m_journal.reading(frame, boxNumber(s.pnow), boxNumber(s.lqset), boxNumber(s.prset));
     });
     connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
-        j->event(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));
+        j->record(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));
     });
     connect(&panel, &Panel::setPointChanged, this,
             [j](SetPoint which, const QString& before, const QString& after, CommandSource source) {
                 static const EventKind kinds[] = {EventKind::FlowSet, EventKind::PressureSet, EventKind::PumpNumberSet,
                                                   EventKind::TimedSet};
-                j->event(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after, sourceOf(source));
+                j->record(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after, sourceOf(source));
             });
     connect(&panel, &Panel::portChanged, this, [this, j](PortChange change, const QString& device, const QString& reason) {
         static const EventKind kinds[] = {EventKind::PortOpened, EventKind::PortOpenFailed, EventKind::PortClosed,
                                           EventKind::PortLost};
         const bool operatorDid = change != PortChange::Lost;
-        j->event(kinds[static_cast<int>(change)], reason.isEmpty() ? device : device + QStringLiteral(": ") + reason,
+        j->record(kinds[static_cast<int>(change)], reason.isEmpty() ? device : device + QStringLiteral(": ") + reason,
                  operatorDid ? Source::Menu : Source::None);
         m_linkLost = false;
     });
@@ -77,26 +77,26 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
                      {EventKind::TimedAutoStop, true, Source::TimedRun}};
         const auto& s = steps[static_cast<int>(step)];
         const TimedRun& run = m_panel.timedRun();
-        j->event(s.kind,
+        j->record(s.kind,
                  s.duration ? numbers::generalText(run.timeset()) + QStringLiteral(" min")
                             : QString::number(run.tset()) + QStringLiteral(" s"),
                  s.source);
     });
     connect(&panel, &Panel::recordSaved, this, [j](bool saved, const QString& path, const QString& reason) {
         if (saved)
-            j->event(EventKind::RecordSaved, path, Source::Menu);
+            j->record(EventKind::RecordSaved, path, Source::Menu);
         else
-            j->event(EventKind::RecordSaveFailed, path + QStringLiteral(": ") + reason, Source::Menu);
+            j->record(EventKind::RecordSaveFailed, path + QStringLiteral(": ") + reason, Source::Menu);
     });
     connect(&panel, &Panel::printed, this, [j](int copies) {
-        j->event(EventKind::Printed, QStringLiteral("%1 copies").arg(copies), Source::Menu);
+        j->record(EventKind::Printed, QStringLiteral("%1 copies").arg(copies), Source::Menu);
     });
     connect(&panel, &Panel::csvLogSwitched, this, [j](bool on, const QString& path, const QString& failure) {
-        j->event(on ? EventKind::CsvLogOn : EventKind::CsvLogOff, failure.isEmpty() ? path : failure,
+        j->record(on ? EventKind::CsvLogOn : EventKind::CsvLogOff, failure.isEmpty() ? path : failure,
                  failure.isEmpty() ? Source::Menu : Source::None);
     });
     connect(&panel, &Panel::exiting, this, [j](bool byMenu) {
-        j->event(EventKind::AppExit, QString(), byMenu ? Source::Menu : Source::None);
+        j->record(EventKind::AppExit, QString(), byMenu ? Source::Menu : Source::None);
     });
     // The journal's own troubles reach the operator from the event loop (its
     // signals come from the writer thread), never inside an answer's handling.
@@ -117,5 +117,5 @@ void JournalFeed::followLink()
         return;
     m_linkLost = lost;
     if (link.isOpen())
-        m_journal.event(lost ? EventKind::LinkLost : EventKind::LinkRestored);
+        m_journal.record(lost ? EventKind::LinkLost : EventKind::LinkRestored);
 }

@@ -11,13 +11,14 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
 
 using namespace history;
 
 namespace {
 
 constexpr qint64 kStart = 1764590400000;  // 2025-12-01 12:00 UTC
-constexpr double kNone = std::nan("");
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // Clocks the test steps; the writer thread reads them too.
 struct TestClocks {
@@ -79,8 +80,8 @@ void TestJournal::rowsAsUsersQueryThem()
         journal.reading(answer("01", 'N', "01.5"), 1.5, 150, 2);
         journal.reading(answer("01", 'P', "0120"), 1.5, 150, 1.2);  // same millisecond: kept in order
         clock.mono = 3000;
-        journal.event(EventKind::FlowSet, QStringLiteral("0150 → 200"), Source::Dialog);
-        journal.event(EventKind::Command, QStringLiteral("Q00L0200Y"), Source::Dialog);
+        journal.record(EventKind::FlowSet, QStringLiteral("0150 → 200"), Source::Dialog);
+        journal.record(EventKind::Command, QStringLiteral("Q00L0200Y"), Source::Dialog);
         journal.reading(answer("x7", 'L', "1.25"), kNone, 1.25, 1e300);
         clock.wall = kStart + 5000;  // the system clock is set: rows keep their order
         clock.mono = 4000;
@@ -106,7 +107,7 @@ void TestJournal::sessionsAndUncleanEnds()
     TestClocks clock;
     {
         Journal first(path, QStringLiteral("2.0"), clock.clocks());
-        first.event(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
+        first.record(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
         writeReadings(first, clock, 10, 1500);
     }
     // A session whose program died: no end, and nobody holds it.
@@ -233,11 +234,11 @@ void TestJournal::readoutAndRangeStatistics()
         for (qint64 s = 0; s <= 200; ++s) {
             clock.mono = s * 1000;
             if (s == 10 || s == 150)
-                journal.event(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
+                journal.record(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
             if (s == 100)
-                journal.event(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
+                journal.record(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
             if (s == 130)
-                journal.event(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
+                journal.record(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
             journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
                             s == 20 ? kNone : 2);
         }
