@@ -213,9 +213,11 @@ void Panel::handleAnswer(const QByteArray& frame)
     const bool logged = m_csvLog.record(frame, m_state, &logError);
     emit boxesChanged();
     emit answerApplied(outcome);
+    // Still inside the port's signal: a modal box here would hold up every
+    // later answer, and its event loop could delete the port under us.
     if (!logged) {
         emit csvLogChanged(false);
-        m_dialogs.messageBox(logError, QString::fromUtf16(CsvLog::kCaption));
+        m_dialogs.notify(logError, QString::fromUtf16(CsvLog::kCaption));
     }
 }
 
@@ -223,5 +225,5 @@ void Panel::handlePortLost(const QString& device, const QString& reason)
 {
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
-    m_dialogs.messageBox(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
+    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
 }

@@ -30,6 +30,12 @@ public:
         if (whileShown)
             whileShown();
     }
+    void notify(const QString& text, const QString& caption) override
+    {
+        m_inner.notify(text, caption);
+        if (whileShown)
+            whileShown();
+    }
     std::function<void()> whileShown;
 
 private:

@@ -5,9 +5,15 @@
 #include <QQueue>
 #include <QStringList>
 
-// Dialogs that never block: input boxes take their answers from a queue the
-// test fills (an empty queue answers like Cancel), and every prompt and
-// message is recorded.
+#include <functional>
+
+// Dialogs that never wait for a person: input boxes take their answers from a
+// queue the test fills (an empty queue answers like Cancel), and every prompt
+// and message is recorded, modal boxes and notes alike.
+//
+// With `whileModal` set, the next modal box runs a nested event loop as a real
+// one does, and the script plays what happens while the operator reads it
+// (answers arriving, the port going away); the box closes when it returns.
 class FakeDialogs : public platform::Dialogs {
 public:
     struct Input {
@@ -18,16 +24,21 @@ public:
     struct Message {
         QString text;
         QString caption;
+        bool modal = true;  // false: shown with notify()
     };
 
     void answer(const QString& text) { m_answers.enqueue(text); }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     void messageBox(const QString& text, const QString& caption) override;
+    void notify(const QString& text, const QString& caption) override;
 
     QList<Input> inputs;
     QList<Message> messages;
+    std::function<void()> whileModal;
 
 private:
+    void runModal();
+
     QQueue<QString> m_answers;
 };

@@ -90,6 +90,7 @@ private slots:
     void openFailureSaysWhichPortAndWhy();
     void busyPortStaysWithItsHolder();
     void vanishedPumpThenANewLineLosesNothing();
+    void answersFlowWhileABoxIsOpen();
 };
 
 void TestPortFaults::openFailureSaysWhichPortAndWhy_data()
@@ -236,6 +237,43 @@ void TestPortFaults::vanishedPumpThenANewLineLosesNothing()
     QCOMPARE(rig.fakes.store.content.count(' '), 12);  // six fields of two spaces each
     QCOMPARE(rig.dialogs.messages.last().text, QString::fromUtf16(Recorder::kSavedText));
     QCOMPARE(second.finish(), qint64(3));
+}
+
+// A modal box runs an event loop of its own. While the operator reads one,
+// answers go on being handled and the pump may vanish; nothing that comes
+// from the port itself opens such a box (closing one that did would return
+// into the port its loop had deleted).
+void TestPortFaults::answersFlowWhileABoxIsOpen()
+{
+    Pty pty;
+    PanelOnRealPorts rig;
+    QVERIFY(rig.connect(pty.path));
+    QSignalSpy lost(&rig.panel.link(), &PumpLink::portLost);
+    rig.fakes.logFiles.appendsBeforeFailure = 1;  // the header only
+    rig.panel.csvlog(true);
+    int handledInBox = 0;
+    int lostInBox = 0;
+    rig.dialogs.whileModal = [&] {
+        pty.write("Q01N01.6YQ01N01.7Y");
+        QTest::qWaitFor([&] { return rig.applied.count() >= 3; }, kWaitMs);
+        handledInBox = rig.applied.count();
+        pty.vanish();
+        QTest::qWaitFor([&] { return lost.count() >= 1; }, kWaitMs);
+        lostInBox = lost.count();
+    };
+
+    QVERIFY(pty.write("Q01N01.5Y"));  // the log cannot take it
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.panel.csvLog().isOn(), kWaitMs);
+    rig.panel.save();  // the operator's own box
+    QCOMPARE(handledInBox, 3);
+    QCOMPARE(lostInBox, 1);
+    QCOMPARE(rig.panel.state().pnow, QStringLiteral("01.7"));
+    QStringList modal;
+    QStringList notes;
+    for (const FakeDialogs::Message& m : rig.dialogs.messages)
+        (m.modal ? modal : notes) << m.caption;
+    QCOMPARE(modal, QStringList{QString::fromUtf16(Recorder::kSavedCaption)});
+    QCOMPARE(notes, QStringList({QStringLiteral("CSV记录"), QStringLiteral("通信")}));
 }
 
 QTEST_GUILESS_MAIN(TestPortFaults)
