@@ -41,7 +41,25 @@ QString Panel::connectionText() const
 
 void Panel::send(const QString& frame)
 {
-    m_link.send(frame);
+    const bool written = m_link.send(frame);
+    if (frame == frames::kStop && !written)
+        keepStop();
+    else if (written && (frame == frames::kStop || frame == frames::kRun))
+        m_stopPending = false;
+}
+
+void Panel::keepStop()
+{
+    // Said once, however many stops fail before one gets through; the status
+    // line names each frame that was not sent.
+    if (m_stopPending)
+        return;
+    m_stopPending = true;
+    const QString why = m_link.isOpen() ? tr("端口 %1 拒绝写入").arg(m_link.device()) : tr("没有打开的端口");
+    m_dialogs.notify(tr("泵可能仍在运行：停止命令 %1 没有送到泵（%2）。\n"
+                        "端口再次打开时首先发送停止命令；也可以在泵上直接停泵。")
+                         .arg(frames::kStop, why),
+                     tr("停止命令未送达"));
 }
 
 void Panel::Form_Load()
@@ -71,8 +89,17 @@ void Panel::Communication()
     const bool opened = m_link.open(*device, &error);
     emit connectionChanged();
     if (!opened) {
-        m_dialogs.messageBox(tr("无法打开端口 %1：%2").arg(*device, error), tr("通信"));
+        QString text = tr("无法打开端口 %1：%2").arg(*device, error);
+        if (m_link.isOpen())
+            text += tr("\n仍在使用端口 %1。").arg(m_link.device());
+        m_dialogs.messageBox(text, tr("通信"));
         return;
+    }
+    // A stop that could not be delivered goes before anything else.
+    if (m_stopPending) {
+        send(frames::kStop);
+        if (!m_stopPending)
+            emit notice(tr("停止命令 %1 已补发到 %2").arg(frames::kStop, *device));
     }
     setMenusEnabled(true);
     m_link.startPolling();
