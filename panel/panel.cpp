@@ -14,7 +14,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
       m_dialogs(services.dialogs),
       m_link(services.makePort, services.clock),
-      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
+      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs, services.clock),
       m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),

@@ -22,10 +22,12 @@ struct Sent {
     QString lsed;
 };
 
-// A controller wired to scripted dialogs and a recording send operation.
+// A controller wired to scripted dialogs, a recording send operation and a
+// clock that tick() steps by one second unless told otherwise.
 struct Rig {
     FakeDialogs dialogs;
     QList<Sent> sent;
+    qint64 now = 0;
     std::unique_ptr<TimedRun> run;
 
     Rig()
@@ -35,7 +37,13 @@ struct Rig {
                 sent.append({frame, run->tset(), run->timeset(), run->timer1().isActive(),
                              run->labelsVisible(), run->lsed()});
             },
-            dialogs);
+            dialogs, [this] { return now; });
+    }
+
+    void tick(qint64 ms = 1000)
+    {
+        now += ms;
+        run->tick();
     }
 
     // Answers the duration box with `text` (nullopt: Cancel).
@@ -64,7 +72,7 @@ struct Rig {
         for (qint64 n = 1; n <= limit; ++n) {
             if (!run->timer1().isActive())
                 return -n;  // stopped without a frame: a fault the callers see
-            run->tick();
+            tick();
             if (sent.size() != before)
                 return n;
         }
@@ -89,6 +97,7 @@ private slots:
     void captionsAreNotZeroFilled_data();
     void captionsAreNotZeroFilled();
     void longRunPastSixteenBits();
+    void countsRealTimeThroughStalls();
     void hundredDayRun();
     void startOrder();
     void pauseOrder();
@@ -249,7 +258,7 @@ void TestTimedRun::captionsAreNotZeroFilled()
     rig.setDuration(QStringLiteral("100000"));
     rig.run->ststart();
     for (qint64 n = 0; n < ticks; ++n)
-        rig.run->tick();
+        rig.tick();
     QCOMPARE(rig.run->tset(), ticks);
     QCOMPARE(rig.captions(), display);
     QCOMPARE(rig.frames(), QStringList{kRun});
@@ -263,7 +272,7 @@ void TestTimedRun::longRunPastSixteenBits()
     rig.setDuration(QStringLiteral("600"));
     rig.run->ststart();
     for (qint64 n = 1; n <= 36000; ++n) {
-        rig.run->tick();
+        rig.tick();
         if (n < 36000) {
             QCOMPARE(rig.run->tset(), n);
             if (rig.run->lhour().startsWith('-') || rig.run->lmin().startsWith('-')
@@ -275,6 +284,31 @@ void TestTimedRun::longRunPastSixteenBits()
     QCOMPARE(rig.sent.last().tset, 36000);
     QCOMPARE(rig.captions(), QStringList({"10", "0", "0"}));
     QCOMPARE(rig.run->tset(), 0);
+}
+
+// Ticks the timer never delivered (the program held up, the computer asleep)
+// still count: a twelve-second run stalled for ten seconds after its fifth
+// ends at the first tick after the stall. Time paused does not count, and a
+// tick a little early counts for its second.
+void TestTimedRun::countsRealTimeThroughStalls()
+{
+    Rig rig;
+    rig.setDuration(QStringLiteral("0.2"));
+    rig.run->ststart();
+    for (int n = 0; n < 5; ++n)
+        rig.tick();
+    rig.tick(10'000);
+    QCOMPARE(rig.frames(), QStringList({kRun, kStop}));
+    QCOMPARE(rig.sent.last().tset, 15);
+    QCOMPARE(rig.captions(), QStringList({"0", "0", "15"}));
+
+    rig.run->ststart();
+    rig.tick(1500);
+    rig.run->stzanting();
+    rig.now += 60'000;
+    rig.run->stcontiune();
+    rig.tick(1000 - TimedRun::kEarlyTickMs);
+    QCOMPARE(rig.run->tset(), 2);
 }
 
 void TestTimedRun::hundredDayRun()
@@ -295,7 +329,7 @@ void TestTimedRun::startOrder()
     rig.setDuration(QStringLiteral("5"));
     rig.run->ststart();
     for (int n = 0; n < 7; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->stend();
     rig.sent.clear();
 
@@ -309,7 +343,7 @@ void TestTimedRun::startOrder()
     QVERIFY(rig.run->labelsVisible());
     // The captions keep the last run's time until the first tick.
     QCOMPARE(rig.captions(), QStringList({"0", "0", "7"}));
-    rig.run->tick();
+    rig.tick();
     QCOMPARE(rig.captions(), QStringList({"0", "0", "1"}));
 }
 
@@ -319,7 +353,7 @@ void TestTimedRun::pauseOrder()
     rig.setDuration(QStringLiteral("5"));
     rig.run->ststart();
     for (int n = 0; n < 10; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->stzanting();
     QCOMPARE(rig.frames(), QStringList({kRun, kStop}));
     QVERIFY(!rig.sent.last().timerActive);
@@ -350,7 +384,7 @@ void TestTimedRun::endOrder()
     rig.setDuration(QStringLiteral("5"));
     rig.run->ststart();
     for (int n = 0; n < 12; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->stend();
     QCOMPARE(rig.frames(), QStringList({kRun, kStop}));
     const Sent& s = rig.sent.last();
@@ -388,7 +422,7 @@ void TestTimedRun::pauseAndContinue()
     rig.setDuration(QStringLiteral("1"));
     rig.run->ststart();
     for (int n = 0; n < 10; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->stzanting();
     rig.run->stcontiune();
     QCOMPARE(rig.frames(), QStringList({kRun, kStop, kRun}));
@@ -404,7 +438,7 @@ void TestTimedRun::durationChangedMidRun()
     rig.setDuration(QStringLiteral("10"));
     rig.run->ststart();
     for (int n = 0; n < 100; ++n)
-        rig.run->tick();
+        rig.tick();
     QCOMPARE(rig.frames(), QStringList{kRun});
     rig.setDuration(QStringLiteral("1"));
     QVERIFY(rig.run->timer1().isActive());
@@ -417,7 +451,7 @@ void TestTimedRun::durationChangedMidRun()
     longer.setDuration(QStringLiteral("1"));
     longer.run->ststart();
     for (int n = 0; n < 30; ++n)
-        longer.run->tick();
+        longer.tick();
     longer.setDuration(QStringLiteral("2"));
     QCOMPARE(longer.tickUntilFrame(200), 90);
 }
@@ -428,7 +462,7 @@ void TestTimedRun::endThenContinue()
     rig.setDuration(QStringLiteral("5"));
     rig.run->ststart();
     for (int n = 0; n < 20; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->stend();
     rig.run->stcontiune();
     QVERIFY(!rig.run->labelsVisible());
@@ -458,7 +492,7 @@ void TestTimedRun::stopFrameWithNothingRunning()
     Rig rig;
     if (afterFinishedRun) {
         rig.run->ststart();
-        rig.run->tick();
+        rig.tick();
         QVERIFY(!rig.run->timer1().isActive());
     }
     rig.sent.clear();
@@ -478,7 +512,7 @@ void TestTimedRun::startTwice()
     rig.setDuration(QStringLiteral("1"));
     rig.run->ststart();
     for (int n = 0; n < 40; ++n)
-        rig.run->tick();
+        rig.tick();
     rig.run->ststart();
     QCOMPARE(rig.frames(), QStringList({kRun, kRun}));
     QCOMPARE(rig.run->tset(), 0);
@@ -527,7 +561,7 @@ void TestTimedRun::displayChangedSignal()
     QCOMPARE(spy.count(), 0);  // nothing shown or written
     rig.run->ststart();
     QCOMPARE(spy.count(), 1);  // shown
-    rig.run->tick();
+    rig.tick();
     QCOMPARE(spy.count(), 2);  // captions
     rig.run->ststart();
     QCOMPARE(spy.count(), 2);  // already shown
