@@ -179,7 +179,11 @@ void Panel::stend()
 
 void Panel::save()
 {
-    m_recorder.save(m_saveBuffer);
+    // Where the record went is said once; the viewer reads it from there.
+    if (m_recorder.save(m_saveBuffer) && !m_recordPathTold) {
+        m_recordPathTold = true;
+        emit notice(tr("压力记录文件：%1").arg(m_recorder.path()));
+    }
 }
 
 void Panel::print()

@@ -22,6 +22,11 @@ Recorder::Recorder(platform::RecordStore& store, platform::Printer& printer, pla
     m_decimalSeparator = point.isEmpty() ? QLatin1Char('.') : point.at(0);
 }
 
+QString Recorder::path() const
+{
+    return m_store.path();
+}
+
 QString Recorder::fullNotice()
 {
     return QStringLiteral("压力记录已满（%1 个数值），此后的读数不再记录").arg(SaveBuffer::kCapacity);
