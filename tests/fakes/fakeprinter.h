@@ -17,11 +17,14 @@ public:
 
     bool printPage(const QString& line) override
     {
-        if (failFromJob > 0 && jobs.size() + 1 >= failFromJob)
+        // A loop over copies that never ends meets a full tray, not a hang.
+        if ((failFromJob > 0 && jobs.size() + 1 >= failFromJob) || jobs.size() >= kTray)
             return false;
         jobs.append(line);
         return true;
     }
+
+    static constexpr qsizetype kTray = 1'000'000;
 
     // Test controls and what happened.
     std::optional<int> copies = 1;  // the dialog's answer; nothing = Cancel

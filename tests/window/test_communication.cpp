@@ -159,11 +159,11 @@ void TestCommunication::mistypedSecondPortKeepsTheFirst()
     PanelRig rig;
     rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
     rig.panel.Communication();
-    FakeSerialPort* first = rig.ports.last();
+    const QPointer<FakeSerialPort> first = rig.ports.last();
     rig.refuse = QStringLiteral("端口不存在");
     rig.dialogs.answer(QStringLiteral("/dev/pts/33"));
     rig.panel.Communication();
-    QVERIFY(first->isOpen());
+    QVERIFY(first && first->isOpen());
     QCOMPARE(rig.panel.connectionText(), QStringLiteral("/dev/pts/3 9600,n,8,1"));
     QCOMPARE(rig.dialogs.messages.last().text,
              QStringLiteral("无法打开端口 /dev/pts/33：端口不存在\n仍在使用端口 /dev/pts/3。"));
