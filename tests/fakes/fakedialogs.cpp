@@ -8,30 +8,15 @@
 QString FakeDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
     inputs.append({prompt, title, defaultAnswer});
-    runModal();
     return m_answers.isEmpty() ? QString() : m_answers.dequeue();
 }
 
 void FakeDialogs::messageBox(const QString& text, const QString& caption)
 {
     messages.append({text, caption, true});
-    runModal();
-}
-
-void FakeDialogs::notify(const QString& text, const QString& caption)
-{
-    messages.append({text, caption, false});
-}
-
-void FakeDialogs::runModal()
-{
-    if (!whileModal)
-        return;
-    const std::function<void()> script = std::exchange(whileModal, nullptr);
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, [&] {
-        script();
-        loop.quit();
-    });
-    loop.exec();
+    if (const std::function<void()> script = std::exchange(whileModal, nullptr)) {
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] { script(); loop.quit(); });
+        loop.exec();
+    }
 }

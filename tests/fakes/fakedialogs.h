@@ -7,13 +7,10 @@
 
 #include <functional>
 
-// Dialogs that never wait for a person: input boxes take their answers from a
-// queue the test fills (an empty queue answers like Cancel), and every prompt
-// and message is recorded, modal boxes and notes alike.
-//
-// With `whileModal` set, the next modal box runs a nested event loop as a real
-// one does, and the script plays what happens while the operator reads it
-// (answers arriving, the port going away); the box closes when it returns.
+// Dialogs that never block: input boxes take their answers from a queue the
+// test fills (an empty queue answers like Cancel), and every prompt and
+// message is recorded.
+// With `whileModal` set, the next message box runs a nested event loop (as a real one does) with the script in it.
 class FakeDialogs : public platform::Dialogs {
 public:
     struct Input {
@@ -31,14 +28,12 @@ public:
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
     void messageBox(const QString& text, const QString& caption) override;
-    void notify(const QString& text, const QString& caption) override;
+    void notify(const QString& text, const QString& caption) override { messages.append({text, caption, false}); }
 
     QList<Input> inputs;
     QList<Message> messages;
     std::function<void()> whileModal;
 
 private:
-    void runModal();
-
     QQueue<QString> m_answers;
 };

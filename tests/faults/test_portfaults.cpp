@@ -239,10 +239,7 @@ void TestPortFaults::vanishedPumpThenANewLineLosesNothing()
     QCOMPARE(second.finish(), qint64(3));
 }
 
-// A modal box runs an event loop of its own. While the operator reads one,
-// answers go on being handled and the pump may vanish; nothing that comes
-// from the port itself opens such a box (closing one that did would return
-// into the port its loop had deleted).
+// While a modal box is open, answers go on and the pump may vanish; nothing from the port opens one.
 void TestPortFaults::answersFlowWhileABoxIsOpen()
 {
     Pty pty;
@@ -251,8 +248,7 @@ void TestPortFaults::answersFlowWhileABoxIsOpen()
     QSignalSpy lost(&rig.panel.link(), &PumpLink::portLost);
     rig.fakes.logFiles.appendsBeforeFailure = 1;  // the header only
     rig.panel.csvlog(true);
-    int handledInBox = 0;
-    int lostInBox = 0;
+    int handledInBox = 0, lostInBox = 0;
     rig.dialogs.whileModal = [&] {
         pty.write("Q01N01.6YQ01N01.7Y");
         QTest::qWaitFor([&] { return rig.applied.count() >= 3; }, kWaitMs);
@@ -261,19 +257,15 @@ void TestPortFaults::answersFlowWhileABoxIsOpen()
         QTest::qWaitFor([&] { return lost.count() >= 1; }, kWaitMs);
         lostInBox = lost.count();
     };
-
     QVERIFY(pty.write("Q01N01.5Y"));  // the log cannot take it
     QTRY_VERIFY_WITH_TIMEOUT(!rig.panel.csvLog().isOn(), kWaitMs);
     rig.panel.save();  // the operator's own box
     QCOMPARE(handledInBox, 3);
     QCOMPARE(lostInBox, 1);
     QCOMPARE(rig.panel.state().pnow, QStringLiteral("01.7"));
-    QStringList modal;
-    QStringList notes;
-    for (const FakeDialogs::Message& m : rig.dialogs.messages)
-        (m.modal ? modal : notes) << m.caption;
-    QCOMPARE(modal, QStringList{QString::fromUtf16(Recorder::kSavedCaption)});
-    QCOMPARE(notes, QStringList({QStringLiteral("CSV记录"), QStringLiteral("通信")}));
+    // The log's failure, the save confirmation, the port lost meanwhile.
+    const auto& shown = rig.dialogs.messages;
+    QVERIFY(shown.size() == 3 && !shown[0].modal && shown[1].modal && shown[2].caption == "通信" && !shown[2].modal);
 }
 
 QTEST_GUILESS_MAIN(TestPortFaults)

@@ -60,8 +60,7 @@ void TestPumpLink::pollSendsTheStatusQuery()
     QCOMPARE(rig.port()->writes.first(), QByteArray("Q00F0000Y"));
 }
 
-// The operator's frames are dropped with a word; a poll into no port is not
-// worth one every 1.5 s.
+// The operator's frames are dropped with a word, polls quietly.
 void TestPumpLink::sendWithNoPortIsDroppedAndSaidSo()
 {
     Rig rig;

@@ -99,7 +99,6 @@ void TestRecordPanel::saveWritesWhatTheAnswersBrought()
     QCOMPARE(rig.store.content, QByteArray(" 1  2.5 -0.7  3  4 \r\n 5  6 "));
     QCOMPARE(rig.dialogs.messages.last().text, QStringLiteral("当前压力数值以存储"));
     QCOMPARE(rig.panel->Command2(), QStringLiteral(" 5  6 "));
-    // Where the file went is said once.
     rig.panel->save();
     QCOMPARE(notices.count(), 1);
     QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("压力记录文件：/records/mytext.txt"));
