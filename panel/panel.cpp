@@ -15,7 +15,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_dialogs(services.dialogs),
       m_listPorts(services.listPorts),
       m_link(services.makePort, services.clock),
-      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
+      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs, services.clock),
       m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
@@ -42,7 +42,25 @@ QString Panel::connectionText() const
 
 void Panel::send(const QString& frame)
 {
-    m_link.send(frame);
+    const bool written = m_link.send(frame);
+    if (frame == frames::kStop && !written)
+        keepStop();
+    else if (written && (frame == frames::kStop || frame == frames::kRun))
+        m_stopPending = false;
+}
+
+void Panel::keepStop()
+{
+    // Said once, however many stops fail before one gets through; the status
+    // line names each frame that was not sent.
+    if (m_stopPending)
+        return;
+    m_stopPending = true;
+    const QString why = m_link.isOpen() ? tr("端口 %1 拒绝写入").arg(m_link.device()) : tr("没有打开的端口");
+    m_dialogs.notify(tr("泵可能仍在运行：停止命令 %1 没有送到泵（%2）。\n"
+                        "端口再次打开时首先发送停止命令；也可以在泵上直接停泵。")
+                         .arg(frames::kStop, why),
+                     tr("停止命令未送达"));
 }
 
 void Panel::Form_Load()
@@ -77,8 +95,17 @@ void Panel::Communication()
     const bool opened = m_link.open(*device, &error);
     emit connectionChanged();
     if (!opened) {
-        m_dialogs.messageBox(tr("无法打开端口 %1：%2").arg(*device, error), tr("通信"));
+        QString text = tr("无法打开端口 %1：%2").arg(*device, error);
+        if (m_link.isOpen())
+            text += tr("\n仍在使用端口 %1。").arg(m_link.device());
+        m_dialogs.messageBox(text, tr("通信"));
         return;
+    }
+    // A stop that could not be delivered goes before anything else.
+    if (m_stopPending) {
+        send(frames::kStop);
+        if (!m_stopPending)
+            emit notice(tr("停止命令 %1 已补发到 %2").arg(frames::kStop, *device));
     }
     setMenusEnabled(true);
     m_link.startPolling();
@@ -158,7 +185,11 @@ void Panel::stend()
 
 void Panel::save()
 {
-    m_recorder.save(m_saveBuffer);
+    // Where the record went is said once; the viewer reads it from there.
+    if (m_recorder.save(m_saveBuffer) && !m_recordPathTold) {
+        m_recordPathTold = true;
+        emit notice(tr("压力记录文件：%1").arg(m_recorder.path()));
+    }
 }
 
 void Panel::print()
@@ -219,9 +250,11 @@ void Panel::handleAnswer(const QByteArray& frame)
     const bool logged = m_csvLog.record(frame, m_state, &logError);
     emit boxesChanged();
     emit answerApplied(outcome);
+    // Still inside the port's signal: a modal box here would hold up every
+    // later answer, and its event loop could delete the port under us.
     if (!logged) {
         emit csvLogChanged(false);
-        m_dialogs.messageBox(logError, QString::fromUtf16(CsvLog::kCaption));
+        m_dialogs.notify(logError, QString::fromUtf16(CsvLog::kCaption));
     }
 }
 
@@ -229,5 +262,5 @@ void Panel::handlePortLost(const QString& device, const QString& reason)
 {
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
-    m_dialogs.messageBox(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
+    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
 }

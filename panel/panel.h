@@ -50,8 +50,13 @@ public:
     // answer, up to the buffer's capacity.
     const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
-    // The send operation every command frame goes through.
+    // The send operation every command frame goes through. A stop frame that
+    // cannot be written is kept (see stopPending()).
     void send(const QString& frame);
+    // A stop frame could not be written and has not been delivered since: it
+    // goes out first thing when a port opens. A later stop or run that
+    // reaches the pump settles it.
+    bool stopPending() const { return m_stopPending; }
 
     // Handlers.
     void Form_Load();
@@ -118,6 +123,7 @@ private:
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
+    void keepStop();
 
     platform::Dialogs& m_dialogs;
     platform::PortLister m_listPorts;
@@ -131,4 +137,6 @@ private:
     Recorder m_recorder;
     CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
+    bool m_stopPending = false;
+    bool m_recordPathTold = false;
 };

@@ -34,6 +34,9 @@ public:
     // test line for each copy asked for. Cancel or any error ends it silently.
     void print();
 
+    // The record file's path as the operator would type it.
+    QString path() const;
+
     // The status line's notice when the save buffer has just become full.
     static QString fullNotice();
 
