@@ -19,6 +19,7 @@ public:
 
     QString inputBox(const QString&, const QString&, const QString&) override { return m_portAnswer; }
     void messageBox(const QString& text, const QString&) override { messages.append(text); }
+    void notify(const QString& text, const QString&) override { messages.append(text); }
 
     QStringList messages;
 

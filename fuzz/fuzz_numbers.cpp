@@ -248,7 +248,7 @@ void checkDialogs(const QString& text, const QLocale& locale)
     const QString body = frames::keypadFlowBody(state.Set_Pump_NO, 120);
     FUZZ_CHECK(body.size() == 8, body);
 
-    TimedRun run([&](const QString& frame) { sent << frame; }, dialogs);
+    TimedRun run([&](const QString& frame) { sent << frame; }, dialogs, [] { return qint64(0); });
     dialogs.answer(text);
     run.stset();
     FUZZ_CHECK(std::isfinite(run.timeset() * 60), text);

@@ -6,13 +6,27 @@
 
 #include <optional>
 
+// How the system names its serial ports.
+enum class PortNaming {
+    Windows,  // COM1, COM2 ...
+    Unix,     // /dev/ttyS0, /dev/ttyUSB0 ...
+};
+
+#ifdef Q_OS_WIN
+inline constexpr PortNaming kSystemPortNaming = PortNaming::Windows;
+#else
+inline constexpr PortNaming kSystemPortNaming = PortNaming::Unix;
+#endif
+
 // Turns the operator's answer at the port prompt into a device name.
 // A number n means the n-th serial port: COMn on Windows, /dev/ttyS(n-1)
 // elsewhere (converted like every other number: blanks allowed, halves to the
 // even neighbour, 16-bit range). Any other single word names a device as it
 // stands ("COM7", "/dev/ttyUSB0", "/dev/pts/5"; "ttyUSB0" is looked up under
-// /dev), or "sim" for the simulated pump. Empty text (Cancel) gives nothing.
-std::optional<QString> deviceForAnswer(const QString& answer);
+// /dev; on Windows "com10" is COM10, written the way the system looks ports
+// above COM9 up), or "sim" for the simulated pump. Empty text (Cancel) gives
+// nothing.
+std::optional<QString> deviceForAnswer(const QString& answer, PortNaming naming = kSystemPortNaming);
 
 // The answer that opens a port the system reports by this name: its number
 // where deviceForAnswer() turns that number back into the port (COMn on

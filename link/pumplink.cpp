@@ -17,7 +17,9 @@ PumpLink::~PumpLink()
 
 bool PumpLink::open(const QString& device, QString* error)
 {
-    close();
+    // A device takes one holder: the same one again must be let go first.
+    if (m_port && device == m_device)
+        close();
     auto port = m_makePort(device);
     if (!port) {
         if (error)
@@ -29,6 +31,7 @@ bool PumpLink::open(const QString& device, QString* error)
             *error = port->errorString();
         return false;
     }
+    close();
     m_port = std::move(port);
     m_device = device;
     m_framer.clear();
@@ -59,10 +62,12 @@ bool PumpLink::isOpen() const
     return m_port && m_port->isOpen();
 }
 
-void PumpLink::send(const QString& frame)
+bool PumpLink::send(const QString& frame)
 {
-    if (!isOpen() || !m_port->write(frame.toLatin1()))
-        emit frameDropped(frame);
+    if (isOpen() && m_port->write(frame.toLatin1()))
+        return true;
+    emit frameDropped(frame);
+    return false;
 }
 
 void PumpLink::startPolling()
@@ -72,13 +77,13 @@ void PumpLink::startPolling()
 
 void PumpLink::pollTick()
 {
-    if (isOpen()) {
-        if (m_unansweredPolls >= kPollsBeforeLost && !m_linkLost)
-            m_linkLost = true;
-        if (m_linkLost)
-            emit healthChanged();
-        ++m_unansweredPolls;
-    }
+    if (!isOpen())
+        return;
+    if (m_unansweredPolls >= kPollsBeforeLost && !m_linkLost)
+        m_linkLost = true;
+    if (m_linkLost)
+        emit healthChanged();
+    ++m_unansweredPolls;
     send(frames::kStatus);
 }
 

@@ -25,21 +25,25 @@ public:
     PumpLink(platform::PortMaker makePort, platform::Clock clock, QObject* parent = nullptr);
     ~PumpLink() override;
 
-    // Opens the device, closing any port open before. On failure the link is
-    // left closed and *error holds the reason in plain words.
+    // Opens the device and makes it the link's port. Another device is opened
+    // before the port open now is let go, so a failure keeps that port open
+    // and polled; the same device again is closed first and opened anew, and
+    // a failure then leaves the link closed. On failure *error holds the
+    // reason in plain words.
     bool open(const QString& device, QString* error);
     // Harmless when nothing is open.
     void close();
     bool isOpen() const;
     QString device() const { return m_device; }
 
-    // Writes a whole frame. With no port open the frame is dropped and
-    // frameDropped() says so; the caller never waits and is never told.
-    void send(const QString& frame);
+    // Writes a whole frame and says whether it was handed to the port. With
+    // no port open, or a write the port refuses, the frame is dropped and
+    // frameDropped() says so; nobody waits.
+    bool send(const QString& frame);
 
     // The poll timer, 1500 ms, off until startPolling(). Once started nothing
-    // stops it; its tick sends the status query whether or not the port is
-    // still open.
+    // stops it; its tick sends the status query while a port is open and is
+    // quiet while none is (the operator is told of their own frames only).
     const QTimer& Timer2() const { return m_timer2; }
     void startPolling();
     void pollTick();

@@ -26,6 +26,8 @@ Source sourceOf(CommandSource source)
         return Source::Dialog;
     case CommandSource::TimedRun:
         return Source::TimedRun;
+    case CommandSource::Kept:
+        break;
     }
     return Source::None;
 }
@@ -98,11 +100,9 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     connect(&panel, &Panel::exiting, this, [j](bool byMenu) {
         j->record(EventKind::AppExit, QString(), byMenu ? Source::Menu : Source::None);
     });
-    // The journal's own troubles reach the operator from the event loop (its
-    // signals come from the writer thread), never inside an answer's handling.
-    const auto tell = [&dialogs](const QString& message) {
-        dialogs.messageBox(message, QString::fromUtf16(kCaption));
-    };
+    // The journal's own troubles reach the operator in a box that holds up
+    // nothing, from the event loop (its signals come from the writer thread).
+    const auto tell = [&dialogs](const QString& message) { dialogs.notify(message, QString::fromUtf16(kCaption)); };
     connect(&journal, &history::Journal::failed, this, tell, Qt::QueuedConnection);
     connect(&journal, &history::Journal::replaced, this, tell, Qt::QueuedConnection);
 }

@@ -17,7 +17,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_dialogs(services.dialogs),
       m_listPorts(services.listPorts),
       m_link(services.makePort, services.clock),
-      m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs),
+      m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
@@ -29,7 +29,6 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
     connect(&m_link, &PumpLink::healthChanged, this, &Panel::connectionChanged);
     connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
-        m_dropped = true;
         emit notice(tr("未连接：%1 未发送").arg(frame));
     });
     m_recorder.setSaveObserver([this, &store = services.recordStore](bool saved, const QString& reason) {
@@ -49,9 +48,12 @@ QString Panel::connectionText() const
 void Panel::send(const QString& frame, CommandSource source)
 {
     ++m_framesSent;
-    m_dropped = false;
-    m_link.send(frame);
-    emit commandSent(frame, source, m_dropped);
+    const bool written = m_link.send(frame);
+    emit commandSent(frame, source, !written);
+    if (frame == frames::kStop && !written)
+        keepStop();
+    else if (written && (frame == frames::kStop || frame == frames::kRun))
+        m_stopPending = false;
 }
 
 void Panel::sendFromKeypad(const QString& frame)
@@ -72,6 +74,20 @@ void Panel::sendFromTimedRun(const QString& frame)
     // its time.
     if (!m_inTimedCommand)
         emit timedRunStepped(TimedStep::AutoStop);
+}
+
+void Panel::keepStop()
+{
+    // Said once, however many stops fail before one gets through; the status
+    // line names each frame that was not sent.
+    if (m_stopPending)
+        return;
+    m_stopPending = true;
+    const QString why = m_link.isOpen() ? tr("端口 %1 拒绝写入").arg(m_link.device()) : tr("没有打开的端口");
+    m_dialogs.notify(tr("泵可能仍在运行：停止命令 %1 没有送到泵（%2）。\n"
+                        "端口再次打开时首先发送停止命令；也可以在泵上直接停泵。")
+                         .arg(frames::kStop, why),
+                     tr("停止命令未送达"));
 }
 
 void Panel::Form_Load()
@@ -113,8 +129,17 @@ void Panel::Communication()
     emit portChanged(opened ? PortChange::Opened : PortChange::OpenFailed, *device, opened ? QString() : error);
     emit connectionChanged();
     if (!opened) {
-        m_dialogs.messageBox(tr("无法打开端口 %1：%2").arg(*device, error), tr("通信"));
+        QString text = tr("无法打开端口 %1：%2").arg(*device, error);
+        if (m_link.isOpen())
+            text += tr("\n仍在使用端口 %1。").arg(m_link.device());
+        m_dialogs.messageBox(text, tr("通信"));
         return;
+    }
+    // A stop that could not be delivered goes before anything else.
+    if (m_stopPending) {
+        send(frames::kStop, CommandSource::Kept);
+        if (!m_stopPending)
+            emit notice(tr("停止命令 %1 已补发到 %2").arg(frames::kStop, *device));
     }
     setMenusEnabled(true);
     m_link.startPolling();
@@ -240,7 +265,11 @@ void Panel::stend()
 
 void Panel::save()
 {
-    m_recorder.save(m_saveBuffer);
+    // Where the record went is said once; the viewer reads it from there.
+    if (m_recorder.save(m_saveBuffer) && !m_recordPathTold) {
+        m_recordPathTold = true;
+        emit notice(tr("压力记录文件：%1").arg(m_recorder.path()));
+    }
 }
 
 void Panel::print()
@@ -307,10 +336,12 @@ void Panel::handleAnswer(const QByteArray& frame)
     const bool logged = m_csvLog.record(frame, m_state, &logError);
     emit boxesChanged();
     emit answerApplied(outcome);
+    // Still inside the port's signal: a modal box here would hold up every
+    // later answer, and its event loop could delete the port under us.
     if (!logged) {
         emit csvLogChanged(false);
         emit csvLogSwitched(false, QString(), logError);
-        m_dialogs.messageBox(logError, QString::fromUtf16(CsvLog::kCaption));
+        m_dialogs.notify(logError, QString::fromUtf16(CsvLog::kCaption));
     }
 }
 
@@ -319,5 +350,5 @@ void Panel::handlePortLost(const QString& device, const QString& reason)
     emit portChanged(PortChange::Lost, device, reason);
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
-    m_dialogs.messageBox(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
+    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
 }

@@ -19,7 +19,9 @@
 // Where a command came from, what was set, what happened to the port and
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun };
+// Kept: the stop frame that could not be written, sent again by the panel
+// itself when a port opens.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -58,8 +60,13 @@ public:
     // answer, up to the buffer's capacity.
     const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
-    // The send operation every command frame goes through.
+    // The send operation every command frame goes through. A stop frame that
+    // cannot be written is kept (see stopPending()).
     void send(const QString& frame, CommandSource source = CommandSource::Menu);
+    // A stop frame could not be written and has not been delivered since: it
+    // goes out first thing when a port opens. A later stop or run that
+    // reaches the pump settles it.
+    bool stopPending() const { return m_stopPending; }
 
     // Handlers.
     void Form_Load();
@@ -145,6 +152,7 @@ private:
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
+    void keepStop();
     void sendFromKeypad(const QString& frame);
     void sendFromTimedRun(const QString& frame);
     // L or P on the keypad, noting the box's text when an entry begins.
@@ -164,9 +172,10 @@ private:
     Recorder m_recorder;
     CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
-    // Frames handed to send() so far, and whether the last one was dropped.
+    bool m_stopPending = false;
+    bool m_recordPathTold = false;
+    // Frames handed to send() so far.
     quint64 m_framesSent = 0;
-    bool m_dropped = false;
     // The box's text when the keypad entry in progress began.
     QString m_entryBefore;
     bool m_inTimedCommand = false;

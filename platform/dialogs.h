@@ -5,8 +5,13 @@
 
 namespace platform {
 
-// Modal input and message boxes. Logic never calls a Qt dialog directly; the
+// Input and message boxes. Logic never calls a Qt dialog directly; the
 // program passes the Qt implementation and tests pass a scripted fake.
+//
+// A modal box runs an event loop of its own until the operator closes it, so
+// it belongs only to the operator's own commands. What the pump, the port or
+// a timer has to say goes through notify(): a box that waits for the operator
+// without holding up anything else.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -26,6 +31,10 @@ public:
     }
     // Shows a modal message box with one OK button and no icon.
     virtual void messageBox(const QString& text, const QString& caption) = 0;
+    // Shows a message box with one OK button and no icon that stays until the
+    // operator closes it, and returns at once: answers, polls and timers go on
+    // meanwhile. Safe to call from inside a port's or a timer's signal.
+    virtual void notify(const QString& text, const QString& caption) = 0;
 };
 
 }  // namespace platform

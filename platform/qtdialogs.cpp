@@ -51,4 +51,12 @@ void QtDialogs::messageBox(const QString& text, const QString& caption)
     box.exec();
 }
 
+void QtDialogs::notify(const QString& text, const QString& caption)
+{
+    auto* box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 }  // namespace platform

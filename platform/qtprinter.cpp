@@ -40,19 +40,38 @@ QPrinter& QtPrinter::device()
 std::optional<int> QtPrinter::choosePrinter()
 {
     QPrinter& printer = device();
+    // The dialog offers the file name as the operator gave it, not the last
+    // numbered one.
+    if (!m_outputFile.isEmpty())
+        printer.setOutputFileName(m_outputFile);
     if (!m_runDialog(printer))
         return std::nullopt;
-    const int copies = printer.copyCount();
+    m_outputFile = printer.outputFileName();
+    m_copies = printer.copyCount();
+    m_printed = 0;
     // Each copy is sent as a job of its own, so the printer itself must not
     // multiply the pages as well.
     printer.setCopyCount(1);
-    return copies;
+    return m_copies;
+}
+
+QString QtPrinter::numberedFileName(const QString& fileName, qint64 copy)
+{
+    const qsizetype slash = qMax(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    // A dot that starts the name or sits in a folder's name is no extension.
+    if (dot <= slash + 1)
+        dot = fileName.size();
+    return fileName.left(dot) + QLatin1Char('-') + QString::number(copy) + fileName.mid(dot);
 }
 
 bool QtPrinter::printPage(const QString& line)
 {
     QPainter painter;
     QPrinter& printer = device();
+    ++m_printed;
+    if (!m_outputFile.isEmpty() && m_copies > 1)
+        printer.setOutputFileName(numberedFileName(m_outputFile, m_printed));
     if (!painter.begin(&printer))
         return false;
     QFont font = painter.font();

@@ -32,9 +32,16 @@ public:
     void setDialogParent(QWidget* parent) { m_dialogParent = parent; }
 
     std::optional<int> choosePrinter() override;
+    // When the dialog chose to print to a file and more than one copy, each
+    // copy goes to a numbered file of its own beside the name chosen
+    // (numberedFileName()); one copy keeps the name as it is.
     bool printPage(const QString& line) override;
 
     QPrinter& device();
+
+    // The file for one of several copies: "report.pdf" gives "report-1.pdf",
+    // "report-2.pdf" ...; a name without an extension gets the number at its end.
+    static QString numberedFileName(const QString& fileName, qint64 copy);
 
 private:
     bool runSystemDialog(QPrinter& printer);
@@ -42,6 +49,11 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QPointer<QWidget> m_dialogParent;
     DialogRunner m_runDialog;
+    // The file the dialog chose (empty: a printer), the copies asked for, and
+    // the pages printed since.
+    QString m_outputFile;
+    int m_copies = 0;
+    qint64 m_printed = 0;
 };
 
 }  // namespace platform

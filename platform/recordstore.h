@@ -5,8 +5,14 @@
 
 namespace platform {
 
-// Where the record file lives: "d:\mytext.txt" on Windows; elsewhere
-// mytext.txt in the user's documents folder.
+// The folder of the record file and the CSV log on Windows: the root of
+// drive D, their traditional place, where D: is there and can be written;
+// otherwise the documents folder. Either way with "/" separators.
+QString windowsRecordFolder(bool driveDWritable, const QString& documentsFolder);
+
+// Where the record file lives: mytext.txt in the folder above on Windows
+// ("d:\mytext.txt" on most PCs), in the user's documents folder elsewhere.
+// Chosen once per run, so the save, the viewer and the CSV log agree.
 QString recordFilePath();
 
 // The record file on disk. The recorder reads and writes it only through this

@@ -39,12 +39,21 @@ QString seconds(qint64 ms)
            + QStringLiteral("%1").arg(magnitude % 1000, 3, 10, QLatin1Char('0'));
 }
 
+QString timeText(const QDateTime& time)
+{
+    // Qt writes a zero offset as "Z"; "+00:00" keeps every line alike.
+    QString text = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    if (text.endsWith(QLatin1Char('Z')))
+        text.replace(text.size() - 1, 1, QStringLiteral("+00:00"));
+    return text;
+}
+
 QString line(const Entry& entry)
 {
     // The answer's characters are shown byte for byte, as the boxes show them.
     const auto part = [&](int from, int length) { return QString::fromLatin1(entry.frame.mid(from, length)); };
     const QStringList fields = {
-        entry.time.toString(Qt::ISODateWithMs),
+        timeText(entry.time),
         seconds(entry.elapsedMs),
         part(1, 2),
         part(3, 1),

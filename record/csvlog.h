@@ -24,6 +24,11 @@ QString field(const QString& text);
 // Milliseconds as seconds with three decimals: 0 "0.000", 61005 "61.005".
 QString seconds(qint64 ms);
 
+// A time as ISO 8601 with milliseconds and its offset from UTC, so the hour
+// that repeats when summer time ends stays unambiguous:
+// 2026-12-08T13:40:00.123+01:00.
+QString timeText(const QDateTime& time);
+
 // What one line holds.
 struct Entry {
     QDateTime time;        // local date and time the answer was taken
@@ -34,7 +39,7 @@ struct Entry {
     QString lqset;
 };
 
-// The entry's line, ending in CR LF: time (ISO 8601 with milliseconds),
+// The entry's line, ending in CR LF: time (timeText()),
 // seconds, the answer's pump number, letter and value characters exactly as
 // received, then `pnow`, `prset` and `lqset`.
 QString line(const Entry& entry);

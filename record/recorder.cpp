@@ -5,8 +5,6 @@
 #include "platform/recordstore.h"
 #include "record/recordfile.h"
 
-#include <limits>
-
 namespace {
 // The viewer's caption, for the messages of its read button.
 constexpr const char16_t* kViewerCaption = u"泵启动和停止时间记录";
@@ -20,6 +18,11 @@ Recorder::Recorder(platform::RecordStore& store, platform::Printer& printer, pla
 {
     const QString point = locale.decimalPoint();
     m_decimalSeparator = point.isEmpty() ? QLatin1Char('.') : point.at(0);
+}
+
+QString Recorder::path() const
+{
+    return m_store.path();
 }
 
 QString Recorder::fullNotice()
@@ -70,14 +73,11 @@ int Recorder::print()
     const std::optional<int> copies = m_printer.choosePrinter();
     if (!copies)
         return 0;
-    // The copy count is held as a 16-bit number; one that does not fit is an
-    // error, and errors end the command without a word.
-    if (*copies > std::numeric_limits<qint16>::max() || *copies < std::numeric_limits<qint16>::min())
-        return 0;
-    const qint16 n = static_cast<qint16>(*copies);
-    for (qint16 i = 1; i <= n; ++i) {
+    // Exactly as many copies as the dialog gave: the count is wider than any
+    // copy count, so the loop ends after the last one.
+    for (qint64 i = 1; i <= *copies; ++i) {
         if (!m_printer.printPage(QString::fromUtf16(kPrintLine)))
-            return i - 1;
+            return static_cast<int>(i - 1);
     }
-    return n < 0 ? 0 : n;
+    return std::max(0, *copies);
 }

@@ -43,6 +43,9 @@ public:
     // Returns the number of pages that went out.
     int print();
 
+    // The record file's path as the operator would type it.
+    QString path() const;
+
     // The status line's notice when the save buffer has just become full.
     static QString fullNotice();
 

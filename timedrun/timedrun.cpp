@@ -17,11 +17,11 @@ const QString kDurationDefault = QStringLiteral("0");
 
 }  // namespace
 
-TimedRun::TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, QObject* parent)
-    : QObject(parent), m_send(std::move(send)), m_dialogs(dialogs)
+TimedRun::TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, platform::Clock clock, QObject* parent)
+    : QObject(parent), m_send(std::move(send)), m_dialogs(dialogs), m_clock(std::move(clock))
 {
-    // A precise timer keeps its one-second cadence against the clock, so a run
-    // of many hours ends when the wall clock says it should.
+    // A precise timer ticks close to each whole second of the count, so the
+    // display moves on evenly and the stop comes when its second is reached.
     m_timer1.setTimerType(Qt::PreciseTimer);
     m_timer1.setInterval(kTickMs);
     connect(&m_timer1, &QTimer::timeout, this, &TimedRun::tick);
@@ -43,6 +43,7 @@ void TimedRun::stset()
 void TimedRun::ststart()
 {
     m_tset = 0;
+    m_countedMs = 0;
     enableTimer(true);
     m_send(frames::kRun);
     setLabelsVisible(true);
@@ -50,7 +51,7 @@ void TimedRun::ststart()
 
 void TimedRun::stzanting()
 {
-    m_timer1.stop();
+    disableTimer();
     m_send(frames::kStop);
 }
 
@@ -63,14 +64,14 @@ void TimedRun::stcontiune()
 void TimedRun::stend()
 {
     m_timeset = 0;
-    m_timer1.stop();
+    disableTimer();
     m_send(frames::kStop);
     setLabelsVisible(false);
 }
 
 void TimedRun::tick()
 {
-    ++m_tset;
+    m_tset = (countedMs() + kEarlyTickMs) / 1000;
     m_lhour = QString::number(m_tset / kSecondsPerHour);
     m_lmin = QString::number((m_tset % kSecondsPerHour) / kSecondsPerMinute);
     m_lsed = QString::number(m_tset % kSecondsPerMinute);
@@ -80,6 +81,7 @@ void TimedRun::tick()
     if (!(limit > static_cast<double>(m_tset))) {
         m_send(frames::kStop);
         m_tset = 0;
+        m_countedMs = 0;
         m_timer1.stop();
     }
 }
@@ -87,9 +89,23 @@ void TimedRun::tick()
 void TimedRun::enableTimer(bool restart)
 {
     // Continue on a run that already counts keeps its cadence; Start begins
-    // a fresh second because its count starts again from 0.
-    if (restart || !m_timer1.isActive())
+    // a fresh second because its count starts again from 0. The clock is
+    // read first, so no tick can come before its second has passed.
+    if (restart || !m_timer1.isActive()) {
+        m_countingSince = m_clock();
         m_timer1.start();
+    }
+}
+
+void TimedRun::disableTimer()
+{
+    m_countedMs = countedMs();
+    m_timer1.stop();
+}
+
+qint64 TimedRun::countedMs() const
+{
+    return m_countedMs + (m_timer1.isActive() ? m_clock() - m_countingSince : 0);
 }
 
 void TimedRun::setLabelsVisible(bool visible)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/frames.h"
+#include "platform/clock.h"
 
 #include <QObject>
 #include <QString>
@@ -21,6 +22,11 @@ class Dialogs;
 // tick() directly. No command tests the state another one left: each is
 // accepted at any time and does exactly its steps, in their order.
 //
+// The count is real time, not a count of ticks: a timer does not deliver the
+// ticks it missed while the program was held up (a busy machine, a modal box)
+// or the computer slept, and the pump ran on meanwhile. Each tick reads the
+// elapsed seconds from a clock that runs through both.
+//
 // The elapsed-time display (hours, minutes, seconds and their unit labels) is
 // kept here as three captions and one visibility flag; the window mirrors them
 // whenever displayChanged() is emitted.
@@ -30,9 +36,15 @@ public:
     // Tick interval of Timer1.
     static constexpr int kTickMs = 1000;
 
-    // `send` receives the run and stop frames; `dialogs` asks for the duration.
-    // Both must outlive this object.
-    TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, QObject* parent = nullptr);
+    // A tick this many milliseconds before its second still counts as that
+    // second: timers may fire a little early (on Windows by up to one 15.6 ms
+    // beat of the system clock).
+    static constexpr qint64 kEarlyTickMs = 50;
+
+    // `send` receives the run and stop frames; `dialogs` asks for the duration;
+    // `clock` measures the run. The first two must outlive this object.
+    TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, platform::Clock clock,
+             QObject* parent = nullptr);
 
     // Set duration: asks for the minutes (pre-filled "0") and stores a valid
     // number in timeset. Cancel, empty text, text that is not a number and a
@@ -51,13 +63,14 @@ public:
     // End: duration to 0, disable Timer1, send the stop frame, hide the display.
     // The count is left for the next Start to reset.
     void stend();
-    // One counted second: count, write the captions, and once the count has
-    // reached timeset × 60 seconds send the stop frame, reset the count to 0
-    // and disable Timer1. The display stays as it is after the stop.
+    // One tick: take the whole seconds counted so far (time paused not
+    // included), write the captions, and once the count has reached
+    // timeset × 60 seconds send the stop frame, reset the count to 0 and
+    // disable Timer1. The display stays as it is after the stop.
     void tick();
 
-    // Elapsed seconds of the current run. Wide enough that runs of many days
-    // count and stop correctly.
+    // Elapsed seconds of the current run as the last tick counted them. Wide
+    // enough that runs of many days count and stop correctly.
     qint64 tset() const { return m_tset; }
     // Set duration in minutes.
     double timeset() const { return m_timeset; }
@@ -78,15 +91,24 @@ signals:
     void displayChanged();
 
 private:
-    // Turns Timer1 on. `restart` begins a fresh second even when it already runs.
+    // Turns Timer1 on and counts from now. `restart` begins a fresh second
+    // even when it already runs.
     void enableTimer(bool restart);
+    // Turns Timer1 off; the time counted so far is kept.
+    void disableTimer();
+    qint64 countedMs() const;
     void setLabelsVisible(bool visible);
 
     frames::SendFrame m_send;
     platform::Dialogs& m_dialogs;
+    platform::Clock m_clock;
     QTimer m_timer1;
 
     qint64 m_tset = 0;
+    // Milliseconds counted before the clock reading m_countingSince; the
+    // stretch since then counts while Timer1 is on.
+    qint64 m_countedMs = 0;
+    qint64 m_countingSince = 0;
     double m_timeset = 0;
 
     QString m_lhour = QStringLiteral("00");

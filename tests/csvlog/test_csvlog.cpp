@@ -6,7 +6,7 @@
 
 namespace {
 
-const QDateTime kStart(QDate(2024, 5, 1), QTime(14, 3, 22, 125));
+const QDateTime kStart(QDate(2024, 5, 1), QTime(14, 3, 22, 125), Qt::OffsetFromUTC, 8 * 3600);
 
 // A log on a fake folder with a clock and a local time the test moves.
 struct Rig {
@@ -38,7 +38,7 @@ private slots:
     void lineFormat_data();
     void lineFormat();
     void lineIsUtf8ForBytesBeyondAscii();
-    void timeIsLocalIso8601WithMilliseconds();
+    void timeIsIso8601WithMillisecondsAndOffset();
     void fileNamedByStartTime();
     void offUntilStartedAndAfterStopped();
     void startWritesHeaderThenOneLinePerAnswer();
@@ -115,7 +115,7 @@ void TestCsvLog::lineFormat_data()
     QTest::addColumn<QString>("prset");
     QTest::addColumn<QString>("lqset");
     QTest::addColumn<QString>("line");
-    const QString t = QStringLiteral("2024-05-01T14:03:22.125,12.345,");
+    const QString t = QStringLiteral("2024-05-01T14:03:22.125+08:00,12.345,");
     QTest::newRow("pressure") << QByteArray("Q01N01.5Y") << "01.5" << "02.0" << "0150"
                               << t + "01,N,01.5,01.5,02.0,0150\r\n";
     // The value as received, the box as shown.
@@ -167,20 +167,18 @@ void TestCsvLog::lineIsUtf8ForBytesBeyondAscii()
     entry.prset = QStringLiteral("02.0");
     entry.lqset = QStringLiteral("0000");
     QCOMPARE(csvlog::line(entry).toUtf8(),
-             QByteArray("2024-05-01T14:03:22.125,0.000,01,N,01\xC2\xB0" "5,01\xC2\xB0" "5,02.0,0000\r\n"));
+             QByteArray("2024-05-01T14:03:22.125+08:00,0.000,01,N,01\xC2\xB0" "5,01\xC2\xB0" "5,02.0,0000\r\n"));
 }
 
-void TestCsvLog::timeIsLocalIso8601WithMilliseconds()
+// The hour that repeats when summer time ends is told apart by its offset.
+void TestCsvLog::timeIsIso8601WithMillisecondsAndOffset()
 {
-    Rig rig;
-    QVERIFY(rig.log.start(nullptr));
-    rig.localNow = QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59, 0));
-    QVERIFY(rig.log.record("Q01N01.5Y", rig.state, nullptr));
-    rig.localNow = QDateTime(QDate(2025, 1, 1), QTime(0, 0, 1, 7));
-    QVERIFY(rig.log.record("Q01N01.5Y", rig.state, nullptr));
-    const QStringList lines = rig.lines();
-    QVERIFY(lines.at(0).startsWith(QStringLiteral("2024-12-31T23:59:59.000,")));
-    QVERIFY(lines.at(1).startsWith(QStringLiteral("2025-01-01T00:00:01.007,")));
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    const QDateTime summer = QDateTime::fromMSecsSinceEpoch(1792888200007);  // 02:30 on 25 October 2026
+    QCOMPARE(csvlog::timeText(summer), QStringLiteral("2026-10-25T02:30:00.007+02:00"));
+    QCOMPARE(csvlog::timeText(summer.addSecs(3600)), QStringLiteral("2026-10-25T02:30:00.007+01:00"));
+    QCOMPARE(csvlog::timeText(summer.toUTC()), QStringLiteral("2026-10-25T00:30:00.007+00:00"));
 }
 
 void TestCsvLog::fileNamedByStartTime()
@@ -228,8 +226,8 @@ void TestCsvLog::startWritesHeaderThenOneLinePerAnswer()
     rig.state.lqset = QStringLiteral("0120");
     QVERIFY(rig.log.record("Q03L0120Y", rig.state, nullptr));
 
-    QCOMPARE(rig.lines(), QStringList({QStringLiteral("2024-05-01T14:03:23.625,1.500,01,N,01.5,01.5,02.0,0000"),
-                                       QStringLiteral("2024-05-01T14:03:25.124,2.999,03,L,0120,01.5,02.0,0120"),
+    QCOMPARE(rig.lines(), QStringList({QStringLiteral("2024-05-01T14:03:23.625+08:00,1.500,01,N,01.5,01.5,02.0,0000"),
+                                       QStringLiteral("2024-05-01T14:03:25.124+08:00,2.999,03,L,0120,01.5,02.0,0120"),
                                        QString()}));
 }
 
@@ -248,7 +246,7 @@ void TestCsvLog::eachStartMakesANewFile()
     QCOMPARE(rig.files.lastName(), QStringLiteral("pump-log-2024-05-01_14-04-22.csv"));
     QVERIFY(rig.log.record("Q01N01.7Y", rig.state, nullptr));
     // The new file starts its own count; the old one is as it was left.
-    QVERIFY(rig.lines().at(0).startsWith(QStringLiteral("2024-05-01T14:04:22.125,0.000,")));
+    QVERIFY(rig.lines().at(0).startsWith(QStringLiteral("2024-05-01T14:04:22.125+08:00,0.000,")));
     QCOMPARE(rig.files.files.value(first).count("\r\n"), 2);
 }
 

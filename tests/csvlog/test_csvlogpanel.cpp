@@ -30,6 +30,12 @@ public:
         if (whileShown)
             whileShown();
     }
+    void notify(const QString& text, const QString& caption) override
+    {
+        m_inner.notify(text, caption);
+        if (whileShown)
+            whileShown();
+    }
     std::function<void()> whileShown;
 
 private:
@@ -123,10 +129,10 @@ void TestCsvLogPanel::everyAcceptedAnswerIsOneLine()
 
     // Each line has the boxes as that answer left them.
     QCOMPARE(rig.lines(), QStringList({
-                              "2024-05-01T14:03:23.625,1.500,01,N,01.5,01.5,02.0,0000",
-                              "2024-05-01T14:03:23.625,1.500,02,P,0150,01.5,01.0,0000",
-                              "2024-05-01T14:03:23.645,1.520,03,L,0120,01.5,01.0,0120",
-                              "2024-05-01T14:03:23.645,1.520,01,N,\"1,5\"\"\",\"1,5\"\"\",01.0,0120",
+                              "2024-05-01T14:03:23.625+08:00,1.500,01,N,01.5,01.5,02.0,0000",
+                              "2024-05-01T14:03:23.625+08:00,1.500,02,P,0150,01.5,01.0,0000",
+                              "2024-05-01T14:03:23.645+08:00,1.520,03,L,0120,01.5,01.0,0120",
+                              "2024-05-01T14:03:23.645+08:00,1.520,01,N,\"1,5\"\"\",\"1,5\"\"\",01.0,0120",
                           }));
     QCOMPARE(rig.window.pnow()->text(), QStringLiteral("1,5\""));
 }
@@ -250,7 +256,7 @@ void TestCsvLogPanel::realFileHoldsEveryLineWhileTheLogIsOn()
     for (const char* value : {"01.5", "01.6", "01.7"}) {
         fakes.now += 1500;
         fakes.port->feed(QByteArray("Q01N") + value + "Y");
-        expected += "2024-05-01T14:03:22.125," + csvlog::seconds(fakes.now).toUtf8() + ",01,N," + value + ","
+        expected += "2024-05-01T14:03:22.125+08:00," + csvlog::seconds(fakes.now).toUtf8() + ",01,N," + value + ","
                     + value + ",02.0,0000\r\n";
         // Another program reads the file while the log is still on.
         QCOMPARE(read(), expected);

@@ -1,5 +1,10 @@
 #include "fakes/fakedialogs.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
+#include <utility>
+
 QString FakeDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
     inputs.append({prompt, title, defaultAnswer, {}});
@@ -15,5 +20,10 @@ QString FakeDialogs::inputBoxWithChoices(const QString& prompt, const QString& t
 
 void FakeDialogs::messageBox(const QString& text, const QString& caption)
 {
-    messages.append({text, caption});
+    messages.append({text, caption, true});
+    if (const std::function<void()> script = std::exchange(whileModal, nullptr)) {
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] { script(); loop.quit(); });
+        loop.exec();
+    }
 }

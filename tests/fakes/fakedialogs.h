@@ -5,9 +5,12 @@
 #include <QQueue>
 #include <QStringList>
 
+#include <functional>
+
 // Dialogs that never block: input boxes take their answers from a queue the
 // test fills (an empty queue answers like Cancel), and every prompt and
 // message is recorded.
+// With `whileModal` set, the next message box runs a nested event loop (as a real one does) with the script in it.
 class FakeDialogs : public platform::Dialogs {
 public:
     struct Input {
@@ -19,6 +22,7 @@ public:
     struct Message {
         QString text;
         QString caption;
+        bool modal = true;  // false: shown with notify()
     };
 
     void answer(const QString& text) { m_answers.enqueue(text); }
@@ -27,9 +31,11 @@ public:
     QString inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
                                 const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
+    void notify(const QString& text, const QString& caption) override { messages.append({text, caption, false}); }
 
     QList<Input> inputs;
     QList<Message> messages;
+    std::function<void()> whileModal;
 
 private:
     QQueue<QString> m_answers;

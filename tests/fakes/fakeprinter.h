@@ -17,12 +17,13 @@ public:
 
     bool printPage(const QString& line) override
     {
-        if (failFromJob > 0 && jobs.size() + 1 >= failFromJob)
+        if ((failFromJob > 0 && jobs.size() + 1 >= failFromJob) || jobs.size() >= kTray)
             return false;
         jobs.append(line);
         return true;
     }
 
+    static constexpr qsizetype kTray = 1'000'000;  // a copy loop that never ends fails, not hangs
     // Test controls and what happened.
     std::optional<int> copies = 1;  // the dialog's answer; nothing = Cancel
     int failFromJob = 0;            // > 0: that job and every later one fail

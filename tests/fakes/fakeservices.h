@@ -20,7 +20,7 @@ struct FakeServices {
     FakeSerialPort* port = nullptr;
     QString refuseOpen;  // non-empty: the next ports refuse to open, saying this
     qint64 now = 0;
-    QDateTime localNow{QDate(2024, 5, 1), QTime(14, 3, 22, 125)};
+    QDateTime localNow{QDate(2024, 5, 1), QTime(14, 3, 22, 125), Qt::OffsetFromUTC, 8 * 3600};
     QList<platform::PortListing> portList;  // the ports the system is said to report
 
     // The services for a Panel or Form1; `dialogs` may stand in for the fake

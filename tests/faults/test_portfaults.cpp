@@ -90,6 +90,7 @@ private slots:
     void openFailureSaysWhichPortAndWhy();
     void busyPortStaysWithItsHolder();
     void vanishedPumpThenANewLineLosesNothing();
+    void answersFlowWhileABoxIsOpen();
 };
 
 void TestPortFaults::openFailureSaysWhichPortAndWhy_data()
@@ -236,6 +237,35 @@ void TestPortFaults::vanishedPumpThenANewLineLosesNothing()
     QCOMPARE(rig.fakes.store.content.count(' '), 12);  // six fields of two spaces each
     QCOMPARE(rig.dialogs.messages.last().text, QString::fromUtf16(Recorder::kSavedText));
     QCOMPARE(second.finish(), qint64(3));
+}
+
+// While a modal box is open, answers go on and the pump may vanish; nothing from the port opens one.
+void TestPortFaults::answersFlowWhileABoxIsOpen()
+{
+    Pty pty;
+    PanelOnRealPorts rig;
+    QVERIFY(rig.connect(pty.path));
+    QSignalSpy lost(&rig.panel.link(), &PumpLink::portLost);
+    rig.fakes.logFiles.appendsBeforeFailure = 1;  // the header only
+    rig.panel.csvlog(true);
+    int handledInBox = 0, lostInBox = 0;
+    rig.dialogs.whileModal = [&] {
+        pty.write("Q01N01.6YQ01N01.7Y");
+        QTest::qWaitFor([&] { return rig.applied.count() >= 3; }, kWaitMs);
+        handledInBox = rig.applied.count();
+        pty.vanish();
+        QTest::qWaitFor([&] { return lost.count() >= 1; }, kWaitMs);
+        lostInBox = lost.count();
+    };
+    QVERIFY(pty.write("Q01N01.5Y"));  // the log cannot take it
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.panel.csvLog().isOn(), kWaitMs);
+    rig.panel.save();  // the operator's own box
+    QCOMPARE(handledInBox, 3);
+    QCOMPARE(lostInBox, 1);
+    QCOMPARE(rig.panel.state().pnow, QStringLiteral("01.7"));
+    // The log's failure, the save confirmation, the port lost meanwhile.
+    const auto& shown = rig.dialogs.messages;
+    QVERIFY(shown.size() == 3 && !shown[0].modal && shown[1].modal && shown[2].caption == "通信" && !shown[2].modal);
 }
 
 QTEST_GUILESS_MAIN(TestPortFaults)

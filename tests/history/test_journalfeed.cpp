@@ -39,7 +39,7 @@ struct Rig {
             {"Pump_NO", [this] { panel.Pump_NO(); }}, {"stset", [this] { panel.stset(); }},
             {"ststart", [this] { panel.ststart(); }}, {"stzanting", [this] { panel.stzanting(); }},
             {"stcontiune", [this] { panel.stcontiune(); }}, {"stend", [this] { panel.stend(); }},
-            {"tick", [this] { panel.timedRun().tick(); }}, {"save", [this] { panel.save(); }},
+            {"tick", [this] { fakes.now += 1000; panel.timedRun().tick(); }}, {"save", [this] { panel.save(); }},
             {"print", [this] { panel.print(); }}, {"csvon", [this] { panel.csvlog(true); }},
             {"csvoff", [this] { panel.csvlog(false); }}, {"end", [this] { panel.end(); }},
             {"unload", [this] { panel.Form_Unload(); }}, {"Communication", [this] { panel.Communication(); }},

@@ -83,24 +83,31 @@ void TestQtPrinter::oneCopyPrintsOnePageWithTheTestLine()
 void TestQtPrinter::eachCopyIsAJobOfOnePage()
 {
     // Three copies asked for: the printer is told to make one copy of each
-    // job, and each job (each PDF written) holds one page.
+    // job, and each job goes to a file of its own holding one page.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    QStringList offered;
     platform::QtPrinter printer([&](QPrinter& device) {
+        offered << device.outputFileName();
         device.setOutputFormat(QPrinter::PdfFormat);
-        device.setOutputFileName(pdf);
+        if (offered.size() == 1)
+            device.setOutputFileName(pdf);
         device.setCopyCount(3);
         return true;
     });
 
     QCOMPARE(printer.choosePrinter(), std::optional<int>(3));
     QCOMPARE(printer.device().copyCount(), 1);
-    for (int job = 1; job <= 3; ++job) {
-        QFile::remove(pdf);
+    for (int job = 1; job <= 3; ++job)
         QVERIFY(printer.printPage(QStringLiteral("打印测试")));
-        QCOMPARE(pdfPageCount(pdf), 1);
-    }
+    for (const char* name : {"page-1.pdf", "page-2.pdf", "page-3.pdf"})
+        QCOMPARE(pdfPageCount(dir.filePath(QLatin1String(name))), 1);
+    QVERIFY(!QFile::exists(pdf));
+    // The next dialog offers the name the operator chose.
+    QVERIFY(printer.choosePrinter());
+    QCOMPARE(offered.last(), pdf);
+    QCOMPARE(platform::QtPrinter::numberedFileName(QStringLiteral("/a.b/report"), 12), QStringLiteral("/a.b/report-12"));
 }
 
 void TestQtPrinter::cancelPrintsNothing()

@@ -105,6 +105,8 @@ void TestQtRecordStore::recordFileLivesInTheDocumentsFolder()
     QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("mytext.txt"));
     QCOMPARE(QFileInfo(path).absolutePath(),
              QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absolutePath());
+    QCOMPARE(platform::windowsRecordFolder(true, QStringLiteral("C:/Users/op/Documents")), QStringLiteral("d:/"));
+    QCOMPARE(platform::windowsRecordFolder(false, QStringLiteral("C:/Users/op")), QStringLiteral("C:/Users/op"));
 }
 
 void TestQtRecordStore::writeReplacesTheFileExactly()

@@ -219,7 +219,8 @@ void TestRecorder::print_data()
     QTest::newRow("three copies, three jobs") << std::optional<int>(3) << 3;
     QTest::newRow("cancel") << std::optional<int>() << 0;
     QTest::newRow("zero copies") << std::optional<int>(0) << 0;
-    QTest::newRow("more copies than a 16-bit count holds") << std::optional<int>(40000) << 0;
+    QTest::newRow("largest 16-bit count") << std::optional<int>(32767) << 32767;
+    QTest::newRow("more copies than a 16-bit count holds") << std::optional<int>(40000) << 40000;
 }
 
 void TestRecorder::print()

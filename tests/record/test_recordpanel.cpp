@@ -94,10 +94,14 @@ void TestRecordPanel::saveWritesWhatTheAnswersBrought()
 {
     Rig rig;
     rig.port->feed("Q01N01.0YQ01N02.5YQ01N-0.7YQ01N03.0YQ01N04.0YQ01N05.0YQ01N06.0Y");
+    QSignalSpy notices(rig.panel.get(), &Panel::notice);
     rig.panel->save();
     QCOMPARE(rig.store.content, QByteArray(" 1  2.5 -0.7  3  4 \r\n 5  6 "));
     QCOMPARE(rig.dialogs.messages.last().text, QStringLiteral("当前压力数值以存储"));
     QCOMPARE(rig.panel->Command2(), QStringLiteral(" 5  6 "));
+    rig.panel->save();
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("压力记录文件：/records/mytext.txt"));
 }
 
 void TestRecordPanel::printGoesThroughTheDialogsPrinter()

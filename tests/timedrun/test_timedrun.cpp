@@ -22,20 +22,27 @@ struct Sent {
     QString lsed;
 };
 
+// The controller on the test's clock, each tick a second after the last like Timer1's.
+struct SteppedRun : TimedRun {
+    using TimedRun::TimedRun;
+    void tick() { now += 1000; TimedRun::tick(); }
+    qint64 now = 0;
+};
+
 // A controller wired to scripted dialogs and a recording send operation.
 struct Rig {
     FakeDialogs dialogs;
     QList<Sent> sent;
-    std::unique_ptr<TimedRun> run;
+    std::unique_ptr<SteppedRun> run;
 
     Rig()
     {
-        run = std::make_unique<TimedRun>(
+        run = std::make_unique<SteppedRun>(
             [this](const QString& frame) {
                 sent.append({frame, run->tset(), run->timeset(), run->timer1().isActive(),
                              run->labelsVisible(), run->lsed()});
             },
-            dialogs);
+            dialogs, [this] { return run->now; });
     }
 
     // Answers the duration box with `text` (nullopt: Cancel).
@@ -89,6 +96,7 @@ private slots:
     void captionsAreNotZeroFilled_data();
     void captionsAreNotZeroFilled();
     void longRunPastSixteenBits();
+    void countsRealTimeThroughStalls();
     void hundredDayRun();
     void startOrder();
     void pauseOrder();
@@ -275,6 +283,29 @@ void TestTimedRun::longRunPastSixteenBits()
     QCOMPARE(rig.sent.last().tset, 36000);
     QCOMPARE(rig.captions(), QStringList({"10", "0", "0"}));
     QCOMPARE(rig.run->tset(), 0);
+}
+
+// Ticks that stall for ten seconds count them; paused time does not count; a
+// tick a little early counts for its second.
+void TestTimedRun::countsRealTimeThroughStalls()
+{
+    Rig rig;
+    rig.setDuration(QStringLiteral("0.2"));
+    rig.run->ststart();
+    rig.run->now += 4000;
+    rig.run->tick();
+    rig.run->now += 9000;
+    rig.run->tick();
+    QCOMPARE(rig.frames(), QStringList({kRun, kStop}));
+    QCOMPARE(rig.captions(), QStringList({"0", "0", "15"}));
+    rig.run->ststart();
+    rig.run->tick();
+    rig.run->stzanting();
+    rig.run->now += 60'000;
+    rig.run->stcontiune();
+    rig.run->now -= TimedRun::kEarlyTickMs;
+    rig.run->tick();
+    QCOMPARE(rig.run->tset(), 2);
 }
 
 void TestTimedRun::hundredDayRun()

@@ -31,9 +31,11 @@ private slots:
     void successEnablesMenusInOrderThenPolls();
     void failedOpenSaysWhyAndChangesNothing();
     void secondOpenClosesTheFirst();
+    void windowsPortNames();
     void unloadClosesThePort();
     void sendingWithNoPortIsANoticeNotABox();
     void vanishedPortIsReportedOnce();
+    void undeliveredStopGoesFirstOnTheNextPort();
     void statusLineFollowsTheLink();
     void answersReachTheBoxes();
 };
@@ -201,6 +203,28 @@ void TestCommunication::secondOpenClosesTheFirst()
     // Cancel the third time: the open port stays open.
     rig.panel.Communication();
     QVERIFY(rig.panel.link().isOpen());
+
+    // A port that fails to open leaves the open one in use; the same one again, failing, leaves none.
+    rig.refuse = QStringLiteral("端口不存在");
+    rig.dialogs.answer(QStringLiteral("/dev/pts/33"));
+    rig.panel.Communication();
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("/dev/pts/7 9600,n,8,1"));
+    QCOMPARE(rig.dialogs.messages.last().text, QStringLiteral("无法打开端口 /dev/pts/33：端口不存在\n仍在使用端口 /dev/pts/7。"));
+    rig.panel.link().pollTick();
+    QCOMPARE(rig.ports.at(1)->writtenFrames(), QStringList{"Q00F0000Y"});
+    rig.dialogs.answer(QStringLiteral("/dev/pts/7"));
+    rig.panel.Communication();
+    QCOMPARE(rig.panel.connectionText(), QStringLiteral("未连接"));
+    QSignalSpy notices(&rig.panel, &Panel::notice);
+    rig.panel.link().pollTick();
+    QCOMPARE(notices.count(), 0);
+}
+
+void TestCommunication::windowsPortNames()
+{
+    const std::pair<QString, QString> names[] = {{"com10", "COM10"}, {"Com3", "COM3"}, {"12", "COM12"}, {"comx", "comx"}};
+    for (const auto& [answer, device] : names)
+        QCOMPARE(deviceForAnswer(answer, PortNaming::Windows), std::optional<QString>(device));
 }
 
 void TestCommunication::unloadClosesThePort()
@@ -241,6 +265,27 @@ void TestCommunication::vanishedPortIsReportedOnce()
     rig.panel.Communication();
     QVERIFY(rig.panel.link().isOpen());
     QCOMPARE(rig.dialogs.messages.size(), 1);
+}
+
+// The timed run ends with the port lost: its stop waits for the next port.
+void TestCommunication::undeliveredStopGoesFirstOnTheNextPort()
+{
+    PanelRig rig;
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    rig.panel.ststart();
+    rig.ports.last()->failLine(QStringLiteral("端口已断开"));
+    rig.now += 1000;
+    rig.panel.timedRun().tick();
+    rig.panel.stop();  // tried again: still one box
+    rig.panel.run();   // a run that went nowhere does not cancel it
+    QCOMPARE(rig.dialogs.messages.size(), 2);
+    QVERIFY(!rig.dialogs.messages.last().modal && rig.dialogs.messages.last().text.startsWith(QStringLiteral("泵可能仍在运行")));
+    QSignalSpy notices(&rig.panel, &Panel::notice);
+    rig.dialogs.answer(QStringLiteral("/dev/pts/4"));
+    rig.panel.Communication();
+    QCOMPARE(rig.ports.last()->writtenFrames(), QStringList{"Q00S0000Y"});
+    QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("停止命令 Q00S0000Y 已补发到 /dev/pts/4"));
 }
 
 void TestCommunication::statusLineFollowsTheLink()
