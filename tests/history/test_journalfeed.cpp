@@ -121,6 +121,10 @@ void TestJournalFeed::events_data()
          "port_closed|COM6|menu", "app_exit||"});
     row("a command with no port, then 退出", "lose:gone run end",
         {"port_lost|COM4: gone|", "command|dropped, no port open: Q00R0000Y|menu", "app_exit||menu"});
+    // The stop that did not go out is sent again by the panel itself.
+    row("a kept stop", "lose:gone stop answer:COM6 Communication",
+        {"port_lost|COM4: gone|", "command|dropped, no port open: Q00S0000Y|menu", "port_opened|COM6|menu",
+         "command|Q00S0000Y|"});
 }
 
 void TestJournalFeed::events()
