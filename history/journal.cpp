@@ -281,10 +281,10 @@ void Journal::Writer::run()
         {
             QMutexLocker lock(&m_mutex);
             const auto waiting = [this] { return !m_ending && !m_flushRequested && m_incoming.size() < kBatchRows; };
-            // With nothing to write the writer sleeps until a row comes (or
-            // the session's last time is due again); then it gathers rows
-            // for one interval.
-            if (waiting() && m_incoming.empty() && m_backlog.empty())
+            // Once the file is open, with nothing to write the writer
+            // sleeps until a row comes (or the session's last time is due
+            // again); then it gathers rows for one interval.
+            if (waiting() && m_db.isOpen() && m_incoming.empty() && m_backlog.empty())
                 m_wake.wait(&m_mutex, QDeadlineTimer(kHeartbeatMs));
             if (waiting())
                 m_wake.wait(&m_mutex, QDeadlineTimer(m_failing ? kRetryIntervalMs : kCommitIntervalMs));
