@@ -95,33 +95,24 @@ QString reason(const QSqlError& error)
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
-    bool ok = false;
-    // SQLite's primary result code, in the operator's words; SQLite's own
+    // SQLite's primary result code in the operator's words; SQLite's own
     // text follows in brackets for whoever supports the operator.
+    static const std::pair<int, const char*> kWords[] = {
+        {5, "文件正被其他程序占用"},        // SQLITE_BUSY
+        {6, "文件正被其他程序占用"},        // SQLITE_LOCKED
+        {8, "文件或文件夹为只读"},          // SQLITE_READONLY
+        {10, "读写出错（设备故障或已拔出）"},  // SQLITE_IOERR
+        {11, "不是有效的运行历史数据库"},    // SQLITE_CORRUPT
+        {13, "磁盘已满"},                   // SQLITE_FULL
+        {14, "无法打开文件"},               // SQLITE_CANTOPEN
+        {26, "不是有效的运行历史数据库"},    // SQLITE_NOTADB
+    };
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
     QString plain;
-    switch (error.nativeErrorCode().toInt(&ok) & 0xff) {
-    case 5:   // SQLITE_BUSY
-    case 6:   // SQLITE_LOCKED
-        plain = QStringLiteral("文件正被其他程序占用");
-        break;
-    case 8:   // SQLITE_READONLY
-        plain = QStringLiteral("文件或文件夹为只读");
-        break;
-    case 10:  // SQLITE_IOERR
-        plain = QStringLiteral("读写出错（设备故障或已拔出）");
-        break;
-    case 11:  // SQLITE_CORRUPT
-    case 26:  // SQLITE_NOTADB
-        plain = QStringLiteral("不是有效的运行历史数据库");
-        break;
-    case 13:  // SQLITE_FULL
-        plain = QStringLiteral("磁盘已满");
-        break;
-    case 14:  // SQLITE_CANTOPEN
-        plain = QStringLiteral("无法打开文件");
-        break;
-    default:
-        break;
+    for (const auto& [known, words] : kWords) {
+        if (ok && code == known)
+            plain = QString::fromUtf8(words);
     }
     if (!ok || plain.isEmpty())
         return text;
