@@ -1,3 +1,5 @@
+#include "history/historysource.h"
+#include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
@@ -14,11 +16,15 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // Ties the window to its menu entry and icon (pump-panel.desktop).
+    // Ties the window to its menu entry and icon (pump-panel.desktop), and
+    // names the folder of the application's data (the run history).
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
+    QCoreApplication::setApplicationName(QStringLiteral("pump-panel"));
     // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
+    // The run history, from start-up to exit.
+    history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
@@ -36,6 +42,7 @@ int main(int argc, char* argv[])
         simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();
     Form1 window(services);
     dialogs.setParentWindow(&window);
+    window.setJournal(&journal);
     printer.setDialogParent(&window);
     window.show();
     if (simulate) {

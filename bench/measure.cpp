@@ -1,9 +1,12 @@
 #include "bench/measure.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -30,9 +33,11 @@ qint64 processCpuNs()
     return clockNs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
-ProcStatCpu procStatCpu()
+namespace {
+
+ProcStatCpu statCpu(const char* path)
 {
-    FILE* f = std::fopen("/proc/self/stat", "r");
+    FILE* f = std::fopen(path, "r");
     if (!f)
         return {};
     char line[2048] = {};
@@ -52,6 +57,39 @@ ProcStatCpu procStatCpu()
         return {};
     const auto tick = static_cast<double>(sysconf(_SC_CLK_TCK));
     return {static_cast<double>(utime) / tick, static_cast<double>(stime) / tick};
+}
+
+}  // namespace
+
+ProcStatCpu procStatCpu()
+{
+    return statCpu("/proc/self/stat");
+}
+
+ProcStatCpu threadStatCpu(const char* name)
+{
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return {};
+    ProcStatCpu cpu;
+    while (const dirent* task = readdir(tasks)) {
+        char path[320];
+        std::snprintf(path, sizeof path, "/proc/self/task/%s/comm", task->d_name);
+        FILE* f = std::fopen(path, "r");
+        if (!f)
+            continue;
+        char comm[32] = {};
+        const bool read = std::fgets(comm, sizeof comm, f) != nullptr;
+        std::fclose(f);
+        comm[std::strcspn(comm, "\n")] = '\0';
+        if (read && std::strncmp(comm, name, 15) == 0) {
+            std::snprintf(path, sizeof path, "/proc/self/task/%s/stat", task->d_name);
+            cpu = statCpu(path);
+            break;
+        }
+    }
+    closedir(tasks);
+    return cpu;
 }
 
 qint64 minorFaults()
@@ -77,6 +115,15 @@ qint64 statusKiB(const char* field)
     }
     std::fclose(f);
     return value;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
 }
 
 void printFigure(const char* name, double value)

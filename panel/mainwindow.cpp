@@ -1,6 +1,8 @@
 #include "panel/mainwindow.h"
 
+#include "history/journal.h"
 #include "panel/artwork.h"
+#include "panel/journalfeed.h"
 #include "record/chartwidget.h"
 #include "record/viewer.h"
 
@@ -112,7 +114,7 @@ const KeyPlace kKeys[] = {
 
 }  // namespace
 
-Form1::Form1(const platform::Services& services, QWidget* parent) : QMainWindow(parent)
+Form1::Form1(const platform::Services& services, QWidget* parent) : QMainWindow(parent), m_dialogs(services.dialogs)
 {
     m_panel = new Panel(services, this);
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
@@ -402,6 +404,17 @@ Form2* Form1::viewer()
         connect(m_viewer.get(), &Form2::mainWindowWanted, this, &QWidget::show);
     }
     return m_viewer.get();
+}
+
+void Form1::setJournal(history::Journal* journal)
+{
+    m_journalFeed.reset();
+    m_journal = journal;
+    if (!journal)
+        return;
+    m_journalFeed = std::make_unique<JournalFeed>(*m_panel, *journal, m_dialogs);
+    connect(journal, &history::Journal::resumed, this,
+            [this](const QString& message) { statusBar()->showMessage(message, 8000); });
 }
 
 void Form1::showViewer()

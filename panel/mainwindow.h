@@ -8,8 +8,13 @@
 #include <memory>
 #include <optional>
 
+namespace history {
+class Journal;
+}
+
 class ChartWidget;
 class Form2;
+class JournalFeed;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -46,6 +51,15 @@ public:
     // one by "查看记录"; made on first use.
     Form2* viewer();
 
+    // The run history's journal: from now on it records what the panel does
+    // (the program gives it at start-up; tests may not). Not owned; it must
+    // outlive the window. Its troubles are told in message boxes, its
+    // recovery on the status line.
+    void setJournal(history::Journal* journal);
+    // The journal given, for the history window: its file (path()) and a
+    // signal after each commit (committed()). Null when none.
+    history::Journal* journal() const { return m_journal; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -61,6 +75,9 @@ private:
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
     Panel* m_panel = nullptr;
+    platform::Dialogs& m_dialogs;
+    history::Journal* m_journal = nullptr;
+    std::unique_ptr<JournalFeed> m_journalFeed;
     QWidget* m_surface = nullptr;
     QLineEdit* m_pnow = nullptr;
     QLineEdit* m_prset = nullptr;

@@ -16,6 +16,16 @@
 #include <QStringList>
 
 
+// Where a command came from, what was set, what happened to the port and
+// which step of the timed run was taken: what the panel tells about itself
+// (the run history records it).
+// Kept: the stop frame that could not be written, sent again by the panel
+// itself when a port opens.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
+enum class PortChange { Opened, OpenFailed, Closed, Lost };
+enum class TimedStep { Start, Pause, Continue, End, AutoStop };
+
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
@@ -52,7 +62,7 @@ public:
 
     // The send operation every command frame goes through. A stop frame that
     // cannot be written is kept (see stopPending()).
-    void send(const QString& frame);
+    void send(const QString& frame, CommandSource source = CommandSource::Menu);
     // A stop frame could not be written and has not been delivered since: it
     // goes out first thing when a port opens. A later stop or run that
     // reaches the pump settles it.
@@ -83,8 +93,8 @@ public:
     void Cmd7() { m_keypad.Cmd7(); }
     void Cmd8() { m_keypad.Cmd8(); }
     void Cmd9() { m_keypad.Cmd9(); }
-    void Cmdl() { m_keypad.Cmdl(); }
-    void Cmdp() { m_keypad.Cmdp(); }
+    void Cmdl();
+    void Cmdp();
     void Cmdr() { m_keypad.Cmdr(); }
     void Cmds() { m_keypad.Cmds(); }
     void stset();
@@ -119,11 +129,36 @@ signals:
     // The CSV log was switched on or off, by the operator or by a failure.
     void csvLogChanged(bool on);
 
+    // What happened, as it happened, for the run history.
+    // An accepted answer, once it has been applied to the boxes.
+    void answerTaken(const QByteArray& frame);
+    // A command frame went out, or was dropped with no port open.
+    void commandSent(const QString& frame, CommandSource source, bool dropped);
+    // A set point was given: the box's text (the number for the pump number
+    // and the duration) before and after.
+    void setPointChanged(SetPoint which, const QString& before, const QString& after, CommandSource source);
+    // `reason` only for OpenFailed and Lost.
+    void portChanged(PortChange change, const QString& device, const QString& reason);
+    // Sent before the step's frame; AutoStop after the stop frame.
+    void timedRunStepped(TimedStep step);
+    void recordSaved(bool saved, const QString& path, const QString& reason);
+    void printed(int copies);
+    // `failure` (the message the operator saw) when a failed write switched it off.
+    void csvLogSwitched(bool on, const QString& path, const QString& failure);
+    // The program ends: by "退出" (byMenu) or by closing the window.
+    void exiting(bool byMenu);
+
 private:
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
     void keepStop();
+    void sendFromKeypad(const QString& frame);
+    void sendFromTimedRun(const QString& frame);
+    // L or P on the keypad, noting the box's text when an entry begins.
+    void entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry);
+    // Runs one of the timed run's commands, telling its step first.
+    void timedCommand(TimedStep step, void (TimedRun::*command)());
 
     platform::Dialogs& m_dialogs;
     platform::PortLister m_listPorts;
@@ -139,4 +174,9 @@ private:
     QString m_portDefaultAnswer = QStringLiteral("1");
     bool m_stopPending = false;
     bool m_recordPathTold = false;
+    // Frames handed to send() so far.
+    quint64 m_framesSent = 0;
+    // The box's text when the keypad entry in progress began.
+    QString m_entryBefore;
+    bool m_inTimedCommand = false;
 };

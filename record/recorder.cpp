@@ -37,7 +37,10 @@ bool Recorder::save(const SaveBuffer& buffer)
     const QByteArray content =
         recordfile::recordText(buffer.saveprdata(), m_decimalSeparator).toLocal8Bit();
     QString error;
-    if (!m_store.writeAll(content, &error)) {
+    const bool written = m_store.writeAll(content, &error);
+    if (m_saveObserver)
+        m_saveObserver(written, error);
+    if (!written) {
         m_dialogs.messageBox(QStringLiteral("压力数值未能存储到 %1：%2").arg(m_store.path(), error),
                              QString::fromUtf16(kSavedCaption));
         return false;
@@ -65,15 +68,16 @@ QString Recorder::readLastLine()
     return QString();
 }
 
-void Recorder::print()
+int Recorder::print()
 {
     const std::optional<int> copies = m_printer.choosePrinter();
     if (!copies)
-        return;
+        return 0;
     // Exactly as many copies as the dialog gave: the count is wider than any
     // copy count, so the loop ends after the last one.
     for (qint64 i = 1; i <= *copies; ++i) {
         if (!m_printer.printPage(QString::fromUtf16(kPrintLine)))
-            return;
+            return static_cast<int>(i - 1);
     }
+    return std::max(0, *copies);
 }
