@@ -33,6 +33,7 @@ public:
 
     std::optional<int> choosePrinter() override;
     bool printPage(const QString& line) override;
+    std::optional<bool> printPainted(const PagePainter& paint) override;
 
     QPrinter& device();
 

@@ -1,0 +1,522 @@
+#include "history/historywindow.h"
+
+#include "history/eventtext.h"
+#include "history/export.h"
+#include "history/historyplot.h"
+#include "history/report.h"
+#include "history/timeaxis.h"
+#include "platform/exportfiles.h"
+#include "platform/printer.h"
+#include "resources/look.h"
+
+#include <QDateTime>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+// The window icon is a resource of this static library: registered on request.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+constexpr qint64 kSessionsRefreshMs = 5000;
+constexpr qint64 kEndOfTime = std::numeric_limits<qint64>::max() / 4;
+
+QFont listFont()
+{
+    QFont font = look::songti(10);
+    font.setBold(false);
+    return font;
+}
+
+QString valueText(std::optional<double> v, const char* unit)
+{
+    return v ? history::exportcsv::number(v) + QLatin1Char(' ') + QLatin1String(unit) : QStringLiteral("—");
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& printer, QWidget* parent)
+    : QMainWindow(parent)
+    , m_files(files)
+    , m_printer(printer)
+    , m_now([] { return QDateTime::currentMSecsSinceEpoch(); })
+{
+    registerResources();
+    setObjectName(QStringLiteral("history"));
+    setWindowTitle(QStringLiteral("运行历史"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/pump.svg")));
+    setFont(listFont());
+    buildControls();
+    updateActions();
+    resize(1180, 720);
+}
+
+HistoryWindow::~HistoryWindow() = default;
+
+void HistoryWindow::buildControls()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("运行历史"));
+    bar->setObjectName(QStringLiteral("historyTools"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const auto add = [&](const char* name, const QString& text, const QString& tip, void (HistoryWindow::*slot)()) {
+        QAction* a = bar->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, slot);
+        m_actions.insert(QLatin1String(name), a);
+    };
+    add("fitAll", QStringLiteral("全部显示"), QStringLiteral("显示所选运行的全部时间"), &HistoryWindow::fitAll);
+    add("backToLive", QStringLiteral("回到实时"), QStringLiteral("跟随最新读数"), &HistoryWindow::backToLive);
+    bar->addSeparator();
+    add("exportCsv", QStringLiteral("导出读数CSV…"), QStringLiteral("所示范围的读数"), &HistoryWindow::exportCsv);
+    add("exportEvents", QStringLiteral("导出事件CSV…"), QStringLiteral("所示范围的事件"), &HistoryWindow::exportEvents);
+    add("exportPng", QStringLiteral("导出图片…"), QStringLiteral("曲线存为PNG图片"), &HistoryWindow::exportPng);
+    add("exportPdf", QStringLiteral("导出PDF…"), QStringLiteral("曲线存为PDF"), &HistoryWindow::exportPdf);
+    bar->addSeparator();
+    add("reportPdf", QStringLiteral("运行报告PDF…"), QStringLiteral("一页报告：曲线、光标统计、事件"),
+        &HistoryWindow::reportPdf);
+    add("printReport", QStringLiteral("打印报告…"), QStringLiteral("在打印机上打印一页报告"),
+        &HistoryWindow::printReport);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("historySplit"));
+    auto* lists = new QSplitter(Qt::Vertical, split);
+
+    const auto makeTree = [](const char* name, const QString& accessible, const QStringList& headers) {
+        auto* tree = new QTreeWidget;
+        tree->setObjectName(QLatin1String(name));
+        tree->setAccessibleName(accessible);
+        tree->setRootIsDecorated(false);
+        tree->setUniformRowHeights(true);
+        tree->setAlternatingRowColors(true);
+        tree->setHeaderLabels(headers);
+        tree->header()->setStretchLastSection(true);
+        return tree;
+    };
+    const auto boxed = [](const QString& title, QWidget* inside) {
+        auto* box = new QGroupBox(title);
+        auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(6, 6, 6, 6);
+        layout->addWidget(inside);
+        return box;
+    };
+    m_sessions = makeTree("sessions", QStringLiteral("运行记录"),
+                          {QStringLiteral("开始"), QStringLiteral("结束"), QStringLiteral("时长"), QStringLiteral("读数")});
+    m_events = makeTree("events", QStringLiteral("事件"),
+                        {QStringLiteral("时间"), QStringLiteral("事件"), QStringLiteral("来源"), QStringLiteral("内容")});
+    lists->addWidget(boxed(QStringLiteral("运行记录"), m_sessions));
+    lists->addWidget(boxed(QStringLiteral("事件"), m_events));
+    lists->setStretchFactor(0, 2);
+    lists->setStretchFactor(1, 3);
+
+    auto* right = new QWidget(split);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(4, 4, 4, 4);
+    m_readout = new QLabel(QStringLiteral("将鼠标移到曲线上查看数值"), right);
+    m_readout->setObjectName(QStringLiteral("readout"));
+    m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_plot = new HistoryPlot(right);
+    m_plot->setObjectName(QStringLiteral("plot"));
+    m_stats = new QLabel(right);
+    m_stats->setObjectName(QStringLiteral("cursorStats"));
+    m_stats->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_stats->setWordWrap(true);
+    auto* hint = new QLabel(QStringLiteral("滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2"),
+                            right);
+    hint->setObjectName(QStringLiteral("hint"));
+    hint->setStyleSheet(QStringLiteral("color: rgb(100,100,100);"));
+    rightLayout->addWidget(m_readout);
+    rightLayout->addWidget(m_plot, 1);
+    rightLayout->addWidget(m_stats);
+    rightLayout->addWidget(hint);
+    split->addWidget(lists);
+    split->addWidget(right);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setSizes({380, 800});
+    setCentralWidget(split);
+    statusBar()->setSizeGripEnabled(false);
+
+    connect(m_sessions, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            showSession(item->data(0, Qt::UserRole).toLongLong());
+    });
+    connect(m_events, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            goToEvent(m_events->indexOfTopLevelItem(item));
+    });
+    connect(m_plot, &HistoryPlot::rangeChangedByOperator, this, [this] {
+        setLive(false, std::nullopt);
+    });
+    connect(m_plot, &HistoryPlot::pointerMoved, this, &HistoryWindow::showReadout);
+    connect(m_plot, &HistoryPlot::cursorsMoved, this, &HistoryWindow::updateStats);
+}
+
+void HistoryWindow::setSource(history::HistorySource* source, std::optional<qint64> liveSession,
+                              const QString& journalPath)
+{
+    m_source = source;
+    m_liveSession = liveSession;
+    m_journalPath = journalPath;
+    m_session = history::SessionInfo{};
+    m_plot->setSource(nullptr, 0);
+    statusBar()->showMessage(journalPath);
+    fillSessions();
+    // The session being written when there is one, else the newest.
+    std::optional<history::SessionInfo> first = history::exportcsv::pickSession(
+        source ? source->sessions() : QList<history::SessionInfo>{}, liveSession);
+    if (!first && source)
+        first = history::exportcsv::pickSession(source->sessions(), std::nullopt);
+    if (first)
+        showSession(first->id);
+    updateActions();
+}
+
+void HistoryWindow::fillSessions()
+{
+    m_lastSessionsFill = m_now();
+    const QSignalBlocker block(m_sessions);
+    m_sessions->clear();
+    if (!m_source)
+        return;
+    for (const history::SessionInfo& s : m_source->sessions()) {
+        QString end;
+        if (s.endedMs)
+            end = history::localTimeText(*s.endedMs);
+        else if (m_liveSession == s.id)
+            end = QStringLiteral("运行中");
+        else
+            end = history::localTimeText(s.lastMs) + QStringLiteral(" （未正常结束）");
+        const qint64 last = m_liveSession == s.id ? std::max(s.lastMs, m_now()) : s.endedMs.value_or(s.lastMs);
+        auto* item = new QTreeWidgetItem(m_sessions, {history::localTimeText(s.startedMs), end,
+                                                      history::durationText(last - s.startedMs),
+                                                      QString::number(s.readings)});
+        item->setData(0, Qt::UserRole, s.id);
+        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(0, QStringLiteral("运行 %1，端口 %2").arg(s.id).arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port));
+        if (s.id == m_session.id) {
+            m_session = s;
+            m_sessions->setCurrentItem(item);
+        }
+    }
+    for (int c = 0; c < 3; ++c)
+        m_sessions->resizeColumnToContents(c);
+}
+
+void HistoryWindow::showSession(qint64 id)
+{
+    if (!m_source)
+        return;
+    for (const history::SessionInfo& s : m_source->sessions()) {
+        if (s.id == id)
+            m_session = s;
+    }
+    if (m_session.id != id)
+        return;
+    {
+        const QSignalBlocker block(m_sessions);
+        for (int i = 0; i < m_sessions->topLevelItemCount(); ++i) {
+            if (m_sessions->topLevelItem(i)->data(0, Qt::UserRole).toLongLong() == id)
+                m_sessions->setCurrentItem(m_sessions->topLevelItem(i));
+        }
+    }
+    m_plot->setSource(m_source, id);
+    m_plot->setExtent(m_session.startedMs, sessionEnd());
+    m_plot->setCursors(m_session.startedMs, sessionEnd());
+    fillEvents(false);
+    fitAll();
+    updateStats();
+}
+
+qint64 HistoryWindow::sessionEnd() const
+{
+    qint64 end = m_session.endedMs.value_or(m_session.lastMs);
+    if (m_liveSession == m_session.id)
+        end = std::max(end, m_now());
+    return std::max(end, m_session.startedMs + 1000);
+}
+
+void HistoryWindow::fillEvents(bool keepOld)
+{
+    const QList<history::Event> events =
+        m_source ? m_source->events(m_session.id, m_session.startedMs, kEndOfTime) : QList<history::Event>{};
+    const QSignalBlocker block(m_events);
+    int from = 0;
+    if (keepOld && events.size() >= m_shownEvents.size()) {
+        from = int(m_shownEvents.size());
+    } else {
+        m_events->clear();
+    }
+    const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
+                             != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
+    for (int i = from; i < events.size(); ++i) {
+        const history::Event& e = events[i];
+        const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.tMs);
+        auto* item = new QTreeWidgetItem(
+            m_events, {t.toString(severalDays ? QStringLiteral("MM-dd HH:mm:ss") : QStringLiteral("HH:mm:ss")),
+                       history::eventName(e), history::sourceName(e.source), e.detail});
+        item->setToolTip(0, history::eventLine(e));
+        item->setToolTip(1, history::eventLine(e));
+        item->setToolTip(3, e.detail);
+        if (e.kind == QLatin1String("unclean_end") || e.kind == QLatin1String("port_lost")
+            || e.kind == QLatin1String("link_lost"))
+            item->setForeground(1, QColor(180, 60, 0));
+    }
+    m_shownEvents = events;
+    if (from == 0) {
+        for (int c = 0; c < 3; ++c)
+            m_events->resizeColumnToContents(c);
+    }
+}
+
+void HistoryWindow::setLive(bool live, std::optional<qint64> span)
+{
+    live = live && m_liveSession && m_session.id == *m_liveSession;
+    m_live = live;
+    m_liveSpan = live ? span : std::nullopt;
+    updateActions();
+}
+
+void HistoryWindow::followLive()
+{
+    const qint64 end = sessionEnd();
+    m_plot->setExtent(m_session.startedMs, end);
+    const qint64 from = m_liveSpan ? end - *m_liveSpan : m_session.startedMs;
+    m_plot->setRange(from, end);
+}
+
+void HistoryWindow::fitAll()
+{
+    if (!m_source || m_session.startedMs == 0)
+        return;
+    setLive(true, std::nullopt);
+    m_plot->setExtent(m_session.startedMs, sessionEnd());
+    m_plot->setRange(m_session.startedMs, sessionEnd());
+}
+
+void HistoryWindow::backToLive()
+{
+    if (!m_liveSession)
+        return;
+    if (m_session.id != *m_liveSession) {
+        showSession(*m_liveSession);  // fits the whole of it, following
+        return;
+    }
+    const qint64 span = m_plot->toMs() - m_plot->fromMs();
+    setLive(true, span >= sessionEnd() - m_session.startedMs ? std::nullopt : std::optional<qint64>(span));
+    followLive();
+}
+
+void HistoryWindow::refresh()
+{
+    if (!m_source)
+        return;
+    if (m_now() - m_lastSessionsFill >= kSessionsRefreshMs)
+        fillSessions();
+    if (!m_liveSession || m_session.id != *m_liveSession)
+        return;
+    fillEvents(true);
+    if (m_live)
+        followLive();
+    else
+        m_plot->setExtent(m_session.startedMs, sessionEnd());
+    m_plot->reload();
+}
+
+void HistoryWindow::goToEvent(int row)
+{
+    if (row < 0 || row >= m_shownEvents.size())
+        return;
+    const qint64 t = m_shownEvents[row].tMs;
+    const qint64 span = m_plot->toMs() - m_plot->fromMs();
+    setLive(false, std::nullopt);
+    m_plot->setRange(t - span / 2, t - span / 2 + span);
+}
+
+void HistoryWindow::showReadout(qint64 tMs)
+{
+    QString text = QStringLiteral("时间 ") + history::localTimeText(tMs, true);
+    const std::optional<history::Reading> r = m_source ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
+    // Inside a stretch of readings the values in force are the last ones at
+    // or before the pointer; outside, the pump said nothing.
+    bool covered = false;
+    for (const history::Span& s : m_plot->picture().data.covered)
+        covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
+    if (r && covered) {
+        text += QStringLiteral("    压力 %1    压力上限 %2    流量设定 %3")
+                    .arg(valueText(r->pressure, "MPa"), valueText(r->limit, "MPa"), valueText(r->flow, "ml/min"));
+    } else {
+        text += QStringLiteral("    此时没有读数");
+    }
+    m_readout->setText(text);
+}
+
+void HistoryWindow::updateStats()
+{
+    const auto c1 = m_plot->cursor1();
+    const auto c2 = m_plot->cursor2();
+    if (!m_source || !c1 || !c2) {
+        m_stats->setText(QStringLiteral("单击曲线放置光标1和光标2，查看两者之间的统计"));
+        return;
+    }
+    const qint64 a = std::min(*c1, *c2);
+    const qint64 b = std::max(*c1, *c2);
+    const history::RangeStats stats = m_source->stats(m_session.id, a, b);
+    m_stats->setText(QStringLiteral("光标 %1 至 %2，间隔 %3\n%4")
+                         .arg(history::localTimeText(*c1, true), history::localTimeText(*c2, true),
+                              history::durationText(b - a), history::statsText(stats)));
+}
+
+void HistoryWindow::updateActions()
+{
+    const bool any = m_source && m_session.startedMs != 0;
+    for (const char* name : {"fitAll", "exportCsv", "exportEvents", "exportPng", "exportPdf", "reportPdf", "printReport"})
+        m_actions.value(QLatin1String(name))->setEnabled(any);
+    QAction* live = m_actions.value(QStringLiteral("backToLive"));
+    live->setEnabled(m_liveSession.has_value() && !m_live);
+    live->setVisible(m_liveSession.has_value());
+}
+
+QString HistoryWindow::sessionTitle() const
+{
+    return QStringLiteral("运行 %1  %2 至 %3")
+        .arg(m_session.id)
+        .arg(history::localTimeText(m_plot->fromMs()), history::localTimeText(m_plot->toMs()));
+}
+
+bool HistoryWindow::writeExport(const QString& caption, const QString& name, const QString& filter,
+                                const std::function<bool(QIODevice&, QString*)>& write, const QString& done)
+{
+    if (!m_source)
+        return false;
+    const QString path = m_files.chooseSaveFile(caption, name, filter);
+    if (path.isEmpty())
+        return false;
+    QString error;
+    const bool ok = m_files.writeFile(path, [&](QIODevice& out) { return write(out, &error); }, &error);
+    statusBar()->showMessage(ok ? done.arg(path) : QStringLiteral("导出失败：%1（%2）").arg(path, error));
+    return ok;
+}
+
+void HistoryWindow::exportCsv()
+{
+    qint64 count = 0;
+    const qint64 from = m_plot->fromMs();
+    const qint64 to = m_plot->toMs();
+    const QString done = QStringLiteral("已导出读数：%1");
+    writeExport(QStringLiteral("导出读数CSV"), history::exportcsv::fileName(m_session.id, from, QString(), QStringLiteral("csv")),
+                QStringLiteral("CSV (*.csv)"),
+                [&](QIODevice& out, QString* error) {
+                    return history::exportcsv::writeReadings(*m_source, m_session.id, from, to, out, error, &count);
+                },
+                done);
+}
+
+void HistoryWindow::exportEvents()
+{
+    const qint64 from = m_plot->fromMs();
+    const qint64 to = m_plot->toMs();
+    writeExport(QStringLiteral("导出事件CSV"),
+                history::exportcsv::fileName(m_session.id, from, QStringLiteral("events"), QStringLiteral("csv")),
+                QStringLiteral("CSV (*.csv)"),
+                [&](QIODevice& out, QString* error) {
+                    return history::exportcsv::writeEvents(*m_source, m_session.id, from, to, out, error);
+                },
+                QStringLiteral("已导出事件：%1"));
+}
+
+void HistoryWindow::exportPng()
+{
+    // Twice the size on screen, so the picture stays sharp in a document.
+    const QSize size = m_plot->size() * 2;
+    writeExport(QStringLiteral("导出图片"),
+                history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
+                QStringLiteral("PNG (*.png)"),
+                [&](QIODevice& out, QString*) {
+                    history::PlotPicture picture = history::queryPicture(*m_source, m_session.id, m_plot->fromMs(),
+                                                                         m_plot->toMs(), size / 2);
+                    picture.cursor1 = m_plot->cursor1();
+                    picture.cursor2 = m_plot->cursor2();
+                    QImage image(size, QImage::Format_RGB32);
+                    QPainter painter(&image);
+                    painter.scale(2, 2);
+                    history::paintPlot(painter, size / 2, picture);
+                    painter.end();
+                    return image.save(&out, "PNG");
+                },
+                QStringLiteral("已导出图片：%1"));
+}
+
+void HistoryWindow::exportPdf()
+{
+    writeExport(QStringLiteral("导出PDF"),
+                history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("pdf")),
+                QStringLiteral("PDF (*.pdf)"),
+                [&](QIODevice& out, QString*) {
+                    history::PlotPicture picture = history::queryPicture(*m_source, m_session.id, m_plot->fromMs(),
+                                                                         m_plot->toMs(), history::plotPdfSize());
+                    picture.cursor1 = m_plot->cursor1();
+                    picture.cursor2 = m_plot->cursor2();
+                    return history::writePlotPdf(picture, history::plotPdfSize(), sessionTitle(), out);
+                },
+                QStringLiteral("已导出PDF：%1"));
+}
+
+namespace {
+
+history::ReportContent reportOf(history::HistorySource& source, const history::SessionInfo& session,
+                                const HistoryPlot& plot, const QString& journal, qint64 now)
+{
+    history::ReportContent c;
+    c.session = session;
+    c.fromMs = plot.fromMs();
+    c.toMs = plot.toMs();
+    c.picture = history::queryPicture(source, session.id, c.fromMs, c.toMs, history::reportPlotSize());
+    c.picture.cursor1 = plot.cursor1();
+    c.picture.cursor2 = plot.cursor2();
+    c.events = source.events(session.id, c.fromMs, c.toMs);
+    if (plot.cursor1() && plot.cursor2())
+        c.stats = source.stats(session.id, std::min(*plot.cursor1(), *plot.cursor2()),
+                               std::max(*plot.cursor1(), *plot.cursor2()));
+    c.journal = journal;
+    c.madeMs = now;
+    return c;
+}
+
+}  // namespace
+
+void HistoryWindow::reportPdf()
+{
+    writeExport(QStringLiteral("运行报告PDF"),
+                history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QStringLiteral("report"), QStringLiteral("pdf")),
+                QStringLiteral("PDF (*.pdf)"),
+                [&](QIODevice& out, QString*) {
+                    return history::writeReportPdf(reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now()), out);
+                },
+                QStringLiteral("已保存运行报告：%1"));
+}
+
+void HistoryWindow::printReport()
+{
+    if (!m_source)
+        return;
+    const history::ReportContent content = reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now());
+    const std::optional<bool> printed = m_printer.printPainted(
+        [&](QPainter& painter, const QRect& page) { history::paintReport(painter, page, content); });
+    if (printed)
+        statusBar()->showMessage(*printed ? QStringLiteral("运行报告已打印") : QStringLiteral("打印失败"));
+}
