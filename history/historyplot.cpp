@@ -130,10 +130,11 @@ struct Mapper {
         const double span = double(std::max<qint64>(1, to - from));
         return std::clamp(area.left() + double(t - from) / span * area.width(), -1e5, 1e5);
     }
+    // Values land on whole pixel rows, so a level stays one crisp line.
     static double y(const Scale& s, const QRect& area, double v)
     {
-        const double y = area.top() + (s.top - v) / (s.top - s.bottom) * area.height();
-        return std::clamp(y, -1e5, 1e5);
+        const double y = area.top() + (s.top - v) / (s.top - s.bottom) * (area.height() - 1);
+        return std::round(std::clamp(y, -1e5, 1e5));
     }
 };
 
@@ -214,13 +215,17 @@ void drawSteps(QPainter& p, const PlotData& data, Series series, const Mapper& m
         const int here = spanOf(data.covered, c.firstMs);
         const double xFirst = m.x(c.firstMs);
         if (open && here == span && here >= 0) {
-            lines << QLineF(x, y(value), xFirst, y(value)) << QLineF(xFirst, y(value), xFirst, y(c.first));
+            lines << QLineF(x, y(value), xFirst, y(value));
+            if (c.first != value)
+                lines << QLineF(xFirst, y(value), xFirst, y(c.first));
         } else if (open && span >= 0) {
             lines << QLineF(x, y(value), spanEnd(span), y(value));
         }
         const double xLast = m.x(c.lastMs);
-        if (c.count > 1)
-            lines << QLineF(xLast, y(c.min), xLast, y(c.max)) << QLineF(xFirst, y(c.first), xLast, y(c.first));
+        if (c.count > 1 && c.min != c.max)
+            lines << QLineF(xLast, y(c.min), xLast, y(c.max));
+        if (c.count > 1 && xLast > xFirst)
+            lines << QLineF(xFirst, y(c.first), xLast, y(c.first));
         value = c.last;
         x = xLast;
         span = spanOf(data.covered, c.lastMs);
@@ -344,14 +349,20 @@ void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
     }
 }
 
-void drawCursors(QPainter& p, const PlotPicture& picture, const Mapper& m, const QFont& font)
+// The stretch between the cursors, tinted under the lines.
+void drawCursorRange(QPainter& p, const PlotPicture& picture, const Mapper& m)
 {
     const QRect& a = m.area;
     if (picture.cursor1 && picture.cursor2) {
         const double x1 = m.x(std::min(*picture.cursor1, *picture.cursor2));
         const double x2 = m.x(std::max(*picture.cursor1, *picture.cursor2));
-        p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(128, 0, 128, 18));
+        p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(128, 0, 128, 12));
     }
+}
+
+void drawCursors(QPainter& p, const PlotPicture& picture, const Mapper& m, const QFont& font)
+{
+    const QRect& a = m.area;
     p.setFont(font);
     int number = 1;
     for (const auto& c : {picture.cursor1, picture.cursor2}) {
@@ -397,6 +408,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     fs.top = std::max(fs.bottom + fs.step * divisions, fHigh);
 
     drawBackground(painter, data, m, font);
+    drawCursorRange(painter, picture, m);
     drawAxes(painter, data, m, ps, fs, font);
     drawLegend(painter, m.area, font);
     drawMarkers(painter, picture, m);

@@ -61,7 +61,7 @@ HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& pr
     setFont(listFont());
     buildControls();
     updateActions();
-    resize(1180, 720);
+    resize(1010, 700);
 }
 
 HistoryWindow::~HistoryWindow() = default;
@@ -147,7 +147,7 @@ void HistoryWindow::buildControls()
     split->addWidget(right);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({380, 800});
+    split->setSizes({330, 680});
     setCentralWidget(split);
     statusBar()->setSizeGripEnabled(false);
 

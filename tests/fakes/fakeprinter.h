@@ -25,13 +25,13 @@ public:
         return true;
     }
 
-    // A painted page is kept as a picture of an A4 page at 50 dots per inch.
+    // A painted page is kept as a picture of an A4 page at 100 dots per inch.
     std::optional<bool> printPainted(const PagePainter& paint) override
     {
         ++dialogs;
         if (!copies)
             return std::nullopt;
-        QImage page(413, 585, QImage::Format_RGB32);
+        QImage page(827, 1169, QImage::Format_RGB32);
         page.fill(Qt::white);
         QPainter painter(&page);
         paint(painter, page.rect());
