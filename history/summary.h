@@ -1,0 +1,68 @@
+#pragma once
+
+#include "history/plotdata.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <array>
+#include <limits>
+#include <optional>
+
+// The journal's summaries of consecutive readings, kept beside the raw rows
+// so a plot of millions of readings reads thousands of rows: one summary per
+// kFanout readings of a session (level 1), one per kFanout level-1 summaries
+// (level 2), and so on up to kLevels. A summary is written in the same
+// transaction as its last reading and never changes afterwards.
+namespace history {
+
+inline constexpr int kFanout = 8;
+inline constexpr int kLevels = 6;
+
+// Where a reading stands in its session: its time, and its place among the
+// readings of the same millisecond (0 for the first). Readings are ordered by
+// it, which is the order they arrived in.
+struct Key {
+    qint64 t = 0;
+    qint64 n = 0;
+
+    static constexpr qint64 kMaxN = std::numeric_limits<qint64>::max();
+
+    Key before() const { return n > 0 ? Key{t, n - 1} : Key{t - 1, kMaxN}; }
+    Key after() const { return n < kMaxN ? Key{t, n + 1} : Key{t + 1, 0}; }
+    friend bool operator<(const Key& a, const Key& b) { return a.t < b.t || (a.t == b.t && a.n < b.n); }
+    friend bool operator<=(const Key& a, const Key& b) { return !(b < a); }
+    friend bool operator==(const Key& a, const Key& b) { return a.t == b.t && a.n == b.n; }
+};
+
+// A number as the journal stores it: a whole number of tenths (1.5, 0150,
+// 02.0: every value the pump sends) as that number of tenths, so it takes a
+// byte or two instead of eight. Nothing when the value is not one exactly.
+std::optional<qint64> exactTenths(double value);
+
+struct Summary {
+    Key first;
+    Key last;
+    qint64 count = 0;
+    // Per series; firstMs and lastMs are the times of the first and the last
+    // reading of the summary.
+    std::array<ColumnStats, kSeriesCount> series;
+    // The pressures added up, for the mean; exact in tenths while every
+    // pressure was a whole number of tenths.
+    double pressureSum = 0;
+    qint64 pressureTenthsSum = 0;
+    bool pressureSumExact = true;
+
+    // One reading (NaN where a box held no number), after all before it.
+    void add(const Key& key, const std::array<double, kSeriesCount>& values);
+    // A summary of the readings right after these.
+    void merge(const Summary& later);
+
+    // The stored form of everything but `first` (kept in columns of its own).
+    QByteArray encode() const;
+    // Reads the stored form back; `first` must be set already. False when the
+    // bytes are not a summary.
+    bool decode(const QByteArray& bytes);
+};
+
+}  // namespace history

@@ -1,0 +1,336 @@
+// The journal written through history::Journal and read back both through
+// plain SQL (what users query) and through the reader the window uses:
+// sessions, readings, events, decimation, readout, statistics, retention.
+#include "history/historysource.h"
+#include "history/journal.h"
+
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <cmath>
+
+using namespace history;
+
+namespace {
+
+constexpr qint64 kStart = 1764590400000;  // 2025-12-01 12:00 UTC
+constexpr double kNone = std::nan("");
+
+// Clocks the test steps; the writer thread reads them too.
+struct TestClocks {
+    std::atomic<qint64> mono{0};
+    std::atomic<qint64> wall{kStart};
+    Journal::Clocks clocks() { return {[this] { return mono.load(); }, [this] { return wall.load(); }}; }
+};
+
+QByteArray answer(const char* pump, char letter, const QByteArray& value)
+{
+    return QByteArray("Q") + pump + letter + value + 'Y';
+}
+
+// Rows of a plain SQL query, each as its columns joined by "|".
+QStringList rows(const QString& path, const QString& sql)
+{
+    QStringList out;
+    {
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(path);
+        if (!db.open())
+            return {QStringLiteral("cannot open")};
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            return {q.lastError().text()};
+        while (q.next()) {
+            QStringList fields;
+            for (int i = 0; i < q.record().count(); ++i)
+                fields << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
+            out << fields.join(QLatin1Char('|'));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return out;
+}
+
+// A journal of `n` pressure readings every `stepMs`: 1.0 with spikes up
+// and down whose heights tell which reading they are (reading i of the test:
+// ±(100 + i / 10)). Their times and values are kept for checking.
+struct Recorded {
+    QVector<qint64> t;
+    QVector<double> p;
+};
+
+double spiky(int i)
+{
+    return i % 13 == 0 ? (1000 + i) / 10.0 : i % 17 == 5 ? -(1000 + i) / 10.0 : 1.0;
+}
+
+Recorded writeReadings(Journal& journal, TestClocks& clock, int n, qint64 stepMs, int first = 0)
+{
+    Recorded r;
+    for (int i = first; i < first + n; ++i) {
+        journal.reading(answer("01", 'N', "01.0"), spiky(i), 150, 2);
+        r.t << kStart + clock.mono;
+        r.p << spiky(i);
+        clock.mono += stepMs;
+    }
+    return r;
+}
+
+}  // namespace
+
+class TestJournal : public QObject {
+    Q_OBJECT
+private slots:
+    void rowsAsUsersQueryThem();
+    void sessionsAndUncleanEnds();
+    void decimationKeepsEachColumnsExtremes();
+    void readoutAndRangeStatistics();
+    void retentionRemovesOldSessions();
+};
+
+void TestJournal::rowsAsUsersQueryThem()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new/folder/history.sqlite3"));
+    TestClocks clock;
+    {
+        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        clock.mono = 1500;
+        journal.reading(answer("01", 'N', "01.5"), 1.5, 150, 2);
+        journal.reading(answer("01", 'P', "0120"), 1.5, 150, 1.2);  // same millisecond: kept in order
+        clock.mono = 3000;
+        journal.event(EventKind::FlowSet, QStringLiteral("0150 → 200"), Source::Dialog);
+        journal.event(EventKind::Command, QStringLiteral("Q00L0200Y"), Source::Dialog);
+        journal.reading(answer("x7", 'L', "1.25"), kNone, 1.25, 1e300);
+        clock.wall = kStart + 5000;  // the system clock is set: rows keep their order
+        clock.mono = 4000;
+        journal.reading(answer("02", 'N', "-0.3"), -0.3, 200, 2);
+        QVERIFY(journal.flush());
+        QVERIFY(journal.sessionId() > 0);
+    }
+    QCOMPARE(rows(path, QStringLiteral("SELECT * FROM readings")),
+             (QStringList{"1|1764590401500|1|N|01.5|1.5|150|2|0", "1|1764590401500|1|P|0120|1.5|150|1.2|1",
+                          "1|1764590403000|x7|L|1.25|NULL|1.25|1e+300|0", "1|1764590404000|2|N|-0.3|-0.3|200|2|0"}));
+    QCOMPARE(rows(path, QStringLiteral("SELECT * FROM events")),
+             (QStringList{"1|1764590403000|flow_set|0150 → 200|dialog|1764590400000",
+                          "1|1764590403000|command|Q00L0200Y|dialog|1764590400000"}));
+    QCOMPARE(rows(path, QStringLiteral("SELECT id, started_ms, ended_ms, app_version, reading_count FROM sessions")),
+             QStringList{"1|1764590400000|1764590404000|2.0|4"});
+    QCOMPARE(rows(path, QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
+}
+
+void TestJournal::sessionsAndUncleanEnds()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    TestClocks clock;
+    {
+        Journal first(path, QStringLiteral("2.0"), clock.clocks());
+        first.event(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
+        writeReadings(first, clock, 10, 1500);
+    }
+    // A session whose program died: no end, and nobody holds it.
+    QCOMPARE(rows(path, QStringLiteral("INSERT INTO sessions (started_ms, last_ms) VALUES (1764590500000, 1764590600000)")),
+             QStringList());
+    clock.wall = kStart + 3600000;
+    Journal live(path, QStringLiteral("2.1"), clock.clocks());
+    QVERIFY(live.flush());
+    // A panel starting beside a live one leaves the live session alone.
+    Journal beside(path, QStringLiteral("2.1"), clock.clocks());
+    QVERIFY(beside.flush());
+
+    QString error;
+    auto source = openJournal(path, &error);
+    QVERIFY2(source, qPrintable(error));
+    const QList<SessionInfo> sessions = source->sessions();
+    QCOMPARE(sessions.size(), 4);
+    QCOMPARE(sessions.at(3).id, 1);
+    QCOMPARE(sessions.at(3).readings, 10);
+    QCOMPARE(sessions.at(3).port, QStringLiteral("COM4"));
+    QCOMPARE(sessions.at(3).endedMs, std::optional<qint64>(kStart + 15000));
+    QCOMPARE(sessions.at(2).id, 2);
+    QVERIFY(!sessions.at(2).endedMs);
+    QCOMPARE(sessions.at(2).lastMs, 1764590600000);
+    QCOMPARE(rows(path, QStringLiteral("SELECT session_id, t_ms, kind, detail FROM events WHERE kind = 'unclean_end'")),
+             QStringList{"2|1764590600000|unclean_end|no clean exit; noticed when session 3 started"});
+    QVERIFY(!sessions.at(1).endedMs);  // the live one
+    QVERIFY(!openJournal(dir.filePath(QStringLiteral("missing.sqlite3")), &error));
+    QVERIFY(error.contains(QStringLiteral("does not exist")));
+}
+
+// Per column of the plot, the extremes, the count and the first and last
+// values are those of the readings that fall into it; summaries (read for
+// wide ranges) are placed by their middle, at most half a column off.
+void TestJournal::decimationKeepsEachColumnsExtremes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    TestClocks clock;
+    Recorded data;
+    {
+        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        data = writeReadings(journal, clock, 5000, 1000);
+        clock.mono += 60000;  // a gap: the line breaks
+        const Recorded more = writeReadings(journal, clock, 3000, 10, 5000);
+        data.t += more.t;
+        data.p += more.p;
+    }
+    auto source = openJournal(path, nullptr);
+    QVERIFY(source);
+    struct Case {
+        qint64 from, to;
+        int columns;
+    };
+    const qint64 end = data.t.last();
+    const QList<Case> cases = {{kStart, end, 1000}, {kStart, end, 50}, {kStart + 123457, kStart + 2000000, 700},
+                               {kStart, kStart + 4000 * 1000 + 4, 500}, {kStart - 5000, end + 5000, 3}};
+    for (const Case& c : cases) {
+        const PlotData plot = source->plot(1, c.from, c.to, c.columns);
+        const double columnMs = double(c.to - c.from) / c.columns;
+        qint64 total = 0;
+        for (int col = 0; col < c.columns; ++col) {
+            const ColumnStats& got = plot.series[Pressure][col];
+            total += got.count;
+            if (got.count == 0)
+                continue;
+            // Its extremes, first and last happened within half a column of it.
+            const qint64 lo = columnStartMs(col, c.from, c.to, c.columns) - qint64(columnMs / 2) - 1;
+            const qint64 hi = columnStartMs(col + 1, c.from, c.to, c.columns) + qint64(columnMs / 2) + 1;
+            for (const double v : {got.min, got.max, got.first, got.last}) {
+                const int i = v == 1.0 ? -1 : int(std::llround(std::fabs(v) * 10)) - 1000;
+                QVERIFY2(v == 1.0 || (spiky(i) == v && data.t[i] >= lo && data.t[i] <= hi),
+                         qPrintable(QStringLiteral("column %1: %2").arg(col).arg(v)));
+            }
+        }
+        int inRange = 0;
+        double min = 1e9, max = -1e9;
+        for (int i = 0; i < data.t.size(); ++i) {
+            if (data.t[i] >= c.from && data.t[i] <= c.to) {
+                ++inRange;
+                min = std::min(min, data.p[i]);
+                max = std::max(max, data.p[i]);
+            }
+        }
+        QCOMPARE(total, inRange);  // every reading once, no spike lost
+        double gotMin = 1e9, gotMax = -1e9;
+        for (const ColumnStats& s : plot.series[Pressure]) {
+            if (s.count) {
+                gotMin = std::min(gotMin, s.min);
+                gotMax = std::max(gotMax, s.max);
+            }
+        }
+        QCOMPARE(gotMin, min);
+        QCOMPARE(gotMax, max);
+    }
+    // Where a column holds few readings they are the raw ones: exact.
+    const PlotData fine = source->plot(1, kStart + 1000000, kStart + 1100000, 1000);
+    QVector<double> expected(1000, kNone);
+    for (int i = 1000; i <= 1100; ++i)
+        expected[columnOf(data.t[i], fine.fromMs, fine.toMs, 1000)] = data.p[i];
+    for (int col = 0; col < 1000; ++col) {
+        const ColumnStats& s = fine.series[Pressure][col];
+        QCOMPARE(s.count, std::isnan(expected[col]) ? 0 : 1);
+        if (s.count)
+            QCOMPARE(s.min, expected[col]);
+    }
+    QCOMPARE(fine.before[Pressure].last, data.p[999]);
+    const PlotData whole = source->plot(1, kStart, end, 1000);
+    QCOMPARE(whole.covered.size(), 2);
+    QCOMPARE(whole.covered.at(0).toMs, data.t[4999]);
+    QCOMPARE(whole.covered.at(1).fromMs, data.t[5000]);
+}
+
+void TestJournal::readoutAndRangeStatistics()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    TestClocks clock;
+    {
+        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        // 120 ml/min from 0 s; run at 10 s; 300 ml/min from 70 s; a stop
+        // dropped with no port at 100 s does not stop it; stop at 130 s;
+        // run at 150 s until the end at 200 s. Readings every second.
+        for (qint64 s = 0; s <= 200; ++s) {
+            clock.mono = s * 1000;
+            if (s == 10 || s == 150)
+                journal.event(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
+            if (s == 100)
+                journal.event(EventKind::Command, QStringLiteral("Q00S0000Y dropped: no port open"), Source::Keypad);
+            if (s == 130)
+                journal.event(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
+            journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
+                            s == 20 ? kNone : 2);
+        }
+    }
+    auto source = openJournal(path, nullptr);
+    QVERIFY(source);
+    const auto at = source->readingAt(1, kStart + 49999);
+    QVERIFY(at);
+    QCOMPARE(at->tMs, kStart + 49000);
+    QCOMPARE(at->pump, 1);
+    QCOMPARE(at->letter, QStringLiteral("N"));
+    QCOMPARE(at->value, QStringLiteral("00.5"));
+    QCOMPARE(at->flow, std::optional<double>(120));
+    QVERIFY(!source->readingAt(1, kStart - 1));
+    QVERIFY(!source->readingAt(1, kStart + 20000)->limit);
+
+    struct Case {
+        qint64 fromMs, toMs;
+        double volume;
+        qint64 readings;
+    };
+    // Running 10–130 s and 150–200 s: 120 ml/min for 60 s, 300 ml/min for
+    // 60 s + 50 s; nothing past the session's end.
+    const QList<Case> cases = {{0, 200000, 120 + 300 + 250, 201}, {0, 10000, 0, 11},
+                               {20000, 80000, 100 + 50, 61}, {130000, 150000, 0, 21},
+                               {65500, 70500, 120 * 4.5 / 60 + 300 * 0.5 / 60, 5}, {-5000, 999000, 670, 201}};
+    for (const Case& c : cases) {
+        const RangeStats stats = source->stats(1, kStart + c.fromMs, kStart + c.toMs);
+        QCOMPARE(stats.volumeMl, c.volume);
+        QCOMPARE(stats.readings, c.readings);
+    }
+    const RangeStats all = source->stats(1, kStart, kStart + 200000);
+    QCOMPARE(*all.minPressure, 0.5);
+    QCOMPARE(*all.maxPressure, 1.9);
+    double sum = 0;
+    for (int s = 0; s <= 200; ++s)
+        sum += s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0;
+    QCOMPARE(*all.meanPressure, sum / 201);
+
+    int streamed = 0;
+    source->forEachReading(1, kStart + 100000, kStart + 200000, [&](const Reading& r) {
+        ++streamed;
+        return r.tMs < kStart + 150000;
+    });
+    QCOMPARE(streamed, 51);
+    QCOMPARE(source->events(1, kStart, kStart + 200000).size(), 4);
+    QCOMPARE(source->events(1, kStart + 100000, kStart + 100000).first().source, QStringLiteral("keypad"));
+}
+
+void TestJournal::retentionRemovesOldSessions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    TestClocks clock;
+    constexpr qint64 kDay = 24 * 3600 * 1000LL;
+    for (const qint64 daysAgo : {100, 91, 89}) {
+        clock.wall = kStart - daysAgo * kDay;
+        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        writeReadings(journal, clock, 100, 1000);
+    }
+    clock.wall = kStart;
+    Journal today(path, QStringLiteral("2.0"), clock.clocks());
+    QVERIFY(today.flush());
+    QCOMPARE(rows(path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
+    QCOMPARE(rows(path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
+    QCOMPARE(rows(path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
+}
+
+QTEST_GUILESS_MAIN(TestJournal)
+#include "test_journal.moc"
