@@ -1,6 +1,9 @@
+#include "history/historysource.h"
+#include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtexportfiles.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
@@ -22,6 +25,10 @@ int main(int argc, char* argv[])
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
     platform::QtLogFiles logFiles;
+    // The run history, always on (文件 › 运行历史 shows it); made before the
+    // window, which refers to it.
+    history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
+    platform::QtExportFiles exportFiles;
     // "sim" at the port prompt gives the simulated pump, any other answer a
     // real port.
     const platform::PortMaker makePort =
@@ -32,6 +39,8 @@ int main(int argc, char* argv[])
                                     platform::localWallClock()});
     dialogs.setParentWindow(&window);
     printer.setDialogParent(&window);
+    exportFiles.setParentWindow(&window);
+    window.setRunHistory(&journal, &exportFiles);
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -10,12 +10,21 @@
 
 class ChartWidget;
 class Form2;
+class HistoryWindow;
 class QAbstractButton;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+
+namespace history {
+class HistorySource;
+class Journal;
+}  // namespace history
+namespace platform {
+class ExportFiles;
+}  // namespace platform
 
 // `Form1`, the main window: the value boxes, the keypad, the elapsed-time
 // labels, the chart, the menus and the pop-up menu. It holds no state of its
@@ -46,6 +55,13 @@ public:
     // one by "查看记录"; made on first use.
     Form2* viewer();
 
+    // The run history: "运行历史" opens its window on this journal's file,
+    // following the session being written; `files` is where its exports
+    // go. Both must outlive the window. Without a journal the item says so.
+    void setRunHistory(history::Journal* journal, platform::ExportFiles* files);
+    // The history window; none until "运行历史" was first chosen.
+    HistoryWindow* historyWindow() const { return m_history.get(); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -57,6 +73,7 @@ private:
     void showConnection();
     void showElapsedTime();
     void showViewer();
+    void showHistory();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -72,6 +89,12 @@ private:
     // none before the first showBoxes().
     std::optional<bool> m_boxesStale;
     std::unique_ptr<Form2> m_viewer;
+    platform::Printer& m_printer;
+    history::Journal* m_journal = nullptr;
+    platform::ExportFiles* m_exportFiles = nullptr;
+    // The window reads through its own connection; it goes before the reader.
+    std::unique_ptr<history::HistorySource> m_historySource;
+    std::unique_ptr<HistoryWindow> m_history;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;
