@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -163,7 +164,11 @@ void HistoryWindow::buildControls()
         setLive(false, std::nullopt);
     });
     connect(m_plot, &HistoryPlot::pointerMoved, this, &HistoryWindow::showReadout);
-    connect(m_plot, &HistoryPlot::cursorsMoved, this, &HistoryWindow::updateStats);
+    m_statsTimer = new QTimer(this);
+    m_statsTimer->setSingleShot(true);
+    m_statsTimer->setInterval(150);
+    connect(m_statsTimer, &QTimer::timeout, this, &HistoryWindow::updateStats);
+    connect(m_plot, &HistoryPlot::cursorsMoved, m_statsTimer, qOverload<>(&QTimer::start));
 }
 
 void HistoryWindow::setSource(history::HistorySource* source, std::optional<qint64> liveSession,
@@ -239,7 +244,8 @@ void HistoryWindow::showSession(qint64 id)
     m_plot->setCursors(m_session.startedMs, sessionEnd());
     fillEvents(false);
     fitAll();
-    updateStats();
+    m_stats->setText(QStringLiteral("统计中…"));
+    m_statsTimer->start();
 }
 
 qint64 HistoryWindow::sessionEnd() const

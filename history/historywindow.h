@@ -10,6 +10,7 @@
 
 class HistoryPlot;
 class QLabel;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -58,6 +59,8 @@ public slots:
     // Moves the plot to the time of the event in that row of the event list.
     void goToEvent(int row);
     void showReadout(qint64 tMs);
+    // Asks the journal for the statistics between the cursors (a range scan
+    // on a long run): shortly after the cursors last moved.
     void updateStats();
 
     void exportCsv();
@@ -98,5 +101,7 @@ private:
     QTreeWidget* m_events = nullptr;
     QLabel* m_readout = nullptr;
     QLabel* m_stats = nullptr;
+    // The statistics wait for the cursors to rest and the plot to show.
+    QTimer* m_statsTimer = nullptr;
     QMap<QString, QAction*> m_actions;
 };

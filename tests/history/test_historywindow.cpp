@@ -272,8 +272,8 @@ void TestHistoryWindow::readoutAndCursorStats()
     QCOMPARE(*plot->cursor1(), t0);
     const history::RangeStats stats = m_history->stats(2, t0, c2);
     QVERIFY(stats.volumeMl > 0);
-    QVERIFY2(m_window->cursorStats()->text().contains(history::statsText(stats)),
-             qPrintable(m_window->cursorStats()->text()));
+    QTRY_VERIFY2(m_window->cursorStats()->text().contains(history::statsText(stats)),
+                 qPrintable(m_window->cursorStats()->text()));
     QVERIFY(m_window->cursorStats()->text().contains(QStringLiteral("最大 1.80 MPa")));
 }
 

@@ -1,0 +1,215 @@
+// bench-historywindow: the history window on a journal of many readings.
+//
+//   bench-historywindow [--readings=N] [--file=PATH] [--operations=N]
+//
+// Makes the journal when PATH does not exist yet (N answers at the full line
+// rate, 106 a second, with set-point changes, runs and stops and lost links),
+// then measures, in this order:
+//   open_ms        from opening the file to the first painted full-range plot
+//                  (the session list, the event list, the plot's query and
+//                  its paint)
+//   redraw_p50_ms, redraw_p95_ms, redraw_max_ms
+//                  one zoom (a wheel notch in or out) or pan (a drag of 120
+//                  pixels) each, from the input event to the end of the
+//                  repaint, including the journal query for the new range
+//   query_p50_ms, query_p95_ms
+//                  the journal's share: the same queries again, alone
+//   paint_p50_ms, paint_p95_ms
+//                  the window's share: a repaint of the same range
+// Run it on the display to be measured (QT_QPA_PLATFORM=xcb DISPLAY=:N for
+// an X server, offscreen without one).
+#include "bench/measure.h"
+#include "bench/paintwatch.h"
+#include "history/historyplot.h"
+#include "history/historysource.h"
+#include "history/historywindow.h"
+#include "history/journal.h"
+#include "platform/exportfiles.h"
+#include "platform/printer.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Nothing is exported or printed in the benchmark.
+class NoFiles : public platform::ExportFiles {
+public:
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    bool writeFile(const QString&, const std::function<bool(QIODevice&)>&, QString*) override { return false; }
+};
+class NoPrinter : public platform::Printer {
+public:
+    std::optional<int> choosePrinter() override { return std::nullopt; }
+    bool printPage(const QString&) override { return false; }
+    std::optional<bool> printPainted(const PagePainter&) override { return std::nullopt; }
+};
+
+QByteArray frame(char letter, const QByteArray& value)
+{
+    return QByteArray("Q01") + letter + value + 'Y';
+}
+
+// One long session at line rate: about 9.4 ms between answers.
+void makeJournal(const QString& path, qint64 readings)
+{
+    std::atomic<qint64> mono{0};
+    const qint64 wallStart = QDateTime::currentMSecsSinceEpoch() - readings * 1000 / 106 - 60000;
+    history::Journal journal(path, QStringLiteral("bench"),
+                             {[&] { return mono.load(); }, [&] { return wallStart; }});
+    QRandomGenerator random(42);
+    double pressure = 0.5;
+    double flow = 100;
+    double limit = 2.0;
+    bool running = true;
+    journal.event(history::EventKind::Command, QStringLiteral("Q00R0000Y"), history::Source::Keypad);
+    for (qint64 i = 0; i < readings; ++i) {
+        mono = i * 1000 / 106;
+        if (i % 200000 == 100000) {
+            // The link drops for a minute now and then.
+            journal.event(history::EventKind::LinkLost);
+            mono = mono + 60000;
+            journal.event(history::EventKind::LinkRestored);
+        }
+        if (i % 60000 == 0 && i > 0) {
+            const double next = 50 + random.bounded(400);
+            journal.event(history::EventKind::FlowSet, QStringLiteral("%1 → %2").arg(flow).arg(next),
+                          history::Source::Dialog);
+            flow = next;
+        }
+        if (i % 333333 == 0 && i > 0) {
+            running = !running;
+            journal.event(history::EventKind::Command, running ? QStringLiteral("Q00R0000Y") : QStringLiteral("Q00S0000Y"),
+                          history::Source::Menu);
+        }
+        if (i % 500000 == 250000)
+            limit = limit > 1.5 ? 1.0 : 2.0;
+        const double target = running ? flow * 0.004 : 0;
+        pressure += (target - pressure) * 0.01 + (random.generateDouble() - 0.5) * 0.01;
+        const double shown = i % 777777 == 5 ? pressure + 1.2 : pressure;  // a rare spike
+        journal.reading(frame('N', QByteArray::number(shown, 'f', 1).rightJustified(4, '0')), shown, flow, limit);
+        if (i % 200000 == 199999) {
+            journal.flush(600000);
+            std::fprintf(stderr, "\r%lld of %lld readings written", static_cast<long long>(i + 1),
+                         static_cast<long long>(readings));
+        }
+    }
+    journal.end();
+    std::fprintf(stderr, "\n");
+}
+
+double percentile(QVector<double> values, double p)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min<qsizetype>(values.size() - 1, qsizetype(std::ceil(p * values.size())) - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    qint64 readings = 10'000'000;
+    int operations = 300;
+    QString path = QStringLiteral("build-bench/history-bench.sqlite3");
+    for (const QString& arg : app.arguments().mid(1)) {
+        if (arg.startsWith(QLatin1String("--readings=")))
+            readings = arg.mid(11).toLongLong();
+        else if (arg.startsWith(QLatin1String("--file=")))
+            path = arg.mid(7);
+        else if (arg.startsWith(QLatin1String("--operations=")))
+            operations = arg.mid(13).toInt();
+    }
+    if (!QFileInfo::exists(path)) {
+        const qint64 t = bench::monotonicNs();
+        makeJournal(path, readings);
+        std::fprintf(stderr, "journal made in %.1f s\n", (bench::monotonicNs() - t) / 1e9);
+    }
+    bench::printFigure("journal_bytes", QFileInfo(path).size());
+
+    NoFiles files;
+    NoPrinter printer;
+    const qint64 start = bench::monotonicNs();
+    QString error;
+    std::unique_ptr<history::HistorySource> source = history::openJournal(path, &error);
+    if (!source) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(error));
+        return 1;
+    }
+    HistoryWindow window(files, printer);
+    window.resize(1010, 700);
+    qint64 firstPaint = 0;
+    bench::PaintWatch watch(window.plot(), [&](qint64 ns) {
+        if (firstPaint == 0)
+            firstPaint = ns;
+    });
+    window.setSource(source.get(), std::nullopt, path);
+    window.show();
+    while (firstPaint == 0)
+        app.processEvents(QEventLoop::WaitForMoreEvents);
+    bench::printFigure("open_ms", (firstPaint - start) / 1e6);
+    for (const auto& s : source->sessions())
+        bench::printFigure("session_readings", s.readings);
+    bench::printFigure("plot_columns", qint64(history::plotArea(window.plot()->size()).width()));
+
+    HistoryPlot* plot = window.plot();
+    const QRect area = history::plotArea(plot->size());
+    QRandomGenerator random(7);
+    QVector<double> times;
+    QVector<double> queries;
+    QVector<double> paints;
+    for (int i = 0; i < operations; ++i) {
+        const QPoint at(area.left() + int(random.bounded(area.width())), area.center().y());
+        const int kind = i % 3;
+        const qint64 t = bench::monotonicNs();
+        if (kind == 2) {
+            QMouseEvent press(QEvent::MouseButtonPress, at, plot->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(plot, &press);
+            const QPoint to = at + QPoint(at.x() > area.center().x() ? -120 : 120, 0);
+            QMouseEvent move(QEvent::MouseMove, to, plot->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(plot, &move);
+            QMouseEvent release(QEvent::MouseButtonRelease, to, plot->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QCoreApplication::sendEvent(plot, &release);
+        } else {
+            // In more often than out, so the spans run from the whole day
+            // down to seconds and back.
+            const int notch = (kind == 0 || random.bounded(4) != 0) ? 120 : -360;
+            QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(plot, &wheel);
+        }
+        plot->repaint();
+        times << (bench::monotonicNs() - t) / 1e6;
+        // The journal's share: the same queries again, alone.
+        const qint64 q = bench::monotonicNs();
+        history::queryPicture(*source, window.session(), plot->fromMs(), plot->toMs(), plot->size());
+        queries << (bench::monotonicNs() - q) / 1e6;
+        // The window's share: a repaint of the same range, nothing queried.
+        const qint64 r = bench::monotonicNs();
+        plot->repaint();
+        paints << (bench::monotonicNs() - r) / 1e6;
+        if (plot->toMs() - plot->fromMs() < 2000)
+            window.fitAll();
+    }
+    bench::printFigure("redraw_p50_ms", percentile(times, 0.5));
+    bench::printFigure("redraw_p95_ms", percentile(times, 0.95));
+    bench::printFigure("redraw_max_ms", percentile(times, 1.0));
+    bench::printFigure("redraws", qint64(times.size()));
+    bench::printFigure("query_p50_ms", percentile(queries, 0.5));
+    bench::printFigure("query_p95_ms", percentile(queries, 0.95));
+    bench::printFigure("paint_p50_ms", percentile(paints, 0.5));
+    bench::printFigure("paint_p95_ms", percentile(paints, 0.95));
+    return 0;
+}
