@@ -16,18 +16,20 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // Ties the window to its menu entry and icon (pump-panel.desktop).
+    // Ties the window to its menu entry and icon (pump-panel.desktop), and
+    // names the folder of the application's data (the run history).
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
+    QCoreApplication::setApplicationName(QStringLiteral("pump-panel"));
     // The one option: start on the simulated pump.
     const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
 
+    // The run history, from start-up to exit.
+    history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
     platform::QtDialogs dialogs;
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
     platform::QtLogFiles logFiles;
-    // The run history, always on (文件 › 运行历史 shows it); made before the
-    // window, which refers to it.
-    history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
+    // Where the history window's exports go (文件 › 运行历史).
     platform::QtExportFiles exportFiles;
     // "sim" at the port prompt gives the simulated pump, any other answer a
     // real port.
@@ -38,9 +40,10 @@ int main(int argc, char* argv[])
     Form1 window(platform::Services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
                                     platform::localWallClock()});
     dialogs.setParentWindow(&window);
+    window.setJournal(&journal);
     printer.setDialogParent(&window);
     exportFiles.setParentWindow(&window);
-    window.setRunHistory(&journal, &exportFiles);
+    window.setExportFiles(&exportFiles);
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -4,6 +4,7 @@
 #include "history/historywindow.h"
 #include "history/journal.h"
 #include "panel/artwork.h"
+#include "panel/journalfeed.h"
 #include "record/chartwidget.h"
 #include "record/viewer.h"
 
@@ -106,6 +107,7 @@ const KeyPlace kKeys[] = {
 
 Form1::Form1(const platform::Services& services, QWidget* parent)
     : QMainWindow(parent)
+    , m_dialogs(services.dialogs)
     , m_printer(services.printer)
 {
     m_panel = new Panel(services, this);
@@ -380,24 +382,22 @@ Form2* Form1::viewer()
     return m_viewer.get();
 }
 
+void Form1::setJournal(history::Journal* journal)
+{
+    m_journalFeed.reset();
+    m_journal = journal;
+    if (!journal)
+        return;
+    m_journalFeed = std::make_unique<JournalFeed>(*m_panel, *journal, m_dialogs);
+    connect(journal, &history::Journal::resumed, this,
+            [this](const QString& message) { statusBar()->showMessage(message, 8000); });
+}
+
 void Form1::showViewer()
 {
     // Viewer first, so there is always a window on the screen.
     viewer()->show();
     hide();
-}
-
-void Form1::setRunHistory(history::Journal* journal, platform::ExportFiles* files)
-{
-    m_journal = journal;
-    m_exportFiles = files;
-    if (m_journal) {
-        // Each commit moves a live view on; a hidden window waits.
-        connect(m_journal, &history::Journal::committed, this, [this] {
-            if (m_history && m_history->isVisible())
-                m_history->refresh();
-        });
-    }
 }
 
 void Form1::showHistory()
@@ -420,8 +420,14 @@ void Form1::showHistory()
         statusBar()->showMessage(QStringLiteral("无法打开运行历史 %1：%2").arg(m_journal->path(), error), 8000);
         return;
     }
-    if (!m_history)
+    if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(*m_exportFiles, m_printer);
+        // Each commit moves a live view on; a hidden window waits.
+        connect(m_journal, &history::Journal::committed, m_history.get(), [this] {
+            if (m_history->isVisible())
+                m_history->refresh();
+        });
+    }
     // Opened from the panel, the window follows this program's session.
     const qint64 live = m_journal->sessionId();
     m_history->setSource(source.get(), live > 0 ? std::optional<qint64>(live) : std::nullopt, m_journal->path());

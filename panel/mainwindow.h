@@ -8,9 +8,14 @@
 #include <memory>
 #include <optional>
 
+namespace history {
+class Journal;
+}
+
 class ChartWidget;
 class Form2;
 class HistoryWindow;
+class JournalFeed;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -55,10 +60,18 @@ public:
     // one by "查看记录"; made on first use.
     Form2* viewer();
 
-    // The run history: "运行历史" opens its window on this journal's file,
-    // following the session being written; `files` is where its exports
-    // go. Both must outlive the window. Without a journal the item says so.
-    void setRunHistory(history::Journal* journal, platform::ExportFiles* files);
+    // The run history's journal: from now on it records what the panel does
+    // (the program gives it at start-up; tests may not). Not owned; it must
+    // outlive the window. Its troubles are told in message boxes, its
+    // recovery on the status line.
+    void setJournal(history::Journal* journal);
+    // The journal given, for the history window: its file (path()) and a
+    // signal after each commit (committed()). Null when none.
+    history::Journal* journal() const { return m_journal; }
+    // Where the history window's exports go (the save dialog and files);
+    // "运行历史" opens that window on the journal's file, following the
+    // session being written. Must outlive the window.
+    void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
 
@@ -78,6 +91,9 @@ private:
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
     Panel* m_panel = nullptr;
+    platform::Dialogs& m_dialogs;
+    history::Journal* m_journal = nullptr;
+    std::unique_ptr<JournalFeed> m_journalFeed;
     QWidget* m_surface = nullptr;
     QLineEdit* m_pnow = nullptr;
     QLineEdit* m_prset = nullptr;
@@ -90,7 +106,6 @@ private:
     std::optional<bool> m_boxesStale;
     std::unique_ptr<Form2> m_viewer;
     platform::Printer& m_printer;
-    history::Journal* m_journal = nullptr;
     platform::ExportFiles* m_exportFiles = nullptr;
     // The window reads through its own connection; it goes before the reader.
     std::unique_ptr<history::HistorySource> m_historySource;

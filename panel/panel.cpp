@@ -1,7 +1,9 @@
 #include "panel/panel.h"
 
 #include "link/frames.h"
+#include "link/numbers.h"
 #include "link/portnames.h"
+#include "platform/recordstore.h"
 
 const QStringList& Panel::commandMenus()
 {
@@ -14,9 +16,9 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
       m_dialogs(services.dialogs),
       m_link(services.makePort, services.clock),
-      m_timedRun([this](const QString& frame) { send(frame); }, services.dialogs),
-      m_keypad(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame); }, services.dialogs),
+      m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs),
+      m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
       m_csvLog(services.logFiles, services.clock, services.wallClock)
 {
@@ -26,7 +28,11 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
     connect(&m_link, &PumpLink::healthChanged, this, &Panel::connectionChanged);
     connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
+        m_dropped = true;
         emit notice(tr("未连接：%1 未发送").arg(frame));
+    });
+    m_recorder.setSaveObserver([this, &store = services.recordStore](bool saved, const QString& reason) {
+        emit recordSaved(saved, store.path(), reason);
     });
 }
 
@@ -39,9 +45,32 @@ QString Panel::connectionText() const
     return lineDescription(m_link.device());
 }
 
-void Panel::send(const QString& frame)
+void Panel::send(const QString& frame, CommandSource source)
 {
+    ++m_framesSent;
+    m_dropped = false;
     m_link.send(frame);
+    emit commandSent(frame, source, m_dropped);
+}
+
+void Panel::sendFromKeypad(const QString& frame)
+{
+    send(frame, CommandSource::Keypad);
+    // A completed entry: its frame carries the letter of the box it set.
+    const QChar letter = frame.size() > 3 ? frame.at(3) : QChar();
+    if (letter == QLatin1Char('L'))
+        emit setPointChanged(SetPoint::Flow, m_entryBefore, m_state.lqset, CommandSource::Keypad);
+    else if (letter == QLatin1Char('P'))
+        emit setPointChanged(SetPoint::Pressure, m_entryBefore, m_state.prset, CommandSource::Keypad);
+}
+
+void Panel::sendFromTimedRun(const QString& frame)
+{
+    send(frame, CommandSource::TimedRun);
+    // Outside its commands the timed run sends only the stop at the end of
+    // its time.
+    if (!m_inTimedCommand)
+        emit timedRunStepped(TimedStep::AutoStop);
 }
 
 void Panel::Form_Load()
@@ -55,9 +84,12 @@ void Panel::Form_Load()
 
 void Panel::Form_Unload()
 {
+    if (m_link.isOpen())
+        emit portChanged(PortChange::Closed, m_link.device(), QString());
     m_link.close();
     m_csvLog.stop();
     emit connectionChanged();
+    emit exiting(false);
 }
 
 void Panel::Communication()
@@ -68,7 +100,11 @@ void Panel::Communication()
     if (!device)
         return;
     QString error;
+    // Opening closes the port open before.
+    if (m_link.isOpen())
+        emit portChanged(PortChange::Closed, m_link.device(), QString());
     const bool opened = m_link.open(*device, &error);
+    emit portChanged(opened ? PortChange::Opened : PortChange::OpenFailed, *device, opened ? QString() : error);
     emit connectionChanged();
     if (!opened) {
         m_dialogs.messageBox(tr("无法打开端口 %1：%2").arg(*device, error), tr("通信"));
@@ -80,44 +116,57 @@ void Panel::Communication()
 
 void Panel::end()
 {
+    emit exiting(true);
     emit exitRequested();
 }
 
 void Panel::run()
 {
-    send(frames::kRun);
+    send(frames::kRun, CommandSource::Menu);
 }
 
 void Panel::stop()
 {
-    send(frames::kStop);
+    send(frames::kStop, CommandSource::Menu);
 }
 
 void Panel::rrun()
 {
-    send(frames::kRun);
+    send(frames::kRun, CommandSource::Popup);
 }
 
 void Panel::rstop()
 {
-    send(frames::kStop);
+    send(frames::kStop, CommandSource::Popup);
 }
 
 void Panel::liquid()
 {
+    const QString before = m_state.lqset;
+    const quint64 sent = m_framesSent;
     m_setPoints.liquid();
     emit boxesChanged();
+    if (m_framesSent != sent)
+        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, CommandSource::Dialog);
 }
 
 void Panel::pressure()
 {
+    const QString before = m_state.prset;
+    const quint64 sent = m_framesSent;
     m_setPoints.pressure();
     emit boxesChanged();
+    if (m_framesSent != sent)
+        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, CommandSource::Dialog);
 }
 
 void Panel::Pump_NO()
 {
+    const qint16 before = m_state.Set_Pump_NO;
     m_setPoints.Pump_NO();
+    if (m_state.Set_Pump_NO != before)
+        emit setPointChanged(SetPoint::PumpNumber, QString::number(before), QString::number(m_state.Set_Pump_NO),
+                             CommandSource::Dialog);
 }
 
 void Panel::Cmd0(int index)
@@ -125,29 +174,55 @@ void Panel::Cmd0(int index)
     m_keypad.Cmd0(index);
 }
 
+void Panel::Cmdl()
+{
+    if (m_state.lq == 0 && m_state.pr == 0)
+        m_entryBefore = m_state.lqset;
+    m_keypad.Cmdl();
+}
+
+void Panel::Cmdp()
+{
+    if (m_state.lq == 0 && m_state.pr == 0)
+        m_entryBefore = m_state.prset;
+    m_keypad.Cmdp();
+}
+
 void Panel::stset()
 {
+    const double before = m_timedRun.timeset();
     m_timedRun.stset();
+    if (m_timedRun.timeset() != before)
+        emit setPointChanged(SetPoint::Duration, numbers::generalText(before), numbers::generalText(m_timedRun.timeset()),
+                             CommandSource::Dialog);
+}
+
+void Panel::timedCommand(TimedStep step, void (TimedRun::*command)())
+{
+    emit timedRunStepped(step);
+    m_inTimedCommand = true;
+    (m_timedRun.*command)();
+    m_inTimedCommand = false;
 }
 
 void Panel::ststart()
 {
-    m_timedRun.ststart();
+    timedCommand(TimedStep::Start, &TimedRun::ststart);
 }
 
 void Panel::stzanting()
 {
-    m_timedRun.stzanting();
+    timedCommand(TimedStep::Pause, &TimedRun::stzanting);
 }
 
 void Panel::stcontiune()
 {
-    m_timedRun.stcontiune();
+    timedCommand(TimedStep::Continue, &TimedRun::stcontiune);
 }
 
 void Panel::stend()
 {
-    m_timedRun.stend();
+    timedCommand(TimedStep::End, &TimedRun::stend);
 }
 
 void Panel::save()
@@ -157,7 +232,9 @@ void Panel::save()
 
 void Panel::print()
 {
-    m_recorder.print();
+    const int copies = m_recorder.print();
+    if (copies > 0)
+        emit printed(copies);
 }
 
 void Panel::view()
@@ -180,16 +257,19 @@ void Panel::csvlog(bool on)
         const QString path = m_csvLog.path();
         m_csvLog.stop();
         emit csvLogChanged(false);
+        emit csvLogSwitched(false, path, QString());
         emit notice(CsvLog::stoppedNotice(path));
         return;
     }
     QString error;
     const bool started = m_csvLog.start(&error);
     emit csvLogChanged(started);
-    if (started)
+    if (started) {
+        emit csvLogSwitched(true, m_csvLog.path(), QString());
         emit notice(CsvLog::startedNotice(m_csvLog.path()));
-    else
+    } else {
         m_dialogs.messageBox(error, QString::fromUtf16(CsvLog::kCaption));
+    }
 }
 
 void Panel::setMenusEnabled(bool enabled)
@@ -203,6 +283,7 @@ void Panel::setMenusEnabled(bool enabled)
 void Panel::handleAnswer(const QByteArray& frame)
 {
     const AnswerOutcome outcome = applyAnswer(m_state, frame);
+    emit answerTaken(frame);
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
         emit notice(Recorder::fullNotice());
@@ -215,12 +296,14 @@ void Panel::handleAnswer(const QByteArray& frame)
     emit answerApplied(outcome);
     if (!logged) {
         emit csvLogChanged(false);
+        emit csvLogSwitched(false, QString(), logError);
         m_dialogs.messageBox(logError, QString::fromUtf16(CsvLog::kCaption));
     }
 }
 
 void Panel::handlePortLost(const QString& device, const QString& reason)
 {
+    emit portChanged(PortChange::Lost, device, reason);
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
     m_dialogs.messageBox(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));

@@ -16,6 +16,14 @@
 #include <QStringList>
 
 
+// Where a command came from, what was set, what happened to the port and
+// which step of the timed run was taken: what the panel tells about itself
+// (the run history records it).
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun };
+enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
+enum class PortChange { Opened, OpenFailed, Closed, Lost };
+enum class TimedStep { Start, Pause, Continue, End, AutoStop };
+
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
@@ -50,7 +58,7 @@ public:
     const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
     // The send operation every command frame goes through.
-    void send(const QString& frame);
+    void send(const QString& frame, CommandSource source = CommandSource::Menu);
 
     // Handlers.
     void Form_Load();
@@ -77,8 +85,8 @@ public:
     void Cmd7() { m_keypad.Cmd7(); }
     void Cmd8() { m_keypad.Cmd8(); }
     void Cmd9() { m_keypad.Cmd9(); }
-    void Cmdl() { m_keypad.Cmdl(); }
-    void Cmdp() { m_keypad.Cmdp(); }
+    void Cmdl();
+    void Cmdp();
     void Cmdr() { m_keypad.Cmdr(); }
     void Cmds() { m_keypad.Cmds(); }
     void stset();
@@ -113,10 +121,33 @@ signals:
     // The CSV log was switched on or off, by the operator or by a failure.
     void csvLogChanged(bool on);
 
+    // What happened, as it happened, for the run history.
+    // An accepted answer, once it has been applied to the boxes.
+    void answerTaken(const QByteArray& frame);
+    // A command frame went out, or was dropped with no port open.
+    void commandSent(const QString& frame, CommandSource source, bool dropped);
+    // A set point was given: the box's text (the number for the pump number
+    // and the duration) before and after.
+    void setPointChanged(SetPoint which, const QString& before, const QString& after, CommandSource source);
+    // `reason` only for OpenFailed and Lost.
+    void portChanged(PortChange change, const QString& device, const QString& reason);
+    // Sent before the step's frame; AutoStop after the stop frame.
+    void timedRunStepped(TimedStep step);
+    void recordSaved(bool saved, const QString& path, const QString& reason);
+    void printed(int copies);
+    // `failure` (the message the operator saw) when a failed write switched it off.
+    void csvLogSwitched(bool on, const QString& path, const QString& failure);
+    // The program ends: by "退出" (byMenu) or by closing the window.
+    void exiting(bool byMenu);
+
 private:
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
+    void sendFromKeypad(const QString& frame);
+    void sendFromTimedRun(const QString& frame);
+    // Runs one of the timed run's commands, telling its step first.
+    void timedCommand(TimedStep step, void (TimedRun::*command)());
 
     platform::Dialogs& m_dialogs;
     PanelState m_state;
@@ -129,4 +160,10 @@ private:
     Recorder m_recorder;
     CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
+    // Frames handed to send() so far, and whether the last one was dropped.
+    quint64 m_framesSent = 0;
+    bool m_dropped = false;
+    // The box's text when the keypad entry in progress began.
+    QString m_entryBefore;
+    bool m_inTimedCommand = false;
 };

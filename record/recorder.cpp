@@ -34,7 +34,10 @@ bool Recorder::save(const SaveBuffer& buffer)
     const QByteArray content =
         recordfile::recordText(buffer.saveprdata(), m_decimalSeparator).toLocal8Bit();
     QString error;
-    if (!m_store.writeAll(content, &error)) {
+    const bool written = m_store.writeAll(content, &error);
+    if (m_saveObserver)
+        m_saveObserver(written, error);
+    if (!written) {
         m_dialogs.messageBox(QStringLiteral("压力数值未能存储到 %1：%2").arg(m_store.path(), error),
                              QString::fromUtf16(kSavedCaption));
         return false;
@@ -62,18 +65,19 @@ QString Recorder::readLastLine()
     return QString();
 }
 
-void Recorder::print()
+int Recorder::print()
 {
     const std::optional<int> copies = m_printer.choosePrinter();
     if (!copies)
-        return;
+        return 0;
     // The copy count is held as a 16-bit number; one that does not fit is an
     // error, and errors end the command without a word.
     if (*copies > std::numeric_limits<qint16>::max() || *copies < std::numeric_limits<qint16>::min())
-        return;
+        return 0;
     const qint16 n = static_cast<qint16>(*copies);
     for (qint16 i = 1; i <= n; ++i) {
         if (!m_printer.printPage(QString::fromUtf16(kPrintLine)))
-            return;
+            return i - 1;
     }
+    return n < 0 ? 0 : n;
 }

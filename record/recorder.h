@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 class Dialogs;
 class Printer;
@@ -24,6 +26,12 @@ public:
     // confirm; otherwise it names the file and the system's reason, and the
     // previous file stays. Returns whether the file was written.
     bool save(const SaveBuffer& buffer);
+    // Told the outcome of each save (and the reason of a failure) before
+    // the operator is.
+    void setSaveObserver(std::function<void(bool saved, const QString& reason)> observer)
+    {
+        m_saveObserver = std::move(observer);
+    }
 
     // Read (`Command2`): the record file's last line, for the viewer's text
     // box. With no record file yet, or one that cannot be read, it says so in
@@ -32,7 +40,8 @@ public:
 
     // Print (`print`): the printer dialog, then one job of one page with the
     // test line for each copy asked for. Cancel or any error ends it silently.
-    void print();
+    // Returns the number of pages that went out.
+    int print();
 
     // The status line's notice when the save buffer has just become full.
     static QString fullNotice();
@@ -46,4 +55,5 @@ private:
     platform::Printer& m_printer;
     platform::Dialogs& m_dialogs;
     QChar m_decimalSeparator;
+    std::function<void(bool, const QString&)> m_saveObserver;
 };

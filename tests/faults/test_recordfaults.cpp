@@ -10,6 +10,7 @@
 // the disk cases skip; the file-size limit cases of the store's own test
 // still cover a full disk there.
 #include "fakes/fakeservices.h"
+#include "fakes/smalldisk.h"
 #include "panel/mainwindow.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtrecordstore.h"
@@ -24,60 +25,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sched.h>
-#include <sys/mount.h>
 
 namespace {
-
-bool g_privateMounts = false;
-
-// Enters a mount namespace of the process's own in which nothing mounted
-// propagates back. Must run while the process has a single thread.
-bool enterPrivateMountNamespace()
-{
-    return unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-
-// A small tmpfs over a fresh temporary folder, for as long as it lives.
-class SmallDisk {
-public:
-    explicit SmallDisk(qint64 bytes)
-    {
-        if (!g_privateMounts || !m_dir.isValid())
-            return;
-        const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
-        m_mounted = mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-    }
-    bool ok() const { return m_mounted; }
-    QString filePath(const QString& name) const { return m_dir.filePath(name); }
-    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
-    bool setReadOnly(bool readOnly)
-    {
-        const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-        return mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", flags, nullptr) == 0;
-    }
-    // Fills the disk with a file of its own; returns its path.
-    QString fill()
-    {
-        const QString path = filePath(QStringLiteral("filler"));
-        QFile filler(path);
-        if (filler.open(QIODevice::WriteOnly)) {
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size() && filler.flush()) {
-            }
-        }
-        return path;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
-};
 
 QByteArray fileContent(const QString& path)
 {
@@ -274,7 +223,7 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
 
 int main(int argc, char** argv)
 {
-    g_privateMounts = enterPrivateMountNamespace();
+    SmallDisk::enterPrivateMounts();
     QApplication app(argc, argv);
     TestRecordFaults test;
     QTEST_SET_MAIN_SOURCE_PATH

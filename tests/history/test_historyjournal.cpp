@@ -107,7 +107,8 @@ void TestHistoryJournal::menuOpensTheWindowLive()
     FakeServices fakes;
     FakeExportFiles files;
     Form1 window(fakes.services());
-    window.setRunHistory(&journal, &files);
+    window.setJournal(&journal);
+    window.setExportFiles(&files);
     fakes.dialogs.answer(QStringLiteral("1"));
     window.panel().Communication();
     QVERIFY(window.action(QStringLiteral("history"))->isEnabled());

@@ -4,11 +4,8 @@
 #include "history/historysource.h"
 #include "history/journal.h"
 
-#include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "fakes/journalrows.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,29 +29,6 @@ struct TestClocks {
 QByteArray answer(const char* pump, char letter, const QByteArray& value)
 {
     return QByteArray("Q") + pump + letter + value + 'Y';
-}
-
-// Rows of a plain SQL query, each as its columns joined by "|".
-QStringList rows(const QString& path, const QString& sql)
-{
-    QStringList out;
-    {
-        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(path);
-        if (!db.open())
-            return {QStringLiteral("cannot open")};
-        QSqlQuery q(db);
-        if (!q.exec(sql))
-            return {q.lastError().text()};
-        while (q.next()) {
-            QStringList fields;
-            for (int i = 0; i < q.record().count(); ++i)
-                fields << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
-            out << fields.join(QLatin1Char('|'));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return out;
 }
 
 // A journal of `n` pressure readings every `stepMs`: 1.0 with spikes up
@@ -114,15 +88,15 @@ void TestJournal::rowsAsUsersQueryThem()
         QVERIFY(journal.flush());
         QVERIFY(journal.sessionId() > 0);
     }
-    QCOMPARE(rows(path, QStringLiteral("SELECT * FROM readings")),
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT * FROM readings")),
              (QStringList{"1|1764590401500|1|N|01.5|1.5|150|2|0", "1|1764590401500|1|P|0120|1.5|150|1.2|1",
                           "1|1764590403000|x7|L|1.25|NULL|1.25|1e+300|0", "1|1764590404000|2|N|-0.3|-0.3|200|2|0"}));
-    QCOMPARE(rows(path, QStringLiteral("SELECT * FROM events")),
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT * FROM events")),
              (QStringList{"1|1764590403000|flow_set|0150 → 200|dialog|1764590400000",
                           "1|1764590403000|command|Q00L0200Y|dialog|1764590400000"}));
-    QCOMPARE(rows(path, QStringLiteral("SELECT id, started_ms, ended_ms, app_version, reading_count FROM sessions")),
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT id, started_ms, ended_ms, app_version, reading_count FROM sessions")),
              QStringList{"1|1764590400000|1764590404000|2.0|4"});
-    QCOMPARE(rows(path, QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
+    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
 }
 
 void TestJournal::sessionsAndUncleanEnds()
@@ -136,7 +110,7 @@ void TestJournal::sessionsAndUncleanEnds()
         writeReadings(first, clock, 10, 1500);
     }
     // A session whose program died: no end, and nobody holds it.
-    QCOMPARE(rows(path, QStringLiteral("INSERT INTO sessions (started_ms, last_ms) VALUES (1764590500000, 1764590600000)")),
+    QCOMPARE(journalRows(path, QStringLiteral("INSERT INTO sessions (started_ms, last_ms) VALUES (1764590500000, 1764590600000)")),
              QStringList());
     clock.wall = kStart + 3600000;
     Journal live(path, QStringLiteral("2.1"), clock.clocks());
@@ -157,7 +131,7 @@ void TestJournal::sessionsAndUncleanEnds()
     QCOMPARE(sessions.at(2).id, 2);
     QVERIFY(!sessions.at(2).endedMs);
     QCOMPARE(sessions.at(2).lastMs, 1764590600000);
-    QCOMPARE(rows(path, QStringLiteral("SELECT session_id, t_ms, kind, detail FROM events WHERE kind = 'unclean_end'")),
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT session_id, t_ms, kind, detail FROM events WHERE kind = 'unclean_end'")),
              QStringList{"2|1764590600000|unclean_end|no clean exit; noticed when session 3 started"});
     QVERIFY(!sessions.at(1).endedMs);  // the live one
     QVERIFY(!openJournal(dir.filePath(QStringLiteral("missing.sqlite3")), &error));
@@ -261,7 +235,7 @@ void TestJournal::readoutAndRangeStatistics()
             if (s == 10 || s == 150)
                 journal.event(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
             if (s == 100)
-                journal.event(EventKind::Command, QStringLiteral("Q00S0000Y dropped: no port open"), Source::Keypad);
+                journal.event(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
             if (s == 130)
                 journal.event(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
             journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
@@ -327,9 +301,9 @@ void TestJournal::retentionRemovesOldSessions()
     clock.wall = kStart;
     Journal today(path, QStringLiteral("2.0"), clock.clocks());
     QVERIFY(today.flush());
-    QCOMPARE(rows(path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
-    QCOMPARE(rows(path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
-    QCOMPARE(rows(path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

@@ -233,7 +233,7 @@ void TestRecorder::print()
     printer.copies = copies;
     Recorder recorder(store, printer, dialogs, QLocale::c());
 
-    recorder.print();
+    QCOMPARE(recorder.print(), jobs);
     QCOMPARE(printer.dialogs, 1);
     QCOMPARE(printer.jobs.size(), jobs);
     for (const QString& line : printer.jobs)
@@ -251,7 +251,7 @@ void TestRecorder::printStopsQuietlyAtThePrintersError()
     printer.failFromJob = 2;
     Recorder recorder(store, printer, dialogs, QLocale::c());
 
-    recorder.print();
+    QCOMPARE(recorder.print(), 1);
     QCOMPARE(printer.jobs.size(), 1);  // the first page stays printed
     QVERIFY(dialogs.messages.isEmpty());
 }

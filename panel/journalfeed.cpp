@@ -1,0 +1,126 @@
+#include "panel/journalfeed.h"
+
+#include "history/journal.h"
+#include "link/numbers.h"
+#include "panel/panel.h"
+#include "platform/dialogs.h"
+
+#include <cmath>
+#include <limits>
+
+using history::EventKind;
+using history::Source;
+
+namespace {
+
+Source sourceOf(CommandSource source)
+{
+    switch (source) {
+    case CommandSource::Keypad:
+        return Source::Keypad;
+    case CommandSource::Menu:
+        return Source::Menu;
+    case CommandSource::Popup:
+        return Source::Popup;
+    case CommandSource::Dialog:
+        return Source::Dialog;
+    case CommandSource::TimedRun:
+        return Source::TimedRun;
+    }
+    return Source::None;
+}
+
+// A box as a number, read as the panel reads it; NaN when it holds none.
+double boxNumber(const QString& text)
+{
+    const auto value = numbers::toDouble(text);
+    return value ? *value : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
+
+JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dialogs& dialogs, QObject* parent)
+    : QObject(parent), m_panel(panel), m_journal(journal)
+{
+    history::Journal* j = &journal;
+    connect(&panel, &Panel::answerTaken, this, [this](const QByteArray& frame) {
+        const PanelState& s = m_panel.state();
+        m_journal.reading(frame, boxNumber(s.pnow), boxNumber(s.lqset), boxNumber(s.prset));
+    });
+    connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
+        j->event(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));
+    });
+    connect(&panel, &Panel::setPointChanged, this,
+            [j](SetPoint which, const QString& before, const QString& after, CommandSource source) {
+                static const EventKind kinds[] = {EventKind::FlowSet, EventKind::PressureSet, EventKind::PumpNumberSet,
+                                                  EventKind::TimedSet};
+                j->event(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after, sourceOf(source));
+            });
+    connect(&panel, &Panel::portChanged, this, [this, j](PortChange change, const QString& device, const QString& reason) {
+        static const EventKind kinds[] = {EventKind::PortOpened, EventKind::PortOpenFailed, EventKind::PortClosed,
+                                          EventKind::PortLost};
+        const bool operatorDid = change != PortChange::Lost;
+        j->event(kinds[static_cast<int>(change)], reason.isEmpty() ? device : device + QStringLiteral(": ") + reason,
+                 operatorDid ? Source::Menu : Source::None);
+        m_linkLost = false;
+    });
+    connect(&panel, &Panel::connectionChanged, this, &JournalFeed::followLink);
+    connect(&panel, &Panel::timedRunStepped, this, [this, j](TimedStep step) {
+        const TimedRun& run = m_panel.timedRun();
+        const QString duration = numbers::generalText(run.timeset()) + QStringLiteral(" min");
+        const QString counted = QString::number(run.tset()) + QStringLiteral(" s");
+        switch (step) {
+        case TimedStep::Start:
+            j->event(EventKind::TimedStart, duration, Source::Menu);
+            break;
+        case TimedStep::Pause:
+            j->event(EventKind::TimedPause, counted, Source::Menu);
+            break;
+        case TimedStep::Continue:
+            j->event(EventKind::TimedContinue, counted, Source::Menu);
+            break;
+        case TimedStep::End:
+            j->event(EventKind::TimedEnd, counted, Source::Menu);
+            break;
+        case TimedStep::AutoStop:
+            j->event(EventKind::TimedAutoStop, duration, Source::TimedRun);
+            break;
+        }
+    });
+    connect(&panel, &Panel::recordSaved, this, [j](bool saved, const QString& path, const QString& reason) {
+        if (saved)
+            j->event(EventKind::RecordSaved, path, Source::Menu);
+        else
+            j->event(EventKind::RecordSaveFailed, path + QStringLiteral(": ") + reason, Source::Menu);
+    });
+    connect(&panel, &Panel::printed, this, [j](int copies) {
+        j->event(EventKind::Printed, QStringLiteral("%1 copies").arg(copies), Source::Menu);
+    });
+    connect(&panel, &Panel::csvLogSwitched, this, [j](bool on, const QString& path, const QString& failure) {
+        j->event(on ? EventKind::CsvLogOn : EventKind::CsvLogOff, failure.isEmpty() ? path : failure,
+                 failure.isEmpty() ? Source::Menu : Source::None);
+    });
+    connect(&panel, &Panel::exiting, this, [j](bool byMenu) {
+        j->event(EventKind::AppExit, QString(), byMenu ? Source::Menu : Source::None);
+    });
+    // The journal's own troubles reach the operator from the event loop (its
+    // signals come from the writer thread), never inside an answer's handling.
+    const auto tell = [&dialogs](const QString& message) {
+        dialogs.messageBox(message, QString::fromUtf16(kCaption));
+    };
+    connect(&journal, &history::Journal::failed, this, tell, Qt::QueuedConnection);
+    connect(&journal, &history::Journal::replaced, this, tell, Qt::QueuedConnection);
+}
+
+void JournalFeed::followLink()
+{
+    const PumpLink& link = m_panel.link();
+    // A port that closes ends a silence without the link coming back; its
+    // own event says so.
+    const bool lost = link.isOpen() && link.linkLost();
+    if (lost == m_linkLost)
+        return;
+    m_linkLost = lost;
+    if (link.isOpen())
+        m_journal.event(lost ? EventKind::LinkLost : EventKind::LinkRestored);
+}

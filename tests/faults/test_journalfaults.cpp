@@ -1,0 +1,273 @@
+// The run history's journal when things go wrong: a disk that fills up or
+// turns read-only, a file another program holds locked, a file that is not a
+// database, two panels writing into one file, and a panel killed while the
+// pump floods the line. The journal says so once, the panel goes on, writing
+// resumes by itself, and the file is never damaged.
+#include "fakes/journalrows.h"
+#include "fakes/smalldisk.h"
+#include "history/historysource.h"
+#include "history/journal.h"
+#include "sim/pumpsimprocess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+
+using history::Journal;
+
+namespace {
+
+QByteArray answer(int i)
+{
+    return QStringLiteral("Q01N%1Y").arg(i % 200 / 10.0, 4, 'f', 1, QLatin1Char('0')).toLatin1();
+}
+
+void readings(Journal& journal, int from, int count)
+{
+    for (int i = from; i < from + count; ++i)
+        journal.reading(answer(i), i % 200 / 10.0, 150, 2);
+}
+
+qint64 count(const QString& path)
+{
+    return journalRows(path, QStringLiteral("SELECT count(*) FROM readings")).value(0).toLongLong();
+}
+
+// journal-child on a pump-sim terminal flooding at line rate; the times the
+// child's answer counts came in.
+struct Child {
+    PumpSimProcess sim;
+    QProcess process;
+    QList<std::pair<qint64, qint64>> counts;  // (ms since start, answers handled)
+    QElapsedTimer clock;
+
+    bool start(const QString& journal, int seconds)
+    {
+        const QString device = sim.start({QStringLiteral("--flood=106")});
+        process.start(QStringLiteral(JOURNAL_CHILD_PATH), {device, journal, QString::number(seconds)});
+        clock.start();
+        return !device.isEmpty() && process.waitForStarted(PumpSimProcess::kWaitMs);
+    }
+    void read()
+    {
+        while (process.canReadLine())
+            counts.append({clock.elapsed(), process.readLine().trimmed().toLongLong()});
+    }
+    // Answers handled by `ms` since the start, as the child said.
+    qint64 handledBy(qint64 ms) const
+    {
+        qint64 n = 0;
+        for (const auto& [at, c] : counts)
+            n = at <= ms ? c : n;
+        return n;
+    }
+};
+
+}  // namespace
+
+class TestJournalFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void fullDiskIsToldOnceAndWritingResumes();
+    void readOnlyDiskIsToldOnceAndWritingResumes();
+    void lockedFileIsToldOnceAndWritingResumes();
+    void fileThatIsNotADatabaseIsMovedAside();
+    void twoPanelsWriteIntoOneFile();
+    void killedWhileTheLineFloodsLosesAtMostASecond();
+};
+
+void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
+{
+    SmallDisk disk(1024 * 1024);
+    if (!disk.ok())
+        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    const QString path = disk.filePath(QStringLiteral("history.sqlite3"));
+    Journal journal(path, QStringLiteral("2.0"));
+    QSignalSpy failed(&journal, &Journal::failed);
+    QSignalSpy resumed(&journal, &Journal::resumed);
+    readings(journal, 0, 100);
+    QVERIFY(journal.flush());
+
+    const QString filler = disk.fill();
+    for (int k = 1; k <= 3; ++k) {
+        readings(journal, k * 1000, 2000);
+        QVERIFY(!journal.flush());
+    }
+    QVERIFY(!journal.isWriting());
+    QTRY_COMPARE(failed.size(), 1);
+    const QString message = failed.first().first().toString();
+    QVERIFY2(message.startsWith(QStringLiteral("运行历史无法写入 %1：").arg(path)), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("database or disk is full")), qPrintable(message));
+
+    // With room again every reading kept meanwhile goes in.
+    QVERIFY(QFile::remove(filler));
+    QVERIFY(journal.flush());
+    QTRY_COMPARE(resumed.size(), 1);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(count(path), 6100);
+    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+}
+
+// A disk cannot turn read-only under files open for writing; the journal
+// meets it read-only when it starts, with or without its folder there.
+void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
+{
+    SmallDisk disk(4 * 1024 * 1024);
+    if (!disk.ok())
+        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    const QString path = disk.filePath(QStringLiteral("pump-panel/history.sqlite3"));
+    struct Case {
+        const char* reason;
+        int readings;
+    };
+    for (const Case& c : {Case{"cannot create the folder", 10}, Case{"read-only", 20}}) {
+        QVERIFY(disk.setReadOnly(true));
+        Journal journal(path, QStringLiteral("2.0"));
+        QSignalSpy failed(&journal, &Journal::failed);
+        readings(journal, 0, 10);
+        QVERIFY(!journal.flush());
+        QVERIFY(!journal.flush());
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY2(failed.first().first().toString().contains(QLatin1String(c.reason)),
+                 qPrintable(failed.first().first().toString()));
+        QVERIFY(disk.setReadOnly(false));
+        QVERIFY(journal.flush());
+        journal.end();
+        QCOMPARE(count(path), c.readings);
+    }
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT count(*) FROM sessions WHERE ended_ms IS NOT NULL")),
+             QStringList{"2"});
+}
+
+void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    Journal journal(path, QStringLiteral("2.0"));
+    QSignalSpy failed(&journal, &Journal::failed);
+    readings(journal, 0, 10);
+    QVERIFY(journal.flush());
+    {
+        // Another program holds the file for writing.
+        auto other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        QSqlQuery hold(other);
+        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        readings(journal, 10, 10);
+        QVERIFY(!journal.flush());
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY2(failed.first().first().toString().contains(QStringLiteral("database is locked")),
+                 qPrintable(failed.first().first().toString()));
+        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    QVERIFY(journal.flush());
+    QCOMPARE(count(path), 20);
+}
+
+void TestJournalFaults::fileThatIsNotADatabaseIsMovedAside()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    QFile garbage(path);
+    QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(5000, 'x')) == 5000);
+    garbage.close();
+    QString error;
+    QVERIFY(!history::openJournal(path, &error));
+    QVERIFY2(error.contains(QStringLiteral("not a database")), qPrintable(error));
+    {
+        Journal journal(path, QStringLiteral("2.0"));
+        QSignalSpy replaced(&journal, &Journal::replaced);
+        QSignalSpy failed(&journal, &Journal::failed);
+        readings(journal, 0, 10);
+        QVERIFY(journal.flush());
+        QTRY_COMPARE(replaced.size(), 1);
+        QVERIFY(failed.isEmpty());
+        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("history.sqlite3.20*")});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(replaced.first().first().toString().contains(dir.filePath(aside.first())),
+                 qPrintable(replaced.first().first().toString()));
+        QFile kept(dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray(5000, 'x'));
+    }
+    QCOMPARE(count(path), 10);
+    QVERIFY(history::openJournal(path, &error));
+}
+
+void TestJournalFaults::twoPanelsWriteIntoOneFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    Child first;
+    Child second;
+    QVERIFY(first.start(path, 3));
+    QVERIFY(second.start(path, 3));
+    for (Child* c : {&first, &second}) {
+        QVERIFY(c->process.waitForFinished(20000));
+        QCOMPARE(c->process.exitCode(), 0);
+        c->read();
+        QVERIFY(c->counts.size() > 100);
+    }
+    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    const QStringList sessions = journalRows(
+        path, QStringLiteral("SELECT reading_count, ended_ms IS NOT NULL,"
+                             " (SELECT count(*) FROM readings r WHERE r.session_id = s.id),"
+                             " (SELECT kind FROM events e WHERE e.session_id = s.id ORDER BY t_ms DESC, rowid DESC)"
+                             " FROM sessions s ORDER BY id"));
+    QCOMPARE(sessions.size(), 2);
+    QStringList expected;
+    for (const qint64 n : {first.counts.last().second, second.counts.last().second})
+        expected << QStringLiteral("%1|1|%1|app_exit").arg(n);
+    QCOMPARE(QSet<QString>(sessions.begin(), sessions.end()), QSet<QString>(expected.begin(), expected.end()));
+}
+
+void TestJournalFaults::killedWhileTheLineFloodsLosesAtMostASecond()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    Child child;
+    QVERIFY(child.start(path, 0));
+    // A few hundred answers in, and on for a while longer.
+    qint64 until = 20000;
+    while (child.clock.elapsed() < until) {
+        child.process.waitForReadyRead(50);
+        child.read();
+        if (until == 20000 && !child.counts.isEmpty() && child.counts.last().second >= 300)
+            until = child.clock.elapsed() + 1500;
+    }
+    ::kill(static_cast<pid_t>(child.process.processId()), SIGKILL);
+    const qint64 killedAt = child.clock.elapsed();
+    QVERIFY(child.process.waitForFinished(PumpSimProcess::kWaitMs));
+    const qint64 aSecondBefore = child.handledBy(killedAt - 1000);
+    QVERIFY2(aSecondBefore > 200, qPrintable(QString::number(aSecondBefore)));
+
+    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    const qint64 kept = count(path);
+    QVERIFY2(kept >= aSecondBefore, qPrintable(QStringLiteral("%1 < %2").arg(kept).arg(aSecondBefore)));
+    QVERIFY(kept <= child.counts.last().second);
+    // The next start finds the session that did not end.
+    {
+        Journal next(path, QStringLiteral("2.0"));
+        QVERIFY(next.flush());
+    }
+    QCOMPARE(journalRows(path, QStringLiteral("SELECT session_id FROM events WHERE kind = 'unclean_end'")),
+             QStringList{"1"});
+}
+
+int main(int argc, char** argv)
+{
+    SmallDisk::enterPrivateMounts();
+    QCoreApplication app(argc, argv);
+    TestJournalFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_journalfaults.moc"

@@ -1,0 +1,187 @@
+// What the panel tells the journal: each command, set point, port and link
+// change, timed-run step, save, print, CSV log switch and exit becomes one
+// event of the right kind, detail and source; each answer one reading with
+// the boxes as numbers. Driven through Panel with scripted fakes.
+#include "history/historysource.h"
+#include "history/journal.h"
+#include "panel/journalfeed.h"
+#include "panel/panel.h"
+
+#include "fakes/fakeservices.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+struct Rig {
+    QTemporaryDir dir;
+    FakeServices fakes;
+    Panel panel{fakes.services()};
+    history::Journal journal{dir.filePath(QStringLiteral("history.sqlite3")), QStringLiteral("2.0")};
+    JournalFeed feed{panel, journal, fakes.dialogs};
+
+    // Runs the words of a script: a handler's name, "answer:TEXT" for the
+    // next input box, "feed:FRAME" for an answer from the pump, and a few
+    // fault switches.
+    void run(const QString& script)
+    {
+        const QMap<QString, std::function<void()>> handlers = {
+            {"run", [this] { panel.run(); }}, {"stop", [this] { panel.stop(); }},
+            {"rrun", [this] { panel.rrun(); }}, {"rstop", [this] { panel.rstop(); }},
+            {"Cmdr", [this] { panel.Cmdr(); }}, {"Cmds", [this] { panel.Cmds(); }},
+            {"Cmdl", [this] { panel.Cmdl(); }}, {"Cmdp", [this] { panel.Cmdp(); }},
+            {"Cmd0", [this] { panel.Cmd0(13); }}, {"Cmd1", [this] { panel.Cmd1(); }},
+            {"Cmd2", [this] { panel.Cmd2(); }}, {"Cmd5", [this] { panel.Cmd5(); }},
+            {"liquid", [this] { panel.liquid(); }}, {"pressure", [this] { panel.pressure(); }},
+            {"Pump_NO", [this] { panel.Pump_NO(); }}, {"stset", [this] { panel.stset(); }},
+            {"ststart", [this] { panel.ststart(); }}, {"stzanting", [this] { panel.stzanting(); }},
+            {"stcontiune", [this] { panel.stcontiune(); }}, {"stend", [this] { panel.stend(); }},
+            {"tick", [this] { panel.timedRun().tick(); }}, {"save", [this] { panel.save(); }},
+            {"print", [this] { panel.print(); }}, {"csvon", [this] { panel.csvlog(true); }},
+            {"csvoff", [this] { panel.csvlog(false); }}, {"end", [this] { panel.end(); }},
+            {"unload", [this] { panel.Form_Unload(); }}, {"Communication", [this] { panel.Communication(); }},
+            {"poll", [this] { panel.link().pollTick(); }},
+        };
+        for (const QString& word : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString arg = word.section(QLatin1Char(':'), 1);
+            if (word.startsWith(QLatin1String("answer:")))
+                fakes.dialogs.answer(arg);
+            else if (word.startsWith(QLatin1String("feed:")))
+                fakes.port->feed(arg.toLatin1());
+            else if (word.startsWith(QLatin1String("lose:")))
+                fakes.port->failLine(arg);
+            else if (word.startsWith(QLatin1String("refuse:")))
+                fakes.refuseOpen = arg;
+            else if (word.startsWith(QLatin1String("saveFails:")))
+                fakes.store.failWith = arg;
+            else if (word.startsWith(QLatin1String("copies:")))
+                fakes.printer.copies = arg.toInt();
+            else if (handlers.contains(word))
+                handlers[word]();
+            else
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + word));
+        }
+    }
+
+    std::unique_ptr<history::HistorySource> flushed()
+    {
+        return journal.flush() ? history::openJournal(journal.path(), nullptr) : nullptr;
+    }
+};
+
+}  // namespace
+
+class TestJournalFeed : public QObject {
+    Q_OBJECT
+private slots:
+    void events_data();
+    void events();
+    void readingsCarryTheBoxesAsNumbers();
+    void troublesAreToldOnceFromTheEventLoop();
+};
+
+void TestJournalFeed::events_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("expected");  // kind|detail|source, after connecting COM4
+    const auto row = [](const char* name, const char* script, QStringList expected) {
+        QTest::newRow(name) << QString::fromUtf8(script) << expected;
+    };
+    row("run and stop from the menu, the pop-up and the keypad", "run stop rrun rstop Cmdr Cmds",
+        {"command|Q00R0000Y|menu", "command|Q00S0000Y|menu", "command|Q00R0000Y|popup", "command|Q00S0000Y|popup",
+         "command|Q00R0000Y|keypad", "command|Q00S0000Y|keypad"});
+    row("set points by dialog", "answer:200 liquid answer:1.5 pressure answer:3 Pump_NO answer:900 liquid",
+        {"command|Q00L0200Y|dialog", "flow_set|0000 → 200|dialog", "command|Q00P01.5Y|dialog",
+         "pressure_set|02.0 → 01.5|dialog", "pump_number_set|0 → 3|dialog"});
+    row("set points on the keypad", "Cmdl Cmd1 Cmd2 Cmd0 Cmdp Cmd0 Cmd1 Cmd5",
+        {"command|Q00L0120Y|keypad", "flow_set|0000 → 120|keypad", "command|Q00P01.5Y|keypad",
+         "pressure_set|02.0 → 01.5|keypad"});
+    row("a timed run to its end", "answer:0.1 stset ststart tick stzanting stcontiune tick tick stend",
+        {"timed_set|0 → 0.1|dialog", "timed_start|0.1 min|menu", "command|Q00R0000Y|timed_run",
+         "timed_pause|1 s|menu", "command|Q00S0000Y|timed_run", "timed_continue|1 s|menu",
+         "command|Q00R0000Y|timed_run", "timed_end|3 s|menu", "command|Q00S0000Y|timed_run"});
+    row("a timed run stopped by its time", "answer:0.01 stset ststart tick",
+        {"timed_set|0 → 0.01|dialog", "timed_start|0.01 min|menu", "command|Q00R0000Y|timed_run",
+         "command|Q00S0000Y|timed_run", "timed_auto_stop|0.01 min|timed_run"});
+    row("record, printer and CSV log", "save saveFails:disk_full save copies:2 print csvon csvoff",
+        {"record_saved|/records/mytext.txt|menu", "record_save_failed|/records/mytext.txt: disk_full|menu",
+         "printed|2 copies|menu", "csv_log_on|/logs/pump-log-2024-05-01_14-03-22.csv|menu",
+         "csv_log_off|/logs/pump-log-2024-05-01_14-03-22.csv|menu"});
+    // The status queries are the link's own, not commands.
+    row("the link falls silent and comes back", "poll poll poll poll poll feed:Q01N00.0Y",
+        {"link_lost||", "link_restored||"});
+    row("ports: lost, refused, opened again, closed at exit",
+        "lose:gone answer:COM5 refuse:busy Communication refuse: answer:COM6 Communication unload",
+        {"port_lost|COM4: gone|", "port_open_failed|COM5: busy|menu", "port_opened|COM6|menu",
+         "port_closed|COM6|menu", "app_exit||"});
+    row("a command with no port, then 退出", "lose:gone run end",
+        {"port_lost|COM4: gone|", "command|dropped, no port open: Q00R0000Y|menu", "app_exit||menu"});
+}
+
+void TestJournalFeed::events()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, expected);
+    Rig rig;
+    rig.fakes.logFiles.folderPath = QStringLiteral("/logs");
+    rig.run(QStringLiteral("answer:COM4 Communication ") + script);
+    const auto source = rig.flushed();
+    QVERIFY(source);
+    QStringList got;
+    for (const history::Event& e : source->events(rig.journal.sessionId(), 0, std::numeric_limits<qint64>::max()))
+        got << e.kind + QLatin1Char('|') + e.detail + QLatin1Char('|') + e.source;
+    QCOMPARE(got.takeFirst(), QStringLiteral("port_opened|COM4|menu"));
+    QCOMPARE(got, expected);
+}
+
+void TestJournalFeed::readingsCarryTheBoxesAsNumbers()
+{
+    Rig rig;
+    rig.run(QStringLiteral("answer:COM4 Communication feed:Q01N01.5Y feed:Q02P01.2Y Cmdl feed:Q01Lx12.Y"));
+    const auto source = rig.flushed();
+    QVERIFY(source);
+    QStringList got;
+    source->forEachReading(rig.journal.sessionId(), 0, std::numeric_limits<qint64>::max(), [&](const history::Reading& r) {
+        const auto text = [](std::optional<double> v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+        got << QStringLiteral("%1 %2%3 %4 %5 %6").arg(r.pump).arg(r.letter, r.value, text(r.pressure), text(r.limit),
+                                                     text(r.flow));
+        return true;
+    });
+    // A box that holds no number (here an answer that is none) gives none.
+    QCOMPARE(got, (QStringList{"1 N01.5 1.5 2 0", "2 P01.2 1.5 1.2 0", "1 Lx12. 1.5 1.2 -"}));
+}
+
+// A journal that cannot be written says so once, through the dialogs, from
+// the event loop; the panel goes on.
+void TestJournalFeed::troublesAreToldOnceFromTheEventLoop()
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    FakeServices fakes;
+    Panel panel(fakes.services());
+    // The journal's folder cannot be made: a file stands where it would be.
+    history::Journal journal(dir.filePath(QStringLiteral("file/history.sqlite3")), QStringLiteral("2.0"));
+    JournalFeed feed(panel, journal, fakes.dialogs);
+    fakes.dialogs.answer(QStringLiteral("COM4"));
+    panel.Communication();
+    for (int i = 0; i < 3; ++i) {
+        fakes.port->feed("Q01N01.5Y");
+        QVERIFY(!journal.flush());
+    }
+    QVERIFY(fakes.dialogs.messages.isEmpty());
+    QTRY_COMPARE(fakes.dialogs.messages.size(), 1);
+    QCOMPARE(fakes.dialogs.messages.first().caption, QStringLiteral("运行历史"));
+    QVERIFY2(fakes.dialogs.messages.first().text.startsWith(QStringLiteral("运行历史无法写入 %1：cannot create the folder")
+                                                                .arg(journal.path())),
+             qPrintable(fakes.dialogs.messages.first().text));
+    QCOMPARE(panel.state().pnow, QStringLiteral("01.5"));
+    QTest::qWait(50);
+    QCOMPARE(fakes.dialogs.messages.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestJournalFeed)
+#include "test_journalfeed.moc"
