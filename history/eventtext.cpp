@@ -59,6 +59,8 @@ char commandLetter(const Event& event)
 
 QString eventName(const Event& event)
 {
+    if (event.kind == QLatin1String("command") && event.detail.startsWith(QLatin1String("dropped")))
+        return QStringLiteral("命令未发送（端口未打开）");
     switch (commandLetter(event)) {
     case 'R':
         return QStringLiteral("启动泵");
@@ -94,10 +96,9 @@ Marker markerOf(const Event& event)
         return Marker::Run;
     case 'S':
         return Marker::Stop;
-    case 'L':
-    case 'P':
-        return Marker::SetPoint;
     default:
+        // A set-point frame is marked by its flow_set or pressure_set event,
+        // which carries the old and the new value.
         break;
     }
     const KindText* k = kindOf(event.kind);

@@ -42,9 +42,13 @@ QFont listFont()
     return font;
 }
 
+// Pressures with two decimals, as the statistics show them; flows as they are.
 QString valueText(std::optional<double> v, const char* unit)
 {
-    return v ? history::exportcsv::number(v) + QLatin1Char(' ') + QLatin1String(unit) : QStringLiteral("—");
+    if (!v)
+        return QStringLiteral("—");
+    const bool mpa = qstrcmp(unit, "MPa") == 0;
+    return (mpa ? QString::number(*v, 'f', 2) : history::exportcsv::number(v)) + QLatin1Char(' ') + QLatin1String(unit);
 }
 
 }  // namespace
@@ -198,21 +202,33 @@ void HistoryWindow::fillSessions()
     m_sessions->clear();
     if (!m_source)
         return;
-    for (const history::SessionInfo& s : m_source->sessions()) {
+    const QList<history::SessionInfo> sessions = m_source->sessions();
+    for (const history::SessionInfo& s : sessions) {
+        // The end as a time of day when the session ended on the day it began.
+        const auto endText = [&](qint64 t) {
+            const QDateTime end = QDateTime::fromMSecsSinceEpoch(t);
+            return end.date() == QDateTime::fromMSecsSinceEpoch(s.startedMs).date()
+                       ? end.toString(QStringLiteral("HH:mm:ss"))
+                       : history::localTimeText(t);
+        };
         QString end;
         if (s.endedMs)
-            end = history::localTimeText(*s.endedMs);
+            end = endText(*s.endedMs);
         else if (m_liveSession == s.id)
             end = QStringLiteral("运行中");
+        else if (&s == &sessions.first())
+            end = endText(s.lastMs) + QStringLiteral("（未结束）");  // still being written, or cut short
         else
-            end = history::localTimeText(s.lastMs) + QStringLiteral(" （未正常结束）");
+            end = endText(s.lastMs) + QStringLiteral("（未正常结束）");
         const qint64 last = m_liveSession == s.id ? std::max(s.lastMs, m_now()) : s.endedMs.value_or(s.lastMs);
         auto* item = new QTreeWidgetItem(m_sessions, {history::localTimeText(s.startedMs), end,
                                                       history::durationText(last - s.startedMs),
                                                       QString::number(s.readings)});
         item->setData(0, Qt::UserRole, s.id);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        item->setToolTip(0, QStringLiteral("运行 %1，端口 %2").arg(s.id).arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port));
+        const QString tip = QStringLiteral("运行 %1，端口 %2").arg(s.id).arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port);
+        for (int c = 0; c < 4; ++c)
+            item->setToolTip(c, tip);
         if (s.id == m_session.id) {
             m_session = s;
             m_sessions->setCurrentItem(item);

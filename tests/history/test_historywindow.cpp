@@ -258,7 +258,7 @@ void TestHistoryWindow::readoutAndCursorStats()
     plot->repaint();
     // Between two readings: the earlier one, never a blend.
     m_window->showReadout(t0 + 3 * kMin + 1400);
-    QVERIFY2(m_window->readout()->text().contains(QStringLiteral("压力 0.5 MPa    压力上限 2 MPa    流量设定 150 ml/min")),
+    QVERIFY2(m_window->readout()->text().contains(QStringLiteral("压力 0.50 MPa    压力上限 2.00 MPa    流量设定 150 ml/min")),
              qPrintable(m_window->readout()->text()));
     m_window->showReadout(t0 + 4 * kMin + 30000);
     QVERIFY(m_window->readout()->text().contains(QStringLiteral("此时没有读数")));
