@@ -200,6 +200,9 @@ int main(int argc, char* argv[])
         const qint64 r = bench::monotonicNs();
         plot->repaint();
         paints << (bench::monotonicNs() - r) / 1e6;
+        if (qEnvironmentVariableIsSet("BENCH_SLOW") && paints.last() > 8)
+            std::fprintf(stderr, "slow paint %.1f ms: span %lld ms, %d markers\n", paints.last(),
+                         static_cast<long long>(plot->toMs() - plot->fromMs()), int(plot->picture().markers.size()));
         if (plot->toMs() - plot->fromMs() < 2000)
             window.fitAll();
     }

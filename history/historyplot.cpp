@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QHelpEvent>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -331,22 +332,27 @@ void drawLegend(QPainter& p, const QRect& a, const QFont& font)
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
 {
     const QRect& a = m.area;
+    // One marker per pixel column (the latest event in it): a day of events
+    // costs no more than the width of the plot. Opaque pale lines: blending
+    // hundreds of dotted lines is what costs in a painter.
+    QMap<int, Marker> columns;
     for (const Event& e : picture.markers) {
-        if (e.tMs < picture.data.fromMs || e.tMs > picture.data.toMs)
-            continue;
-        const QColor color = markerColor(markerOf(e));
-        const double xx = m.x(e.tMs);
-        QColor faint = color;
-        faint.setAlpha(80);
-        p.setPen(QPen(faint, 1, Qt::DotLine));
-        p.drawLine(QLineF(xx, a.top(), xx, a.bottom()));
-        QPainterPath tri;
-        tri.moveTo(xx - 5, kMarkerRowTop);
-        tri.lineTo(xx + 5, kMarkerRowTop);
-        tri.lineTo(xx, kMarkerRowTop + 10);
-        tri.closeSubpath();
-        p.fillPath(tri, color);
+        if (e.tMs >= picture.data.fromMs && e.tMs <= picture.data.toMs)
+            columns.insert(int(std::lround(m.x(e.tMs))), markerOf(e));
     }
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        const QColor color = markerColor(it.value());
+        const QColor pale = QColor::fromRgbF(0.75 + 0.25 * color.redF(), 0.75 + 0.25 * color.greenF(),
+                                             0.75 + 0.25 * color.blueF());
+        const int xx = it.key();
+        p.setPen(pale);
+        p.drawLine(xx, a.top(), xx, a.bottom());
+        const QPoint tri[3] = {QPoint(xx - 5, kMarkerRowTop), QPoint(xx + 5, kMarkerRowTop), QPoint(xx, kMarkerRowTop + 9)};
+        p.setPen(color);
+        p.setBrush(color);
+        p.drawConvexPolygon(tri, 3);
+    }
+    p.setBrush(Qt::NoBrush);
 }
 
 // The stretch between the cursors, tinted under the lines.

@@ -152,7 +152,7 @@ void HistoryWindow::buildControls()
     split->addWidget(right);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({330, 680});
+    split->setSizes({370, 640});
     setCentralWidget(split);
     statusBar()->setSizeGripEnabled(false);
 

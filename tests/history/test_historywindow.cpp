@@ -104,7 +104,6 @@ void TestHistoryWindow::plotIsHonest()
     QPainter painter(&image);
     history::paintPlot(painter, size, picture);
     painter.end();
-    image.save("/tmp/hw-plot.png");
     const QRect area = history::plotArea(size);
     const auto x = [&](qint64 t) { return area.left() + int(double(t - t0) / (10 * kMin) * area.width()); };
     const QColor red(255, 0, 0);
@@ -302,8 +301,6 @@ void TestHistoryWindow::exportsAndReport()
     m_window->action(QStringLiteral("printReport"))->trigger();
     QCOMPARE(m_printer->pages.size(), 1);
     const QImage page = m_printer->pages.first();
-    page.save("/tmp/hw-page.png");
-    m_window->grab().save("/tmp/hw-window.png");
     int red = 0;
     for (int y = 0; y < page.height(); ++y)
         for (int x = 0; x < page.width(); ++x)
