@@ -81,6 +81,17 @@ double niceStep(double span, int wanted)
     return 10 * magnitude;
 }
 
+// Enough decimals to write every multiple of the step exactly (2.5: one).
+int decimalsFor(double step)
+{
+    for (int d = 0; d < 4; ++d) {
+        const double scaled = step * std::pow(10.0, d);
+        if (std::abs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, scaled))
+            return d;
+    }
+    return 4;
+}
+
 struct Scale {
     double bottom = 0;
     double top = 1;
@@ -283,13 +294,12 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
         if (i > 0 && i < divisions)
             p.drawLine(QLineF(a.left(), yy, a.right(), yy));
         p.setPen(Qt::black);
-        const int decimals = ps.step < 0.1 ? 2 : 1;
         p.drawText(QRectF(0, yy - 8, a.left() - 5, 16), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(v, 'f', decimals));
+                   QString::number(v, 'f', std::max(1, decimalsFor(ps.step))));
         p.setPen(kFlowColor);
         const double f = fs.bottom + i * flowStep;
         p.drawText(QRectF(a.right() + 6, yy - 8, kRightMargin, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::number(f, 'f', flowStep < 1 ? 1 : 0));
+                   QString::number(f, 'f', decimalsFor(flowStep)));
     }
     // Time axis: round local times; the date under the first tick of each day.
     const int maxTicks = std::max(2, a.width() / 90);

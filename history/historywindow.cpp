@@ -221,7 +221,12 @@ void HistoryWindow::fillSessions()
         else
             end = endText(s.lastMs) + QStringLiteral("（未正常结束）");
         const qint64 last = m_liveSession == s.id ? std::max(s.lastMs, m_now()) : s.endedMs.value_or(s.lastMs);
-        auto* item = new QTreeWidgetItem(m_sessions, {history::localTimeText(s.startedMs), end,
+        // The year only when it is not this one: the columns stay narrow.
+        const QDateTime start = QDateTime::fromMSecsSinceEpoch(s.startedMs);
+        const QString startText = start.toString(start.date().year() == QDateTime::fromMSecsSinceEpoch(m_now()).date().year()
+                                                     ? QStringLiteral("MM-dd HH:mm:ss")
+                                                     : QStringLiteral("yyyy-MM-dd HH:mm"));
+        auto* item = new QTreeWidgetItem(m_sessions, {startText, end,
                                                       history::durationText(last - s.startedMs),
                                                       QString::number(s.readings)});
         item->setData(0, Qt::UserRole, s.id);
