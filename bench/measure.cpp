@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -30,9 +31,11 @@ qint64 processCpuNs()
     return clockNs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
-ProcStatCpu procStatCpu()
+namespace {
+
+ProcStatCpu statCpu(const char* path)
 {
-    FILE* f = std::fopen("/proc/self/stat", "r");
+    FILE* f = std::fopen(path, "r");
     if (!f)
         return {};
     char line[2048] = {};
@@ -52,6 +55,39 @@ ProcStatCpu procStatCpu()
         return {};
     const auto tick = static_cast<double>(sysconf(_SC_CLK_TCK));
     return {static_cast<double>(utime) / tick, static_cast<double>(stime) / tick};
+}
+
+}  // namespace
+
+ProcStatCpu procStatCpu()
+{
+    return statCpu("/proc/self/stat");
+}
+
+ProcStatCpu threadStatCpu(const char* name)
+{
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return {};
+    ProcStatCpu cpu;
+    while (const dirent* task = readdir(tasks)) {
+        char path[320];
+        std::snprintf(path, sizeof path, "/proc/self/task/%s/comm", task->d_name);
+        FILE* f = std::fopen(path, "r");
+        if (!f)
+            continue;
+        char comm[32] = {};
+        const bool read = std::fgets(comm, sizeof comm, f) != nullptr;
+        std::fclose(f);
+        comm[std::strcspn(comm, "\n")] = '\0';
+        if (read && std::strncmp(comm, name, 15) == 0) {
+            std::snprintf(path, sizeof path, "/proc/self/task/%s/stat", task->d_name);
+            cpu = statCpu(path);
+            break;
+        }
+    }
+    closedir(tasks);
+    return cpu;
 }
 
 qint64 minorFaults()

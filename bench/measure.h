@@ -23,6 +23,9 @@ struct ProcStatCpu {
     double total() const { return user + system; }
 };
 ProcStatCpu procStatCpu();
+// The same for one thread of this process, found by its name (as the system
+// knows it: the first 15 characters); zero when there is none.
+ProcStatCpu threadStatCpu(const char* name);
 
 // Minor page faults of this process so far (first touches of memory pages;
 // on some virtual machines each costs several microseconds).

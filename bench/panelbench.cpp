@@ -21,12 +21,18 @@
 //       Prints the milliseconds from exec (PUMP_BENCH_T0_NS, set by
 //       bench-launch) to the end of the window's first paint, then exits.
 //
+// As in pump-panel, the run history's journal records everything, here into
+// --journal=PATH (a fresh temporary folder by default; never the user's
+// own); --no-journal leaves it out. The feed mode runs without it unless a
+// path is given: answers as fast as the panel takes them outrun any disk.
+//
 // Results go to stdout as name=value lines.
 
 #include "bench/benchports.h"
 #include "bench/measure.h"
 #include "bench/paintwatch.h"
 
+#include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
 #include "platform/clock.h"
@@ -40,6 +46,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <valgrind/callgrind.h>
@@ -74,6 +81,8 @@ struct Options {
     int chunk = 64;
     bool split = false;
     bool callgrind = false;
+    QString journal;   // the journal file; empty: one in a temporary folder
+    bool noJournal = false;
     QString grab;      // start: the window as first painted, saved to this PNG file
     QStringList hide;  // line: widgets to hide ("chart", "boxes", "window"), to see what their painting costs
 };
@@ -106,6 +115,10 @@ Options parse(const QStringList& args)
             o.grab = value;
         else if (name == QLatin1String("--callgrind"))
             o.callgrind = true;
+        else if (name == QLatin1String("--journal"))
+            o.journal = value;
+        else if (name == QLatin1String("--no-journal"))
+            o.noJournal = true;
         else
             std::fprintf(stderr, "pump-bench: unknown option %s\n", qPrintable(a));
     }
@@ -127,10 +140,23 @@ struct Outside {
     platform::QtPrinter printer;
     platform::QtLogFiles logFiles;
 
+    QTemporaryDir journalFolder;
+    std::unique_ptr<history::Journal> journal;
+
     platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort)
     {
         return platform::Services{dialogs,   std::move(makePort), platform::steadyClock(),    recordStore,
                                   printer,   logFiles,            platform::localWallClock()};
+    }
+
+    // The journal the options ask for, given to the window.
+    void record(Form1& window, const Options& o, bool byDefault = true)
+    {
+        if (o.noJournal || (!byDefault && o.journal.isEmpty()))
+            return;
+        const QString path = o.journal.isEmpty() ? journalFolder.filePath(QStringLiteral("history.sqlite3")) : o.journal;
+        journal = std::make_unique<history::Journal>(path, QStringLiteral("bench"));
+        window.setJournal(journal.get());
     }
 };
 
@@ -187,6 +213,7 @@ int runLatency(const Options& o)
     bench::BenchDialogs dialogs(QString::fromLocal8Bit(name));
     Outside outside;
     Form1 window(outside.services(dialogs, realPorts()));
+    outside.record(window, o);
     window.show();
     settle(300);
     window.panel().Communication();
@@ -284,6 +311,10 @@ int runLine(const Options& o)
     bench::BenchDialogs dialogs(o.device);
     Outside outside;
     Form1 window(outside.services(dialogs, realPorts()));
+    outside.record(window, o);
+    quint64 commits = 0;
+    if (outside.journal)
+        QObject::connect(outside.journal.get(), &history::Journal::committed, qApp, [&commits] { ++commits; });
     if (!o.hide.contains(QLatin1String("window")))
         window.show();
     if (o.hide.contains(QLatin1String("chart")))
@@ -315,7 +346,9 @@ int runLine(const Options& o)
     qint64 cpu0 = 0;
     qint64 wall0 = 0;
     bench::ProcStatCpu stat0;
+    bench::ProcStatCpu writer0;
     quint64 answers0 = 0;
+    quint64 commits0 = 0;
     QTimer windowEnd;
     windowEnd.setSingleShot(true);
     windowEnd.setTimerType(Qt::PreciseTimer);
@@ -335,6 +368,13 @@ int runLine(const Options& o)
         bench::printFigure("cpu_us_per_answer", answers ? cpu * 1e6 / static_cast<double>(answers) : -1.0);
         bench::printFigure("rss_end_kib", bench::statusKiB("VmRSS"));
         bench::printFigure("hwm_kib", bench::statusKiB("VmHWM"));
+        // The journal's writer thread, a part of the CPU figures above.
+        const bench::ProcStatCpu writer1 = bench::threadStatCpu("journal writer");
+        bench::printFigure("journal", static_cast<qint64>(outside.journal != nullptr));
+        bench::printFigure("journal_writer_per_wall", (writer1.total() - writer0.total()) / wall);
+        bench::printFigure("journal_writer_us_per_answer",
+                           answers ? (writer1.total() - writer0.total()) * 1e6 / static_cast<double>(answers) : -1.0);
+        bench::printFigure("journal_commits_per_s", static_cast<double>(commits - commits0) / wall);
     });
     QTimer windowStart;
     windowStart.setSingleShot(true);
@@ -343,6 +383,8 @@ int runLine(const Options& o)
         cpu0 = bench::processCpuNs();
         wall0 = bench::monotonicNs();
         stat0 = bench::procStatCpu();
+        writer0 = bench::threadStatCpu("journal writer");
+        commits0 = commits;
         answers0 = panel.link().answersReceived();
         bench::printFigure("rss_start_kib", bench::statusKiB("VmRSS"));
         windowEnd.start(static_cast<int>(o.durationS * 1000));
@@ -371,6 +413,7 @@ int runFeed(const Options& o)
     bench::BenchDialogs dialogs(QStringLiteral("feed"));
     Outside outside;
     Form1 window(outside.services(dialogs, makePort));
+    outside.record(window, o, false);
     window.show();
     settle(300);
     window.panel().Communication();
@@ -447,6 +490,7 @@ int runStart(const Options& o)
     Form1 window(outside.services(dialogs, realPorts()));
     dialogs.setParentWindow(&window);
     outside.printer.setDialogParent(&window);
+    outside.record(window, o);
     bench::printFigure("at_window_built_ms", bench::msSinceLaunch(bench::monotonicNs()));
     bench::printFigure("faults_at_window_built", bench::minorFaults());
     bench::FirstPaintWatch watch(&window, bench::reportFirstPaintAndQuit);

@@ -21,6 +21,7 @@
 #include <cctype>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -187,6 +188,20 @@ private:
         qint64 readings = 0;
         QString port;
         qint64 lastMs = 0;
+        // For the summaries' volumes: the flow last read, whether the pump
+        // runs (the last run or stop command that went out), and the flow
+        // integrated since the last reading (ml/min × ms).
+        double flow = std::numeric_limits<double>::quiet_NaN();
+        bool running = false;
+        qint64 volumeFrom = 0;
+        double sinceReading = 0;
+
+        void integrateTo(qint64 t)
+        {
+            if (t > volumeFrom && running && !std::isnan(flow))
+                sinceReading += flow * static_cast<double>(t - volumeFrom);
+            volumeFrom = std::max(volumeFrom, t);
+        }
     };
 
     bool attempt(bool ending);
@@ -593,6 +608,13 @@ bool Journal::Writer::writeBatch(bool ending, qint64* committedItems)
             return false;
         if (breaksTheLine(*item.kind))
             m_state.spanOpen = false;
+        // A run or stop command that went out (nine characters; a dropped
+        // one says so in more).
+        if (*item.kind == EventKind::Command && item.detail.size() == 9
+            && (item.detail.at(3) == QLatin1Char('R') || item.detail.at(3) == QLatin1Char('S'))) {
+            m_state.integrateTo(item.tMs);
+            m_state.running = item.detail.at(3) == QLatin1Char('R');
+        }
         if (*item.kind == EventKind::PortOpened)
             m_state.port = item.detail;
         m_state.lastMs = std::max(m_state.lastMs, item.tMs);
@@ -647,7 +669,13 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     ++m_state.readings;
     m_state.lastMs = std::max(m_state.lastMs, key.t);
 
-    m_state.open[0].add(key, item.values);
+    Summary& open = m_state.open[0];
+    m_state.integrateTo(key.t);
+    (open.count == 0 ? open.lead : open.volume) += m_state.sinceReading;
+    m_state.sinceReading = 0;
+    if (!std::isnan(item.values[Flow]))
+        m_state.flow = item.values[Flow];
+    open.add(key, item.values);
     if (++m_state.parts[0] == kFanout && !writeSummary(0))
         return false;
 

@@ -235,6 +235,7 @@ void SqliteHistory::summariesAt(qint64 session, int level, const Interval& in, s
     q.bindValue(4, in.hi.t);
     q.bindValue(5, in.hi.n);
     Key cursor = in.lo;
+    bool first = true;
     if (q.exec()) {
         while (q.next()) {
             Piece piece;
@@ -243,8 +244,9 @@ void SqliteHistory::summariesAt(qint64 session, int level, const Interval& in, s
                 break;
             // Summaries of one level follow each other without a reading
             // between them; only before the first may readings be left.
-            if (cursor < piece.summary.first)
+            if (first && cursor < piece.summary.first)
                 leave(cursor, piece.summary.first.before());
+            first = false;
             cursor = piece.summary.last.after();
             if (fits(piece.summary)) {
                 out.push_back(std::move(piece));
@@ -372,7 +374,7 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
     // or the end of the session.
     QVector<Span> out;
     QSqlQuery q = query(QStringLiteral(
-        "SELECT t_ms, kind FROM events WHERE session_id = ? AND t_ms <= ? AND t_ms >= coalesce("
+        "SELECT t_ms, kind FROM events INDEXED BY events_by_kind WHERE session_id = ? AND t_ms <= ? AND t_ms >= coalesce("
         "(SELECT max(t_ms) FROM events WHERE session_id = ? AND kind = 'link_lost' AND t_ms <= ?), ?)"
         " AND kind IN ('link_lost', 'link_restored', 'port_opened', 'port_closed', 'port_lost', 'app_exit')"
         " ORDER BY t_ms"));
@@ -384,6 +386,7 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
     if (!q.exec())
         return out;
     std::optional<qint64> lostAt;
+    int before = 0;  // covered stretches that ended by the event at hand
     const auto close = [&](qint64 endAt) {
         const Span span{std::max(fromMs, *lostAt), std::min(toMs, endAt)};
         if (span.fromMs <= span.toMs)
@@ -396,14 +399,9 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
             if (lostAt)
                 continue;
             // The end of the covered stretch the silence follows.
-            qint64 start = t;
-            for (const Span& span : covered) {
-                if (span.toMs <= t)
-                    start = span.toMs;
-                else
-                    break;
-            }
-            lostAt = start;
+            while (before < covered.size() && covered.at(before).toMs <= t)
+                ++before;
+            lostAt = before > 0 ? covered.at(before - 1).toMs : t;
         } else if (lostAt) {
             close(t);
         }
@@ -487,13 +485,10 @@ RangeStats SqliteHistory::stats(qint64 sessionId, qint64 fromMs, qint64 toMs)
     toMs = std::min(toMs, info->lastMs);
     if (toMs < fromMs)
         return out;
-    // A summary is taken whole where the flow stays one value all through
-    // it (or no reading in it has one): then the volume needs no more.
-    const auto steadyFlow = [](const Summary& s) {
-        const ColumnStats& f = s.series[Flow];
-        return f.count == 0 || (f.count == s.count && f.min == f.max);
-    };
-    const std::vector<Piece> parts = pieces(sessionId, Interval{Key{fromMs, 0}, Key{toMs, Key::kMaxN}}, steadyFlow);
+    // Any summary wholly inside the range is taken whole: it carries the
+    // volume between its first and its last reading.
+    const std::vector<Piece> parts =
+        pieces(sessionId, Interval{Key{fromMs, 0}, Key{toMs, Key::kMaxN}}, [](const Summary&) { return true; });
     ColumnStats pressure;
     double sum = 0;
     for (const Piece& piece : parts) {
@@ -515,15 +510,17 @@ RangeStats SqliteHistory::stats(qint64 sessionId, qint64 fromMs, qint64 toMs)
 
 // The flow set point integrated over the time the pump ran: from a run
 // command that went out to a stop command that went out. The flow is the
-// last number the flow box held, as a step.
+// last number the flow box held, as a step. Inside a summary the journal
+// has done the sum; between the pieces it is done here.
 double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& parts)
 {
-    // The commands: the last before the range says whether it ran at its start.
+    // The run and stop commands that went out; the last before the range
+    // says whether the pump ran at its start.
     QSqlQuery q = query(QStringLiteral(
-        "SELECT t_ms, detail FROM events WHERE session_id = ? AND kind = 'command' AND length(detail) = 9"
-        " AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ? AND t_ms >= coalesce((SELECT max(t_ms) FROM events"
-        " WHERE session_id = ? AND kind = 'command' AND length(detail) = 9 AND substr(detail, 4, 1) IN ('R', 'S')"
-        " AND t_ms <= ?), ?) ORDER BY t_ms, rowid"));
+        "SELECT t_ms, substr(detail, 4, 1) = 'R' FROM events WHERE session_id = ? AND kind = 'command'"
+        " AND length(detail) = 9 AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ? AND t_ms >= coalesce(("
+        "SELECT max(t_ms) FROM events WHERE session_id = ? AND kind = 'command' AND length(detail) = 9"
+        " AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ?), ?) ORDER BY t_ms, rowid"));
     q.addBindValue(session);
     q.addBindValue(toMs);
     q.addBindValue(session);
@@ -532,38 +529,39 @@ double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const s
     std::vector<std::pair<qint64, bool>> commands;
     if (q.exec()) {
         while (q.next())
-            commands.emplace_back(q.value(0).toLongLong(), q.value(1).toString().at(3) == QLatin1Char('R'));
+            commands.emplace_back(q.value(0).toLongLong(), q.value(1).toBool());
     }
     const ColumnStats flowBefore = valuesBefore(session, Key{fromMs, 0})[Flow];
     double flow = flowBefore.count > 0 ? flowBefore.last : kNaN;
     bool running = false;
     qint64 cursor = fromMs;
-    double mlMinutes = 0;  // ml/min × ms
-    const auto advance = [&](qint64 t) {
-        t = std::clamp(t, fromMs, toMs);
-        if (t > cursor && running && !std::isnan(flow))
-            mlMinutes += flow * static_cast<double>(t - cursor);
-        cursor = std::max(cursor, t);
-    };
+    double total = 0;  // ml/min × ms
     size_t c = 0;
-    const auto commandsUpTo = [&](qint64 t) {
+    // Up to t: commands change whether it runs; `integrate` says whether the
+    // time counts here (between pieces) or was counted by a summary.
+    const auto advance = [&](qint64 t, bool integrate) {
+        const auto to = [&](qint64 at) {
+            if (integrate && at > cursor && running && !std::isnan(flow))
+                total += flow * static_cast<double>(at - cursor);
+            cursor = std::max(cursor, at);
+        };
         for (; c < commands.size() && commands[c].first <= t; ++c) {
-            advance(commands[c].first);
+            to(std::max(commands[c].first, fromMs));
             running = commands[c].second;
         }
+        to(t);
     };
     for (const Piece& piece : parts) {
-        const ColumnStats& f = piece.summary.series[Flow];
-        commandsUpTo(piece.summary.first.t);
-        advance(piece.summary.first.t);
-        // A summary's flow is one value from its first reading on; commands
-        // inside it still count where they happened.
-        if (f.count > 0)
-            flow = f.last;
+        advance(piece.summary.first.t, true);
+        if (!piece.raw) {
+            total += piece.summary.volume;
+            advance(piece.summary.last.t, false);
+        }
+        if (piece.summary.series[Flow].count > 0)
+            flow = piece.summary.series[Flow].last;
     }
-    commandsUpTo(toMs);
-    advance(toMs);
-    return mlMinutes / 60000.0;
+    advance(toMs, true);
+    return total / 60000.0;
 }
 
 }  // namespace

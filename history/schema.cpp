@@ -48,7 +48,8 @@ const QStringList& createStatements()
                        " source TEXT,"
                        " wall_ms INTEGER)"),
         QStringLiteral("CREATE INDEX events_by_time ON events (session_id, t_ms)"),
-        QStringLiteral("CREATE INDEX events_by_kind ON events (session_id, kind, t_ms)"),
+        // Covers the queries of the shading and of the volume.
+        QStringLiteral("CREATE INDEX events_by_kind ON events (session_id, kind, t_ms, detail)"),
         QStringLiteral("CREATE TABLE summaries ("
                        " session_id INTEGER NOT NULL,"
                        " level INTEGER NOT NULL,"

@@ -70,13 +70,26 @@ void putNumber(QByteArray& out, double v)
     out.append(bytes, sizeof v);
 }
 
-bool getNumber(const char*& p, const char* end, double* v)
+// A whole number as itself, any other as the double: the volume.
+void putWhole(QByteArray& out, double v)
+{
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) {
+        putVarint(out, zigzag(static_cast<qint64>(v)) << 1);
+        return;
+    }
+    putVarint(out, 1);
+    char bytes[sizeof v];
+    std::memcpy(bytes, &v, sizeof v);
+    out.append(bytes, sizeof v);
+}
+
+bool getNumber(const char*& p, const char* end, double* v, double scale = 10.0)
 {
     quint64 raw = 0;
     if (!getVarint(p, end, &raw))
         return false;
     if (!(raw & 1)) {
-        *v = static_cast<double>(unzigzag(raw >> 1)) / 10.0;
+        *v = static_cast<double>(unzigzag(raw >> 1)) / scale;
         return true;
     }
     if (end - p < static_cast<ptrdiff_t>(sizeof *v))
@@ -124,6 +137,7 @@ void Summary::merge(const Summary& later)
     pressureSum += later.pressureSum;
     pressureTenthsSum += later.pressureTenthsSum;
     pressureSumExact = pressureSumExact && later.pressureSumExact;
+    volume += later.lead + later.volume;
 }
 
 QByteArray Summary::encode() const
@@ -146,6 +160,7 @@ QByteArray Summary::encode() const
         putVarint(out, zigzag(pressureTenthsSum) << 1);
     else
         putNumber(out, pressureSum);
+    putWhole(out, volume);
     return out;
 }
 
@@ -174,7 +189,7 @@ bool Summary::decode(const QByteArray& bytes)
         s.firstMs = first.t;
         s.lastMs = last.t;
     }
-    if (!getNumber(p, end, &pressureSum))
+    if (!getNumber(p, end, &pressureSum) || !getNumber(p, end, &volume, 1.0))
         return false;
     return p == end;
 }

@@ -52,10 +52,16 @@ struct Summary {
     double pressureSum = 0;
     qint64 pressureTenthsSum = 0;
     bool pressureSumExact = true;
+    // The flow set point integrated over the time the pump ran, from the
+    // first reading to the last (ml/min × ms); and, not stored, over the
+    // stretch from the reading before to the first, which a summary that
+    // takes this one in after others counts as its own.
+    double volume = 0;
+    double lead = 0;
 
     // One reading (NaN where a box held no number), after all before it.
     void add(const Key& key, const std::array<double, kSeriesCount>& values);
-    // A summary of the readings right after these.
+    // A summary of the readings right after these (its lead joins the volume).
     void merge(const Summary& later);
 
     // The stored form of everything but `first` (kept in columns of its own).
