@@ -1,10 +1,9 @@
 // bench-historywindow: the history window on a journal of many readings.
 //
-//   bench-historywindow [--readings=N] [--file=PATH] [--operations=N]
+//   bench-historywindow [--file=PATH] [--readings=N] [--operations=N]
 //
-// Makes the journal when PATH does not exist yet (N answers at the full line
-// rate, 106 a second, with set-point changes, runs and stops and lost links),
-// then measures, in this order:
+// When PATH does not exist yet, has bench-journal (beside this program) make
+// it with N readings (10^7 by default), then measures, in this order:
 //   open_ms        from opening the file to the first painted full-range plot
 //                  (the session list, the event list, the plot's query and
 //                  its paint)
@@ -23,18 +22,17 @@
 #include "history/historyplot.h"
 #include "history/historysource.h"
 #include "history/historywindow.h"
-#include "history/journal.h"
 #include "platform/exportfiles.h"
 #include "platform/printer.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -52,59 +50,6 @@ public:
     bool printPage(const QString&) override { return false; }
     std::optional<bool> printPainted(const PagePainter&) override { return std::nullopt; }
 };
-
-QByteArray frame(char letter, const QByteArray& value)
-{
-    return QByteArray("Q01") + letter + value + 'Y';
-}
-
-// One long session at line rate: about 9.4 ms between answers.
-void makeJournal(const QString& path, qint64 readings)
-{
-    std::atomic<qint64> mono{0};
-    const qint64 wallStart = QDateTime::currentMSecsSinceEpoch() - readings * 1000 / 106 - 60000;
-    history::Journal journal(path, QStringLiteral("bench"),
-                             {[&] { return mono.load(); }, [&] { return wallStart; }});
-    QRandomGenerator random(42);
-    double pressure = 0.5;
-    double flow = 100;
-    double limit = 2.0;
-    bool running = true;
-    journal.event(history::EventKind::Command, QStringLiteral("Q00R0000Y"), history::Source::Keypad);
-    for (qint64 i = 0; i < readings; ++i) {
-        mono = i * 1000 / 106;
-        if (i % 200000 == 100000) {
-            // The link drops for a minute now and then.
-            journal.event(history::EventKind::LinkLost);
-            mono = mono + 60000;
-            journal.event(history::EventKind::LinkRestored);
-        }
-        if (i % 60000 == 0 && i > 0) {
-            const double next = 50 + random.bounded(400);
-            journal.event(history::EventKind::FlowSet, QStringLiteral("%1 → %2").arg(flow).arg(next),
-                          history::Source::Dialog);
-            flow = next;
-        }
-        if (i % 333333 == 0 && i > 0) {
-            running = !running;
-            journal.event(history::EventKind::Command, running ? QStringLiteral("Q00R0000Y") : QStringLiteral("Q00S0000Y"),
-                          history::Source::Menu);
-        }
-        if (i % 500000 == 250000)
-            limit = limit > 1.5 ? 1.0 : 2.0;
-        const double target = running ? flow * 0.004 : 0;
-        pressure += (target - pressure) * 0.01 + (random.generateDouble() - 0.5) * 0.01;
-        const double shown = i % 777777 == 5 ? pressure + 1.2 : pressure;  // a rare spike
-        journal.reading(frame('N', QByteArray::number(shown, 'f', 1).rightJustified(4, '0')), shown, flow, limit);
-        if (i % 200000 == 199999) {
-            journal.flush(600000);
-            std::fprintf(stderr, "\r%lld of %lld readings written", static_cast<long long>(i + 1),
-                         static_cast<long long>(readings));
-        }
-    }
-    journal.end();
-    std::fprintf(stderr, "\n");
-}
 
 double percentile(QVector<double> values, double p)
 {
@@ -131,9 +76,16 @@ int main(int argc, char* argv[])
             operations = arg.mid(13).toInt();
     }
     if (!QFileInfo::exists(path)) {
-        const qint64 t = bench::monotonicNs();
-        makeJournal(path, readings);
-        std::fprintf(stderr, "journal made in %.1f s\n", (bench::monotonicNs() - t) / 1e9);
+        const QString maker = QCoreApplication::applicationDirPath() + QStringLiteral("/bench-journal");
+        std::fprintf(stderr, "making %s with %lld readings ...\n", qPrintable(path), static_cast<long long>(readings));
+        QProcess make;
+        make.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        make.start(maker, {QStringLiteral("make"), QStringLiteral("--out=") + path,
+                           QStringLiteral("--readings=%1").arg(readings)});
+        if (!make.waitForFinished(-1) || make.exitCode() != 0) {
+            std::fprintf(stderr, "%s could not make the journal\n", qPrintable(maker));
+            return 1;
+        }
     }
     bench::printFigure("journal_bytes", QFileInfo(path).size());
 
