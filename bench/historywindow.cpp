@@ -146,15 +146,12 @@ int main(int argc, char* argv[])
         times << (bench::monotonicNs() - t) / 1e6;
         // The journal's share: the same queries again, alone.
         const qint64 q = bench::monotonicNs();
-        history::queryPicture(*source, window.session(), plot->fromMs(), plot->toMs(), plot->size());
+        history::queryPicture(*source, window.session(), plot->fromMs(), plot->toMs(), plot->size(), plot->events());
         queries << (bench::monotonicNs() - q) / 1e6;
         // The window's share: a repaint of the same range, nothing queried.
         const qint64 r = bench::monotonicNs();
         plot->repaint();
         paints << (bench::monotonicNs() - r) / 1e6;
-        if (qEnvironmentVariableIsSet("BENCH_SLOW") && paints.last() > 8)
-            std::fprintf(stderr, "slow paint %.1f ms: span %lld ms, %d markers\n", paints.last(),
-                         static_cast<long long>(plot->toMs() - plot->fromMs()), int(plot->picture().markers.size()));
         if (plot->toMs() - plot->fromMs() < 2000)
             window.fitAll();
     }

@@ -10,7 +10,6 @@
 #include <QMap>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -266,15 +265,31 @@ void drawBackground(QPainter& p, const PlotData& data, const Mapper& m, const QF
     }
     noData(at, data.toMs);
     p.setFont(font);
-    for (const Span& s : data.linkLost) {
-        const QRectF r(QPointF(m.x(s.fromMs), a.top()), QPointF(std::max(m.x(s.toMs), m.x(s.fromMs) + 1), a.bottom() + 1));
+    const QString text = QStringLiteral("通信中断");
+    const int textWidth = p.fontMetrics().horizontalAdvance(text) + 6;
+    p.setPen(QColor(170, 90, 0));
+    // Stretches that meet on screen are filled as one: months of short
+    // losses cost a rectangle per pixel at most.
+    std::optional<std::pair<int, int>> run;
+    const auto fill = [&] {
+        const QRect r(run->first, a.top(), run->second - run->first + 1, a.height());
         p.fillRect(r, kLinkLostColor);
-        const QString text = QStringLiteral("通信中断");
-        if (r.width() > p.fontMetrics().horizontalAdvance(text) + 6) {
-            p.setPen(QColor(170, 90, 0));
+        if (r.width() > textWidth)
             p.drawText(r.adjusted(0, 4, 0, 0), Qt::AlignHCenter | Qt::AlignTop, text);
+    };
+    for (const Span& s : data.linkLost) {
+        const int x1 = int(std::floor(m.x(s.fromMs)));
+        const int x2 = std::max(x1, int(std::ceil(m.x(s.toMs))) - 1);
+        if (run && x1 <= run->second + 1) {
+            run->second = std::max(run->second, x2);
+            continue;
         }
+        if (run)
+            fill();
+        run = std::pair{x1, x2};
     }
+    if (run)
+        fill();
 }
 
 void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& ps, const Scale& fs,
@@ -342,27 +357,34 @@ void drawLegend(QPainter& p, const QRect& a, const QFont& font)
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
 {
     const QRect& a = m.area;
-    // One marker per pixel column (the latest event in it): a day of events
-    // costs no more than the width of the plot. Opaque pale lines: blending
+    // One marker per pixel: months of events cost no more than the width of
+    // the plot. Opaque pale lines: blending
     // hundreds of dotted lines is what costs in a painter.
     QMap<int, Marker> columns;
-    for (const Event& e : picture.markers) {
-        if (e.tMs >= picture.data.fromMs && e.tMs <= picture.data.toMs)
-            columns.insert(int(std::lround(m.x(e.tMs))), markerOf(e));
-    }
+    for (const Event& e : picture.markers)
+        columns.insert(int(std::lround(m.x(e.tMs))), markerOf(e));
+    // Drawn a colour at a time: a few painter calls, however many markers.
+    QMap<Marker, QVector<QLine>> guides;
+    QMap<Marker, QVector<QLine>> heads;
     for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
-        const QColor color = markerColor(it.value());
-        const QColor pale = QColor::fromRgbF(0.75 + 0.25 * color.redF(), 0.75 + 0.25 * color.greenF(),
-                                             0.75 + 0.25 * color.blueF());
         const int xx = it.key();
-        p.setPen(pale);
-        p.drawLine(xx, a.top(), xx, a.bottom());
-        const QPoint tri[3] = {QPoint(xx - 5, kMarkerRowTop), QPoint(xx + 5, kMarkerRowTop), QPoint(xx, kMarkerRowTop + 9)};
-        p.setPen(color);
-        p.setBrush(color);
-        p.drawConvexPolygon(tri, 3);
+        guides[it.value()] << QLine(xx, a.top(), xx, a.bottom());
+        // A small triangle pointing down, row by row.
+        QVector<QLine>& head = heads[it.value()];
+        for (int row = 0; row < 9; ++row) {
+            const int half = (9 - row) * 5 / 9;
+            head << QLine(xx - half, kMarkerRowTop + row, xx + half, kMarkerRowTop + row);
+        }
     }
-    p.setBrush(Qt::NoBrush);
+    for (auto it = guides.cbegin(); it != guides.cend(); ++it) {
+        const QColor color = markerColor(it.key());
+        p.setPen(QColor::fromRgbF(0.75 + 0.25 * color.redF(), 0.75 + 0.25 * color.greenF(), 0.75 + 0.25 * color.blueF()));
+        p.drawLines(it.value());
+    }
+    for (auto it = heads.cbegin(); it != heads.cend(); ++it) {
+        p.setPen(markerColor(it.key()));
+        p.drawLines(it.value());
+    }
 }
 
 // The stretch between the cursors, tinted under the lines.
@@ -451,13 +473,30 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     painter.restore();
 }
 
-PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, const QSize& size)
+QList<Event> eventsIn(const QList<Event>& events, qint64 fromMs, qint64 toMs)
+{
+    const auto before = [](const Event& e, qint64 t) { return e.tMs < t; };
+    const auto first = std::lower_bound(events.begin(), events.end(), fromMs, before);
+    const auto last = std::upper_bound(events.begin(), events.end(), toMs,
+                                       [](qint64 t, const Event& e) { return t < e.tMs; });
+    return first < last ? QList<Event>(first, last) : QList<Event>{};
+}
+
+PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, const QSize& size,
+                         const QList<Event>& events)
 {
     PlotPicture picture;
     picture.data = source.plot(session, fromMs, toMs, plotArea(size).width());
-    for (const Event& e : source.events(session, fromMs, toMs)) {
-        if (markerOf(e) != Marker::None)
+    int lastColumn = -1;
+    for (const Event& e : eventsIn(events, fromMs, toMs)) {
+        if (markerOf(e) == Marker::None)
+            continue;
+        const int column = columnOf(e.tMs, fromMs, toMs, picture.data.columns);
+        if (column == lastColumn && !picture.markers.isEmpty())
+            picture.markers.last() = e;
+        else
             picture.markers << e;
+        lastColumn = column;
     }
     return picture;
 }
@@ -509,6 +548,13 @@ void HistoryPlot::setCursors(std::optional<qint64> cursor1, std::optional<qint64
     update();
 }
 
+void HistoryPlot::setEvents(const QList<history::Event>& events)
+{
+    m_events = events;
+    m_dirty = true;
+    update();
+}
+
 void HistoryPlot::reload()
 {
     m_dirty = true;
@@ -535,7 +581,7 @@ void HistoryPlot::ensureData()
     const auto c1 = m_picture.cursor1;
     const auto c2 = m_picture.cursor2;
     if (m_source && m_to > m_from)
-        m_picture = history::queryPicture(*m_source, m_session, m_from, m_to, size());
+        m_picture = history::queryPicture(*m_source, m_session, m_from, m_to, size(), m_events);
     else
         m_picture = history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}};
     m_picture.cursor1 = c1;
@@ -681,13 +727,21 @@ void HistoryPlot::mouseReleaseEvent(QMouseEvent* event)
 
 QString HistoryPlot::markerTextAt(const QPoint& pos) const
 {
-    if (pos.y() < history::plotArea(size()).top() - 20 || pos.y() > history::plotArea(size()).top())
+    const int top = history::plotArea(size()).top();
+    if (pos.y() < top - 20 || pos.y() > top)
         return QString();
     QStringList lines;
-    for (const history::Event& e : m_picture.markers) {
-        if (std::abs(xOf(e.tMs) - pos.x()) <= 5)
+    int more = 0;
+    for (const history::Event& e : history::eventsIn(m_events, timeAt(pos.x() - 5), timeAt(pos.x() + 5))) {
+        if (history::markerOf(e) == history::Marker::None)
+            continue;
+        if (lines.size() < kTipLines)
             lines << history::eventLine(e);
+        else
+            ++more;
     }
+    if (more > 0)
+        lines << QStringLiteral("……另有 %1 条").arg(more);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -29,8 +29,14 @@ QRect plotArea(const QSize& size);
 // Paints the picture onto an area of `size` at the painter's origin.
 void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture);
 
-// The picture of one session's range, `size` large, queried from `source`.
-PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, const QSize& size);
+// The picture of one session's range, `size` large: the plot queried from
+// `source`, the markers taken from `events` (the session's, in time order;
+// at most one marker per pixel column, the latest).
+PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, const QSize& size,
+                         const QList<Event>& events);
+
+// The events of [fromMs, toMs] in `events` (in time order).
+QList<Event> eventsIn(const QList<Event>& events, qint64 fromMs, qint64 toMs);
 
 }  // namespace history
 
@@ -64,6 +70,9 @@ public:
 
     // Queries the journal again at the next paint (new readings came in).
     void reload();
+    // The session's events in time order, for the markers.
+    void setEvents(const QList<history::Event>& events);
+    const QList<history::Event>& events() const { return m_events; }
 
     // The picture as it is on screen now (after the last paint).
     const history::PlotPicture& picture() const { return m_picture; }
@@ -92,6 +101,7 @@ protected:
 
 private:
     enum class Drag { None, Pan, Zoom, Cursor1, Cursor2 };
+    static constexpr int kTipLines = 12;
 
     void operatorRange(qint64 fromMs, qint64 toMs);
     void placeCursor(Drag which, qint64 tMs);
@@ -106,6 +116,7 @@ private:
     qint64 m_extentTo = 0;
     bool m_dirty = false;
     history::PlotPicture m_picture;
+    QList<history::Event> m_events;
 
     Drag m_drag = Drag::None;
     QPoint m_pressPos;

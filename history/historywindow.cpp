@@ -18,6 +18,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QAbstractTableModel>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -52,6 +54,81 @@ QString valueText(std::optional<double> v, const char* unit)
 }
 
 }  // namespace
+
+// The event list: a table over the session's events, texts made only for
+// the rows on screen, so months of events list at once.
+class HistoryEventTable : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    const QList<history::Event>& events() const { return m_events; }
+
+    void setEvents(const QList<history::Event>& events, bool severalDays)
+    {
+        beginResetModel();
+        m_events = events;
+        m_severalDays = severalDays;
+        endResetModel();
+    }
+
+    void append(const QList<history::Event>& more)
+    {
+        if (more.isEmpty())
+            return;
+        beginInsertRows(QModelIndex(), int(m_events.size()), int(m_events.size() + more.size() - 1));
+        m_events += more;
+        endInsertRows();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_events.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 4; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_events.size())
+            return {};
+        const history::Event& e = m_events[index.row()];
+        switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+            case 0:
+                return QDateTime::fromMSecsSinceEpoch(e.tMs).toString(
+                    m_severalDays ? QStringLiteral("MM-dd HH:mm:ss") : QStringLiteral("HH:mm:ss"));
+            case 1:
+                return history::eventName(e);
+            case 2:
+                return history::sourceName(e.source);
+            default:
+                return e.detail;
+            }
+        case Qt::ToolTipRole:
+            return index.column() == 3 ? e.detail : history::eventLine(e);
+        case Qt::ForegroundRole:
+            if (index.column() == 1
+                && (e.kind == QLatin1String("unclean_end") || e.kind == QLatin1String("port_lost")
+                    || e.kind == QLatin1String("link_lost")))
+                return QColor(180, 60, 0);
+            return {};
+        default:
+            return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char* const kTitles[] = {"时间", "事件", "来源", "内容"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+            return QString::fromUtf8(kTitles[section]);
+        return {};
+    }
+
+private:
+    QList<history::Event> m_events;
+    bool m_severalDays = false;
+};
 
 HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& printer, QWidget* parent)
     : QMainWindow(parent)
@@ -121,8 +198,20 @@ void HistoryWindow::buildControls()
     };
     m_sessions = makeTree("sessions", QStringLiteral("运行记录"),
                           {QStringLiteral("开始"), QStringLiteral("结束"), QStringLiteral("时长"), QStringLiteral("读数")});
-    m_events = makeTree("events", QStringLiteral("事件"),
-                        {QStringLiteral("时间"), QStringLiteral("事件"), QStringLiteral("来源"), QStringLiteral("内容")});
+    m_eventTable = new HistoryEventTable(this);
+    m_events = new QTreeView;
+    m_events->setObjectName(QStringLiteral("events"));
+    m_events->setAccessibleName(QStringLiteral("事件"));
+    m_events->setRootIsDecorated(false);
+    m_events->setUniformRowHeights(true);
+    m_events->setAlternatingRowColors(true);
+    m_events->setModel(m_eventTable);
+    m_events->header()->setStretchLastSection(true);
+    // Widths from the texts they hold, not from reading every row.
+    const QFontMetrics fm(listFont());
+    m_events->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00-00 00:00:00")) + 12);
+    m_events->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("定时到，自动停止")) + 12);
+    m_events->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("右键菜单")) + 12);
     lists->addWidget(boxed(QStringLiteral("运行记录"), m_sessions));
     lists->addWidget(boxed(QStringLiteral("事件"), m_events));
     lists->setStretchFactor(0, 2);
@@ -160,10 +249,11 @@ void HistoryWindow::buildControls()
         if (item)
             showSession(item->data(0, Qt::UserRole).toLongLong());
     });
-    connect(m_events, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (item)
-            goToEvent(m_events->indexOfTopLevelItem(item));
-    });
+    connect(m_events->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    goToEvent(current.row());
+            });
     connect(m_plot, &HistoryPlot::rangeChangedByOperator, this, [this] {
         setLive(false, std::nullopt);
     });
@@ -279,35 +369,30 @@ qint64 HistoryWindow::sessionEnd() const
 
 void HistoryWindow::fillEvents(bool keepOld)
 {
-    const QList<history::Event> events =
-        m_source ? m_source->events(m_session.id, m_session.startedMs, kEndOfTime) : QList<history::Event>{};
-    const QSignalBlocker block(m_events);
-    int from = 0;
-    if (keepOld && events.size() >= m_shownEvents.size()) {
-        from = int(m_shownEvents.size());
+    if (!m_source) {
+        m_eventTable->setEvents({}, false);
+        m_plot->setEvents({});
+        return;
+    }
+    const QList<history::Event>& held = m_eventTable->events();
+    if (keepOld && !held.isEmpty()) {
+        // Only what came since the last one held: a month of events is not
+        // read again every second.
+        const qint64 lastMs = held.last().tMs;
+        QList<history::Event> more = m_source->events(m_session.id, lastMs, kEndOfTime);
+        qsizetype same = 0;
+        for (qsizetype i = held.size() - 1; i >= 0 && held[i].tMs == lastMs; --i)
+            ++same;
+        more.erase(more.begin(), more.begin() + std::min(same, more.size()));
+        if (more.isEmpty())
+            return;
+        m_eventTable->append(more);
     } else {
-        m_events->clear();
+        const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
+                                 != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
+        m_eventTable->setEvents(m_source->events(m_session.id, m_session.startedMs, kEndOfTime), severalDays);
     }
-    const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
-                             != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
-    for (int i = from; i < events.size(); ++i) {
-        const history::Event& e = events[i];
-        const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.tMs);
-        auto* item = new QTreeWidgetItem(
-            m_events, {t.toString(severalDays ? QStringLiteral("MM-dd HH:mm:ss") : QStringLiteral("HH:mm:ss")),
-                       history::eventName(e), history::sourceName(e.source), e.detail});
-        item->setToolTip(0, history::eventLine(e));
-        item->setToolTip(1, history::eventLine(e));
-        item->setToolTip(3, e.detail);
-        if (e.kind == QLatin1String("unclean_end") || e.kind == QLatin1String("port_lost")
-            || e.kind == QLatin1String("link_lost"))
-            item->setForeground(1, QColor(180, 60, 0));
-    }
-    m_shownEvents = events;
-    if (from == 0) {
-        for (int c = 0; c < 3; ++c)
-            m_events->resizeColumnToContents(c);
-    }
+    m_plot->setEvents(m_eventTable->events());
 }
 
 void HistoryWindow::setLive(bool live, std::optional<qint64> span)
@@ -366,9 +451,10 @@ void HistoryWindow::refresh()
 
 void HistoryWindow::goToEvent(int row)
 {
-    if (row < 0 || row >= m_shownEvents.size())
+    const QList<history::Event>& events = m_eventTable->events();
+    if (row < 0 || row >= events.size())
         return;
-    const qint64 t = m_shownEvents[row].tMs;
+    const qint64 t = events[row].tMs;
     const qint64 span = m_plot->toMs() - m_plot->fromMs();
     setLive(false, std::nullopt);
     m_plot->setRange(t - span / 2, t - span / 2 + span);
@@ -474,8 +560,8 @@ void HistoryWindow::exportPng()
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
                 QStringLiteral("PNG (*.png)"),
                 [&](QIODevice& out, QString*) {
-                    history::PlotPicture picture = history::queryPicture(*m_source, m_session.id, m_plot->fromMs(),
-                                                                         m_plot->toMs(), size / 2);
+                    history::PlotPicture picture = history::queryPicture(
+                        *m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(), size / 2, m_plot->events());
                     picture.cursor1 = m_plot->cursor1();
                     picture.cursor2 = m_plot->cursor2();
                     QImage image(size, QImage::Format_RGB32);
@@ -494,8 +580,9 @@ void HistoryWindow::exportPdf()
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
                 [&](QIODevice& out, QString*) {
-                    history::PlotPicture picture = history::queryPicture(*m_source, m_session.id, m_plot->fromMs(),
-                                                                         m_plot->toMs(), history::plotPdfSize());
+                    history::PlotPicture picture =
+                        history::queryPicture(*m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(),
+                                              history::plotPdfSize(), m_plot->events());
                     picture.cursor1 = m_plot->cursor1();
                     picture.cursor2 = m_plot->cursor2();
                     return history::writePlotPdf(picture, history::plotPdfSize(), sessionTitle(), out);
@@ -512,10 +599,10 @@ history::ReportContent reportOf(history::HistorySource& source, const history::S
     c.session = session;
     c.fromMs = plot.fromMs();
     c.toMs = plot.toMs();
-    c.picture = history::queryPicture(source, session.id, c.fromMs, c.toMs, history::reportPlotSize());
+    c.picture = history::queryPicture(source, session.id, c.fromMs, c.toMs, history::reportPlotSize(), plot.events());
     c.picture.cursor1 = plot.cursor1();
     c.picture.cursor2 = plot.cursor2();
-    c.events = source.events(session.id, c.fromMs, c.toMs);
+    c.events = history::eventsIn(plot.events(), c.fromMs, c.toMs);
     if (plot.cursor1() && plot.cursor2())
         c.stats = source.stats(session.id, std::min(*plot.cursor1(), *plot.cursor2()),
                                std::max(*plot.cursor1(), *plot.cursor2()));

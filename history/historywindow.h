@@ -8,11 +8,12 @@
 #include <functional>
 #include <optional>
 
+class HistoryEventTable;
 class HistoryPlot;
 class QLabel;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace platform {
 class ExportFiles;
@@ -44,7 +45,7 @@ public:
 
     HistoryPlot* plot() const { return m_plot; }
     QTreeWidget* sessionList() const { return m_sessions; }
-    QTreeWidget* eventList() const { return m_events; }
+    QTreeView* eventList() const { return m_events; }
     QLabel* readout() const { return m_readout; }
     QLabel* cursorStats() const { return m_stats; }
     // "fitAll", "backToLive", "exportCsv", "exportEvents", "exportPng",
@@ -94,11 +95,11 @@ private:
     // While live: the width followed; none follows the whole session.
     std::optional<qint64> m_liveSpan;
     qint64 m_lastSessionsFill = 0;
-    QList<history::Event> m_shownEvents;
 
     HistoryPlot* m_plot = nullptr;
     QTreeWidget* m_sessions = nullptr;
-    QTreeWidget* m_events = nullptr;
+    QTreeView* m_events = nullptr;
+    HistoryEventTable* m_eventTable = nullptr;
     QLabel* m_readout = nullptr;
     QLabel* m_stats = nullptr;
     // The statistics wait for the cursors to rest and the plot to show.

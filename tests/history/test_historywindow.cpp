@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPainter>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -99,7 +100,7 @@ void TestHistoryWindow::cleanup()
 void TestHistoryWindow::plotIsHonest()
 {
     const QSize size(800, 400);
-    const history::PlotPicture picture = history::queryPicture(*m_history, 2, t0, t0 + 10 * kMin, size);
+    const history::PlotPicture picture = history::queryPicture(*m_history, 2, t0, t0 + 10 * kMin, size, m_history->events(2, t0, t0 + 10 * kMin));
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     history::paintPlot(painter, size, picture);
@@ -145,7 +146,7 @@ void TestHistoryWindow::denseSpikeIsKept()
     for (int i = 0; i < 20000; ++i)
         h.addReading(7, qint64(i) * 100, i == 12345 ? 1.5 : 0.3, 2.0, 50);
     const QSize size(300 + 116, 300);
-    const history::PlotPicture picture = history::queryPicture(h, 7, 0, 1999900, size);
+    const history::PlotPicture picture = history::queryPicture(h, 7, 0, 1999900, size, {});
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     history::paintPlot(painter, size, picture);
@@ -165,11 +166,12 @@ void TestHistoryWindow::listsShowSessionsAndEvents()
     QCOMPARE(sessions->currentItem()->data(0, Qt::UserRole).toLongLong(), qint64(2));
     QCOMPARE(sessions->currentItem()->text(1), QStringLiteral("运行中"));
     QCOMPARE(sessions->topLevelItem(1)->text(2), QStringLiteral("10分00秒"));
-    QTreeWidget* events = m_window->eventList();
-    QCOMPARE(events->topLevelItemCount(), 6);
-    QCOMPARE(events->topLevelItem(0)->text(1), QStringLiteral("启动泵"));
-    QCOMPARE(events->topLevelItem(0)->text(2), QStringLiteral("键盘"));
-    QCOMPARE(events->topLevelItem(4)->text(3), QStringLiteral("2.0 → 1.0"));
+    const QAbstractItemModel* events = m_window->eventList()->model();
+    const auto text = [&](int row, int column) { return events->index(row, column).data().toString(); };
+    QCOMPARE(events->rowCount(), 6);
+    QCOMPARE(text(0, 1), QStringLiteral("启动泵"));
+    QCOMPARE(text(0, 2), QStringLiteral("键盘"));
+    QCOMPARE(text(4, 3), QStringLiteral("2.0 → 1.0"));
 
     // Choosing the older session shows it whole; it is not live.
     sessions->setCurrentItem(sessions->topLevelItem(1));
@@ -177,7 +179,7 @@ void TestHistoryWindow::listsShowSessionsAndEvents()
     QVERIFY(!m_window->isLive());
     QCOMPARE(m_window->plot()->fromMs(), t0 - 60 * kMin);
     QCOMPARE(m_window->plot()->toMs(), t0 - 50 * kMin);
-    QCOMPARE(events->topLevelItemCount(), 0);
+    QCOMPARE(events->rowCount(), 0);
 }
 
 void TestHistoryWindow::liveFollowsUntilZoomed()
@@ -194,7 +196,8 @@ void TestHistoryWindow::liveFollowsUntilZoomed()
     m_now = t0 + 11 * kMin + 200;
     m_window->refresh();
     QCOMPARE(plot->toMs(), m_now);
-    QCOMPARE(m_window->eventList()->topLevelItemCount(), 7);
+    QCOMPARE(m_window->eventList()->model()->rowCount(), 7);
+    QCOMPARE(m_window->plot()->events().size(), 7);
 
     // A wheel notch zooms in around the pointer and stops following.
     const QPoint at = plot->rect().center();
@@ -245,8 +248,8 @@ void TestHistoryWindow::rectangleZoomAndEventChoice()
     QVERIFY(!m_window->isLive());
 
     // Choosing an event centres the plot on it, keeping the width.
-    QTreeWidget* events = m_window->eventList();
-    events->setCurrentItem(events->topLevelItem(4));  // the limit set at 6 min
+    QTreeView* events = m_window->eventList();
+    events->setCurrentIndex(events->model()->index(4, 0));  // the limit set at 6 min
     QCOMPARE((plot->fromMs() + plot->toMs()) / 2, t0 + 6 * kMin);
     QCOMPARE(plot->toMs() - plot->fromMs(), want2 - want1);
 }
