@@ -28,7 +28,7 @@ const KindText kKinds[] = {
     {"timed_pause", "定时暂停", Marker::Timed},
     {"timed_continue", "定时继续", Marker::Timed},
     {"timed_end", "定时结束", Marker::Timed},
-    {"timed_auto_stop", "定时到，自动停止", Marker::Timed},
+    {"timed_auto_stop", "定时自动停止", Marker::Timed},
     {"record_saved", "记录已保存", Marker::None},
     {"record_save_failed", "记录保存失败", Marker::None},
     {"printed", "已打印", Marker::None},

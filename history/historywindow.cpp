@@ -207,10 +207,9 @@ void HistoryWindow::buildControls()
     m_events->setAlternatingRowColors(true);
     m_events->setModel(m_eventTable);
     m_events->header()->setStretchLastSection(true);
-    // Widths from the texts they hold, not from reading every row.
+    // Widths from the longest texts they hold, not from reading every row.
     const QFontMetrics fm(listFont());
-    m_events->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00-00 00:00:00")) + 12);
-    m_events->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("定时到，自动停止")) + 12);
+    m_events->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("定时自动停止")) + 12);
     m_events->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("右键菜单")) + 12);
     lists->addWidget(boxed(QStringLiteral("运行记录"), m_sessions));
     lists->addWidget(boxed(QStringLiteral("事件"), m_events));
@@ -391,6 +390,9 @@ void HistoryWindow::fillEvents(bool keepOld)
         const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
                                  != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
         m_eventTable->setEvents(m_source->events(m_session.id, m_session.startedMs, kEndOfTime), severalDays);
+        m_events->setColumnWidth(0, QFontMetrics(listFont()).horizontalAdvance(
+                                        severalDays ? QStringLiteral("00-00 00:00:00") : QStringLiteral("00:00:00"))
+                                        + 12);
     }
     m_plot->setEvents(m_eventTable->events());
 }
