@@ -5,6 +5,7 @@
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
 #include "platform/qtlogfiles.h"
+#include "platform/qtportlister.h"
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
@@ -37,8 +38,12 @@ int main(int argc, char* argv[])
         pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
             return std::make_unique<platform::QtSerialPort>();
         });
-    Form1 window(platform::Services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
-                                    platform::localWallClock()});
+    platform::Services services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
+                                platform::localWallClock()};
+    // The port prompt lists the system's ports; on the simulated pump, "sim" first.
+    services.listPorts =
+        simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();
+    Form1 window(services);
     dialogs.setParentWindow(&window);
     window.setJournal(&journal);
     printer.setDialogParent(&window);

@@ -47,15 +47,6 @@ QString option(const QStringList& args, const char* name, const QString& fallbac
     return fallback;
 }
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    const auto rank = static_cast<size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
-    return v[std::clamp<size_t>(rank, 1, v.size()) - 1];
-}
-
 double msSince(qint64 startNs)
 {
     return static_cast<double>(bench::monotonicNs() - startNs) / 1e6;
@@ -215,7 +206,7 @@ int runPlot(const QStringList& args)
         plot = source->plot(session.id, from, to, columns);
         full.push_back(msSince(t0));
     }
-    bench::printFigure("full_plot_median_ms", percentile(full, 50));
+    bench::printFigure("full_plot_median_ms", bench::percentile(full, 50));
     qint64 drawn = 0;
     for (const auto& c : plot.series[history::Pressure])
         drawn += c.count;
@@ -246,10 +237,10 @@ int runPlot(const QStringList& args)
             zoomTimes.push_back(times.back());
     }
     bench::printFigure("view_plots", static_cast<qint64>(times.size()));
-    bench::printFigure("view_plot_p50_ms", percentile(times, 50));
-    bench::printFigure("view_plot_p95_ms", percentile(times, 95));
-    bench::printFigure("view_plot_max_ms", percentile(times, 100));
-    bench::printFigure("zoom_plot_p95_ms", percentile(zoomTimes, 95));
+    bench::printFigure("view_plot_p50_ms", bench::percentile(times, 50));
+    bench::printFigure("view_plot_p95_ms", bench::percentile(times, 95));
+    bench::printFigure("view_plot_max_ms", bench::percentile(times, 100));
+    bench::printFigure("zoom_plot_p95_ms", bench::percentile(zoomTimes, 95));
 
     std::vector<double> statTimes;
     for (int k = 0; k < 50; ++k) {
@@ -263,7 +254,7 @@ int runPlot(const QStringList& args)
     const history::RangeStats all = source->stats(session.id, from, to);
     bench::printFigure("full_stats_ms", msSince(t0));
     bench::printFigure("full_stats_volume_l", all.volumeMl / 1000);
-    bench::printFigure("stats_p95_ms", percentile(statTimes, 95));
+    bench::printFigure("stats_p95_ms", bench::percentile(statTimes, 95));
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "bench/measure.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -113,6 +115,15 @@ qint64 statusKiB(const char* field)
     }
     std::fclose(f);
     return value;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
 }
 
 void printFigure(const char* name, double value)

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <cstdio>
+#include <vector>
 
 // What the benchmarks read about their own process: clocks, CPU time and
 // memory, and how they print a figure for bench/run.
@@ -33,6 +34,9 @@ qint64 minorFaults();
 
 // A "Vm..." line of /proc/self/status ("VmRSS", "VmHWM"), in KiB; -1 if absent.
 qint64 statusKiB(const char* field);
+
+// The p-th percentile (nearest rank) of the values; -1 when there are none.
+double percentile(std::vector<double> values, double p);
 
 // Prints one figure as "name=value" on stdout, which bench/run reads.
 void printFigure(const char* name, double value);

@@ -182,16 +182,6 @@ QByteArray pressureAnswer(qint64 i)
     return QByteArrayLiteral("Q00N") + pressureText(i) + 'Y';
 }
 
-double percentile(std::vector<double> sorted, double p)
-{
-    if (sorted.empty())
-        return -1;
-    std::sort(sorted.begin(), sorted.end());
-    // Nearest rank.
-    const auto rank = static_cast<size_t>(std::ceil(p / 100.0 * static_cast<double>(sorted.size())));
-    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
-
 // ---- latency ---------------------------------------------------------------
 
 int runLatency(const Options& o)
@@ -291,8 +281,8 @@ int runLatency(const Options& o)
     }
     bench::printFigure("latency_answers", sent.load());
     bench::printFigure("latency_missed", missed.load());
-    bench::printFigure("latency_p50_ms", percentile(latencies, 50));
-    bench::printFigure("latency_p99_ms", percentile(latencies, 99));
+    bench::printFigure("latency_p50_ms", bench::percentile(latencies, 50));
+    bench::printFigure("latency_p99_ms", bench::percentile(latencies, 99));
     bench::printFigure("latency_max_ms", latencies.empty() ? -1.0 : *std::max_element(latencies.begin(), latencies.end()));
     bench::printFigure("latency_box_paints", static_cast<qint64>(watch.paints()));
     ::close(master);

@@ -141,7 +141,9 @@ public:
         if (m_ending)
             return;
         m_incoming.push_back(std::move(item));
-        if (m_incoming.size() >= kBatchRows)
+        // The first row wakes the writer to start its interval, a full
+        // batch to commit at once.
+        if (m_incoming.size() == 1 || m_incoming.size() >= kBatchRows)
             m_wake.wakeOne();
     }
 
@@ -277,7 +279,13 @@ void Journal::Writer::run()
         bool ending = false;
         {
             QMutexLocker lock(&m_mutex);
-            if (!m_ending && !m_flushRequested && m_incoming.size() < kBatchRows)
+            const auto waiting = [this] { return !m_ending && !m_flushRequested && m_incoming.size() < kBatchRows; };
+            // With nothing to write the writer sleeps until a row comes (or
+            // the session's last time is due again); then it gathers rows
+            // for one interval.
+            if (waiting() && m_incoming.empty() && m_backlog.empty())
+                m_wake.wait(&m_mutex, QDeadlineTimer(kHeartbeatMs));
+            if (waiting())
                 m_wake.wait(&m_mutex, QDeadlineTimer(m_failing ? kRetryIntervalMs : kCommitIntervalMs));
             spare.swap(m_incoming);
             ending = m_ending;
@@ -375,7 +383,7 @@ bool Journal::Writer::open(QString* reason)
     const QFileInfo file(m_path);
     const QString folder = file.absolutePath();
     if (!QDir().mkpath(folder)) {
-        *reason = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+        *reason = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     for (int tries = 0; tries < 2; ++tries) {
@@ -403,9 +411,9 @@ bool Journal::Writer::prepareFile(QString* reason)
         const QFileInfo file(m_path);
         const QFileInfo folder(file.absolutePath());
         if (!folder.isWritable())
-            *reason += QStringLiteral(" (the folder %1 is read-only)").arg(QDir::toNativeSeparators(folder.filePath()));
+            *reason += QStringLiteral("；文件夹 %1 为只读").arg(QDir::toNativeSeparators(folder.filePath()));
         else if (file.exists() && !file.isWritable())
-            *reason += QStringLiteral(" (the file is read-only)");
+            *reason += QStringLiteral("；文件为只读");
         return false;
     };
     QSqlQuery q(m_db);
@@ -459,7 +467,7 @@ bool Journal::Writer::prepareFile(QString* reason)
     q.finish();
     if (version != schema::kVersion) {
         m_disabled = true;
-        *reason = QStringLiteral("the file was made by another version of the program (layout %1)").arg(version);
+        *reason = QStringLiteral("文件由另一版本的程序建立（格式 %1），本程序不写入").arg(version);
         return false;
     }
     // One commit twice a second: a full sync each time keeps the rows of a

@@ -92,6 +92,8 @@ private:
     QVector<Span> linkLost(qint64 session, qint64 fromMs, qint64 toMs, const QVector<Span>& covered, qint64 endMs);
     double volume(qint64 session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& pieces);
     QSqlQuery query(const QString& sql);
+    // Prepared, bound to `values` in order and run; inactive when it failed.
+    QSqlQuery select(const QString& sql, const QVariantList& values);
 
     QString m_connection;
     QSqlDatabase m_db;
@@ -107,6 +109,15 @@ QSqlQuery SqliteHistory::query(const QString& sql)
     return q;
 }
 
+QSqlQuery SqliteHistory::select(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q = query(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    q.exec();
+    return q;
+}
+
 bool SqliteHistory::open(QString* error)
 {
     const auto failWith = [error](const QString& why) {
@@ -115,7 +126,7 @@ bool SqliteHistory::open(QString* error)
         return false;
     };
     if (!QFileInfo(m_db.databaseName()).isFile())
-        return failWith(QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(m_db.databaseName())));
+        return failWith(QStringLiteral("%1 不存在").arg(QDir::toNativeSeparators(m_db.databaseName())));
     // Read-only beside a panel that writes; a copy on a read-only medium
     // (no -shm can be made there) is read as it stands.
     m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
@@ -138,10 +149,10 @@ bool SqliteHistory::open(QString* error)
         m_db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1"));
         m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!m_db.open() || !readVersion())
-            return failWith(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), schema::reason(why)));
+            return failWith(QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(path), schema::reason(why)));
     }
     if (version != schema::kVersion)
-        return failWith(QStringLiteral("%1 is not a run history of this program").arg(QDir::toNativeSeparators(path)));
+        return failWith(QStringLiteral("%1 不是本程序的运行历史").arg(QDir::toNativeSeparators(path)));
     m_summaries = std::make_unique<QSqlQuery>(m_db);
     m_summaries->setForwardOnly(true);
     m_raw = std::make_unique<QSqlQuery>(m_db);
@@ -186,9 +197,8 @@ QList<SessionInfo> SqliteHistory::sessions()
 
 std::optional<SessionInfo> SqliteHistory::session(qint64 id)
 {
-    QSqlQuery q = query(kSessionColumns + QStringLiteral(" WHERE id = ?"));
-    q.addBindValue(id);
-    if (!q.exec() || !q.next())
+    QSqlQuery q = select(kSessionColumns + QStringLiteral(" WHERE id = ?"), {id});
+    if (!q.isActive() || !q.next())
         return std::nullopt;
     return sessionFrom(q);
 }
@@ -287,12 +297,10 @@ void SqliteHistory::rawReadings(qint64 session, const Interval& in, std::vector<
 std::array<ColumnStats, kSeriesCount> SqliteHistory::valuesBefore(qint64 session, const Key& key)
 {
     std::array<ColumnStats, kSeriesCount> out;
-    QSqlQuery q = query(QStringLiteral("SELECT t_ms, p, l, f FROM reading_rows WHERE session_id = ? AND (t_ms, n) < (?, ?)"
-                                       " ORDER BY t_ms DESC, n DESC LIMIT 1"));
-    q.addBindValue(session);
-    q.addBindValue(key.t);
-    q.addBindValue(key.n);
-    if (!q.exec() || !q.next())
+    QSqlQuery q = select(QStringLiteral("SELECT t_ms, p, l, f FROM reading_rows WHERE session_id = ? AND (t_ms, n) < (?, ?)"
+                                        " ORDER BY t_ms DESC, n DESC LIMIT 1"),
+                         {session, key.t, key.n});
+    if (!q.isActive() || !q.next())
         return out;
     const qint64 t = q.value(0).toLongLong();
     static const char* const kColumns[] = {"p", "l", "f"};
@@ -304,14 +312,11 @@ std::array<ColumnStats, kSeriesCount> SqliteHistory::valuesBefore(qint64 session
         }
         // The box held no number then (an entry on the keypad, an answer
         // that is not one): the last number it held, within the hour.
-        QSqlQuery back = query(QStringLiteral("SELECT t_ms, %1 FROM reading_rows WHERE session_id = ? AND t_ms >= ?"
-                                              " AND (t_ms, n) < (?, ?) AND %1 IS NOT NULL ORDER BY t_ms DESC, n DESC LIMIT 1")
-                                   .arg(QLatin1String(kColumns[s])));
-        back.addBindValue(session);
-        back.addBindValue(t - kBackLookMs);
-        back.addBindValue(key.t);
-        back.addBindValue(key.n);
-        if (back.exec() && back.next())
+        QSqlQuery back = select(QStringLiteral("SELECT t_ms, %1 FROM reading_rows WHERE session_id = ? AND t_ms >= ?"
+                                               " AND (t_ms, n) < (?, ?) AND %1 IS NOT NULL ORDER BY t_ms DESC, n DESC LIMIT 1")
+                                    .arg(QLatin1String(kColumns[s])),
+                                {session, t - kBackLookMs, key.t, key.n});
+        if (back.isActive() && back.next())
             out[s].add(back.value(0).toLongLong(), schema::number(back.value(1)));
     }
     return out;
@@ -348,12 +353,10 @@ PlotData SqliteHistory::plot(qint64 sessionId, qint64 fromMs, qint64 toMs, int c
 QVector<Span> SqliteHistory::covered(qint64 session, qint64 fromMs, qint64 toMs, qint64 mergeBelowMs)
 {
     QVector<Span> out;
-    QSqlQuery q = query(QStringLiteral("SELECT from_ms, to_ms FROM spans WHERE session_id = ? AND from_ms <= ?"
-                                       " AND to_ms >= ? ORDER BY from_ms"));
-    q.addBindValue(session);
-    q.addBindValue(toMs);
-    q.addBindValue(fromMs);
-    if (!q.exec())
+    QSqlQuery q = select(QStringLiteral("SELECT from_ms, to_ms FROM spans WHERE session_id = ? AND from_ms <= ?"
+                                        " AND to_ms >= ? ORDER BY from_ms"),
+                         {session, toMs, fromMs});
+    if (!q.isActive())
         return out;
     while (q.next()) {
         const Span span{std::max(fromMs, q.value(0).toLongLong()), std::min(toMs, q.value(1).toLongLong())};
@@ -373,17 +376,12 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
     // that ends the silence (an answer, the port going, the program ending),
     // or the end of the session.
     QVector<Span> out;
-    QSqlQuery q = query(QStringLiteral(
+    QSqlQuery q = select(QStringLiteral(
         "SELECT t_ms, kind FROM events INDEXED BY events_by_kind WHERE session_id = ? AND t_ms <= ? AND t_ms >= coalesce("
         "(SELECT max(t_ms) FROM events WHERE session_id = ? AND kind = 'link_lost' AND t_ms <= ?), ?)"
         " AND kind IN ('link_lost', 'link_restored', 'port_opened', 'port_closed', 'port_lost', 'app_exit')"
-        " ORDER BY t_ms"));
-    q.addBindValue(session);
-    q.addBindValue(toMs);
-    q.addBindValue(session);
-    q.addBindValue(fromMs);
-    q.addBindValue(fromMs);
-    if (!q.exec())
+        " ORDER BY t_ms"), {session, toMs, session, fromMs, fromMs});
+    if (!q.isActive())
         return out;
     std::optional<qint64> lostAt;
     int before = 0;  // covered stretches that ended by the event at hand
@@ -414,12 +412,10 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
 QList<Event> SqliteHistory::events(qint64 session, qint64 fromMs, qint64 toMs)
 {
     QList<Event> out;
-    QSqlQuery q = query(QStringLiteral("SELECT t_ms, kind, detail, source FROM events WHERE session_id = ?"
-                                       " AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, rowid"));
-    q.addBindValue(session);
-    q.addBindValue(fromMs);
-    q.addBindValue(toMs);
-    if (!q.exec())
+    QSqlQuery q = select(QStringLiteral("SELECT t_ms, kind, detail, source FROM events WHERE session_id = ?"
+                                        " AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, rowid"),
+                         {session, fromMs, toMs});
+    if (!q.isActive())
         return out;
     while (q.next())
         out.append(Event{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
@@ -449,11 +445,10 @@ const QString kReadingColumns = QStringLiteral("SELECT t_ms, pump, answer, p, f,
 
 std::optional<Reading> SqliteHistory::readingAt(qint64 session, qint64 tMs)
 {
-    QSqlQuery q = query(kReadingColumns
-                        + QStringLiteral(" WHERE session_id = ? AND t_ms <= ? ORDER BY t_ms DESC, n DESC LIMIT 1"));
-    q.addBindValue(session);
-    q.addBindValue(tMs);
-    if (!q.exec() || !q.next())
+    QSqlQuery q = select(kReadingColumns
+                         + QStringLiteral(" WHERE session_id = ? AND t_ms <= ? ORDER BY t_ms DESC, n DESC LIMIT 1"),
+                         {session, tMs});
+    if (!q.isActive() || !q.next())
         return std::nullopt;
     return readingFrom(q);
 }
@@ -461,12 +456,10 @@ std::optional<Reading> SqliteHistory::readingAt(qint64 session, qint64 tMs)
 void SqliteHistory::forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
                                    const std::function<bool(const Reading&)>& fn)
 {
-    QSqlQuery q = query(kReadingColumns
-                        + QStringLiteral(" WHERE session_id = ? AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, n"));
-    q.addBindValue(session);
-    q.addBindValue(fromMs);
-    q.addBindValue(toMs);
-    if (!q.exec())
+    QSqlQuery q = select(kReadingColumns
+                         + QStringLiteral(" WHERE session_id = ? AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, n"),
+                         {session, fromMs, toMs});
+    if (!q.isActive())
         return;
     while (q.next()) {
         if (!fn(readingFrom(q)))
@@ -516,18 +509,14 @@ double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const s
 {
     // The run and stop commands that went out; the last before the range
     // says whether the pump ran at its start.
-    QSqlQuery q = query(QStringLiteral(
+    QSqlQuery q = select(QStringLiteral(
         "SELECT t_ms, substr(detail, 4, 1) = 'R' FROM events WHERE session_id = ? AND kind = 'command'"
         " AND length(detail) = 9 AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ? AND t_ms >= coalesce(("
         "SELECT max(t_ms) FROM events WHERE session_id = ? AND kind = 'command' AND length(detail) = 9"
-        " AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ?), ?) ORDER BY t_ms, rowid"));
-    q.addBindValue(session);
-    q.addBindValue(toMs);
-    q.addBindValue(session);
-    q.addBindValue(fromMs);
-    q.addBindValue(fromMs);
+        " AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ?), ?) ORDER BY t_ms, rowid"),
+        {session, toMs, session, fromMs, fromMs});
     std::vector<std::pair<qint64, bool>> commands;
-    if (q.exec()) {
+    if (q.isActive()) {
         while (q.next())
             commands.emplace_back(q.value(0).toLongLong(), q.value(1).toBool());
     }

@@ -92,8 +92,40 @@ QString answerText(const QByteArray& bytes)
 
 QString reason(const QSqlError& error)
 {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    bool ok = false;
+    // SQLite's primary result code, in the operator's words; SQLite's own
+    // text follows in brackets for whoever supports the operator.
+    QString plain;
+    switch (error.nativeErrorCode().toInt(&ok) & 0xff) {
+    case 5:   // SQLITE_BUSY
+    case 6:   // SQLITE_LOCKED
+        plain = QStringLiteral("文件正被其他程序占用");
+        break;
+    case 8:   // SQLITE_READONLY
+        plain = QStringLiteral("文件或文件夹为只读");
+        break;
+    case 10:  // SQLITE_IOERR
+        plain = QStringLiteral("读写出错（设备故障或已拔出）");
+        break;
+    case 11:  // SQLITE_CORRUPT
+    case 26:  // SQLITE_NOTADB
+        plain = QStringLiteral("不是有效的运行历史数据库");
+        break;
+    case 13:  // SQLITE_FULL
+        plain = QStringLiteral("磁盘已满");
+        break;
+    case 14:  // SQLITE_CANTOPEN
+        plain = QStringLiteral("无法打开文件");
+        break;
+    default:
+        break;
+    }
+    if (!ok || plain.isEmpty())
+        return text;
+    return text.isEmpty() ? plain : plain + QStringLiteral(" (") + text + QLatin1Char(')');
 }
 
 bool isNotADatabase(const QSqlError& error)

@@ -31,7 +31,8 @@ QVariant stored(double value);
 // The answer's bytes as text, one character per byte (Latin-1), and back.
 QString answerText(const QByteArray& bytes);
 
-// SQLite's reason in plain words, else Qt's.
+// Why SQLite failed, in the operator's words with SQLite's own text in
+// brackets: "磁盘已满 (database or disk is full)".
 QString reason(const QSqlError& error);
 // True when SQLite says the file is not a database or is damaged.
 bool isNotADatabase(const QSqlError& error);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/portlister.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,6 +13,24 @@
 // stands ("COM7", "/dev/ttyUSB0", "/dev/pts/5"; "ttyUSB0" is looked up under
 // /dev), or "sim" for the simulated pump. Empty text (Cancel) gives nothing.
 std::optional<QString> deviceForAnswer(const QString& answer);
+
+// The answer that opens a port the system reports by this name: its number
+// where deviceForAnswer() turns that number back into the port (COMn on
+// Windows, ttyS(n-1) elsewhere), else the name itself.
+QString answerForPort(const QString& portName);
+
+// A port the system reports, for the port prompt's list. Where the answer is
+// a number, the port's name leads the description; maker and serial number
+// follow in brackets where known: "ttyUSB0", "FT232R USB UART (FTDI,
+// A50285BI)".
+platform::PortListing portListing(const QString& portName, const QString& description,
+                                  const QString& manufacturer, const QString& serialNumber);
+
+// The prompt's list shows each port as its answer, a dash and its
+// description: "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)". Of a text picked
+// from the list only the answer counts; a typed text is taken as it stands.
+QString portEntry(const platform::PortListing& port);
+QString answerOfEntry(const QString& text);
 
 // The text the status line shows for an open port, such as "COM3 9600,n,8,1".
 QString lineDescription(const QString& device);

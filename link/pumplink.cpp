@@ -21,7 +21,7 @@ bool PumpLink::open(const QString& device, QString* error)
     auto port = m_makePort(device);
     if (!port) {
         if (error)
-            *error = tr("this device cannot be opened");
+            *error = tr("无法打开该设备");
         return false;
     }
     if (!port->open(device)) {

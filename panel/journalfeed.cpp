@@ -66,26 +66,21 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     });
     connect(&panel, &Panel::connectionChanged, this, &JournalFeed::followLink);
     connect(&panel, &Panel::timedRunStepped, this, [this, j](TimedStep step) {
+        // In the order of TimedStep: the kind, whether the detail is the
+        // duration set (else the seconds counted), and the source.
+        static const struct {
+            EventKind kind;
+            bool duration;
+            Source source;
+        } steps[] = {{EventKind::TimedStart, true, Source::Menu},     {EventKind::TimedPause, false, Source::Menu},
+                     {EventKind::TimedContinue, false, Source::Menu}, {EventKind::TimedEnd, false, Source::Menu},
+                     {EventKind::TimedAutoStop, true, Source::TimedRun}};
+        const auto& s = steps[static_cast<int>(step)];
         const TimedRun& run = m_panel.timedRun();
-        const QString duration = numbers::generalText(run.timeset()) + QStringLiteral(" min");
-        const QString counted = QString::number(run.tset()) + QStringLiteral(" s");
-        switch (step) {
-        case TimedStep::Start:
-            j->event(EventKind::TimedStart, duration, Source::Menu);
-            break;
-        case TimedStep::Pause:
-            j->event(EventKind::TimedPause, counted, Source::Menu);
-            break;
-        case TimedStep::Continue:
-            j->event(EventKind::TimedContinue, counted, Source::Menu);
-            break;
-        case TimedStep::End:
-            j->event(EventKind::TimedEnd, counted, Source::Menu);
-            break;
-        case TimedStep::AutoStop:
-            j->event(EventKind::TimedAutoStop, duration, Source::TimedRun);
-            break;
-        }
+        j->event(s.kind,
+                 s.duration ? numbers::generalText(run.timeset()) + QStringLiteral(" min")
+                            : QString::number(run.tset()) + QStringLiteral(" s"),
+                 s.source);
     });
     connect(&panel, &Panel::recordSaved, this, [j](bool saved, const QString& path, const QString& reason) {
         if (saved)

@@ -28,19 +28,23 @@ void Keypad::Cmd0(int index)
 
 void Keypad::Cmdl()
 {
+    dropOverwrittenEntry();
     if (m_state.lq != 0 || m_state.pr != 0)
         return;
     m_state.lq = 1;
     m_state.lqset.clear();
+    m_typed.clear();
     notifyBoxes();
 }
 
 void Keypad::Cmdp()
 {
+    dropOverwrittenEntry();
     if (m_state.lq != 0 || m_state.pr != 0)
         return;
     m_state.pr = 1;
     m_state.prset.clear();
+    m_typed.clear();
     notifyBoxes();
 }
 
@@ -58,22 +62,29 @@ void Keypad::digit(int d)
 {
     Q_ASSERT(d >= 0 && d <= 9);
     const QChar ch(QLatin1Char(static_cast<char>('0' + d)));
+    dropOverwrittenEntry();
     if (m_state.lq == 0 && m_state.pr == 0)
         return;
 
-    if (m_state.lq == 1)
-        m_state.lqset.append(ch);
-    if (m_state.pr == 1)
-        m_state.prset.append(ch);
+    m_typed.append(ch);
     // The point goes in with the second pressure digit, in the same press.
-    if (m_state.pr == 1 && m_state.prset.size() == kPressurePointAt)
-        m_state.prset.append(QLatin1Char('.'));
+    if (m_state.pr == 1 && m_typed.size() == kPressurePointAt)
+        m_typed.append(QLatin1Char('.'));
+    (m_state.lq == 1 ? m_state.lqset : m_state.prset) = m_typed;
     notifyBoxes();
 
-    if (m_state.lq == 1 && m_state.lqset.size() >= kFlowLength)
+    if (m_state.lq == 1 && m_typed.size() == kFlowLength)
         completeFlow();
-    if (m_state.pr == 1 && m_state.prset.size() >= kPressureLength)
+    if (m_state.pr == 1 && m_typed.size() == kPressureLength)
         completePressure();
+}
+
+void Keypad::dropOverwrittenEntry()
+{
+    if ((m_state.lq == 1 && m_state.lqset != m_typed) || (m_state.pr == 1 && m_state.prset != m_typed)) {
+        m_state.lq = 0;
+        m_state.pr = 0;
+    }
 }
 
 void Keypad::completeFlow()
@@ -81,10 +92,7 @@ void Keypad::completeFlow()
     // The entry ends whatever the outcome.
     m_state.lq = 0;
     const auto flow = numbers::toDouble(m_state.lqset);
-    // A typed entry is three digits and cannot be negative or fail to read;
-    // a box rewritten during the entry can be either, and neither may reach
-    // the line as a malformed frame.
-    if (!flow || *flow > kFlowMax || *flow < 0) {
+    if (!flow || *flow > kFlowMax) {
         m_dialogs.messageBox(kFlowError, kErrorCaption);
         return;
     }
@@ -96,7 +104,7 @@ void Keypad::completePressure()
 {
     m_state.pr = 0;
     const auto pressure = numbers::toDouble(m_state.prset);
-    if (!pressure || *pressure > kPressureMax || *pressure < 0) {
+    if (!pressure || *pressure > kPressureMax) {
         m_dialogs.messageBox(kPressureError, kErrorCaption);
         return;
     }

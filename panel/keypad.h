@@ -23,10 +23,12 @@ class Dialogs;
 // accepted). A completed entry is sent as a set-point frame that carries the
 // selected pump number `Set_Pump_NO`; its body is kept in `setliqstr`.
 //
-// The boxes can be rewritten by a pump answer or a dialog while an entry is in
-// progress, so the length tests are "reaches or passes": the entry always ends
-// with the digit that makes its buffer long enough, and a buffer that then
-// does not read as a number in range is refused with the entry's message.
+// A pump answer or a dialog may rewrite a box while an entry is in progress.
+// The keypad remembers what the operator has typed so far; at the next press
+// of L, P or a digit, a box that no longer holds exactly that ends the entry
+// without sending anything or showing a message. The box keeps the new value,
+// the digit is not typed, and the next L or P starts a new entry. So a
+// completed entry is always the operator's own digits.
 //
 // Keys are accepted at any time; nothing is disabled. Each method runs one key
 // press to completion. The caller refreshes the window from PanelState after
@@ -82,9 +84,13 @@ private:
     void completeFlow();
     void completePressure();
     void notifyBoxes();
+    // Ends an entry whose box was rewritten since its last key press.
+    void dropOverwrittenEntry();
 
     PanelState& m_state;
     frames::SendFrame m_send;
     platform::Dialogs& m_dialogs;
     std::function<void()> m_boxesChanged;
+    // The text the entry in progress has put into its box.
+    QString m_typed;
 };

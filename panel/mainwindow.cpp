@@ -91,16 +91,27 @@ struct KeyPlace {
     int index;
     int left;
     int top;
+    const char* does;  // what a screen reader adds to the face
 };
 
 // The sixteen keys in the order the keyboard focus visits them.
 const KeyPlace kKeys[] = {
-    {"1", "Cmd1", 0, 7360, 2160},  {"2", "Cmd2", 1, 8020, 2160},    {"3", "Cmd3", 2, 8680, 2160},
-    {"L", "Cmdl", 3, 6720, 3600},  {"4", "Cmd4", 4, 6720, 2640},    {"5", "Cmd5", 5, 7360, 2640},
-    {"6", "Cmd6", 6, 8020, 2640},  {"P", "Cmdp", 7, 7360, 3600},    {"7", "Cmd7", 8, 8680, 2640},
-    {"8", "Cmd8", 9, 6720, 3120},  {"9", "Cmd9", 10, 7360, 3120},   {"RUN", "Cmdr", 11, 8020, 3600},
-    {"0", "Cmd0", 13, 6720, 2160}, {"STOP", "Cmds", 15, 8680, 3600}, {"▲", "Cmd0", 0, 8020, 3120},
-    {"▼", "Cmd0", 1, 8680, 3120},
+    {"1", "Cmd1", 0, 7360, 2160, ""},
+    {"2", "Cmd2", 1, 8020, 2160, ""},
+    {"3", "Cmd3", 2, 8680, 2160, ""},
+    {"L", "Cmdl", 3, 6720, 3600, "输入流量"},
+    {"4", "Cmd4", 4, 6720, 2640, ""},
+    {"5", "Cmd5", 5, 7360, 2640, ""},
+    {"6", "Cmd6", 6, 8020, 2640, ""},
+    {"P", "Cmdp", 7, 7360, 3600, "输入压力"},
+    {"7", "Cmd7", 8, 8680, 2640, ""},
+    {"8", "Cmd8", 9, 6720, 3120, ""},
+    {"9", "Cmd9", 10, 7360, 3120, ""},
+    {"RUN", "Cmdr", 11, 8020, 3600, "运行泵"},
+    {"0", "Cmd0", 13, 6720, 2160, ""},
+    {"STOP", "Cmds", 15, 8680, 3600, "停止泵"},
+    {"▲", "Cmd0", 0, 8020, 3120, "输入 0"},
+    {"▼", "Cmd0", 1, 8680, 3120, "输入 0"},
 };
 
 }  // namespace
@@ -189,10 +200,12 @@ void Form1::buildControls()
     setCentralWidget(m_surface);
 
     // Value boxes: blue with cyan text, showing what the pump reports.
-    const auto makeBox = [this](const char* name, int top) {
+    // Each box speaks its name and unit; its text is its value.
+    const auto makeBox = [this](const char* name, const char* spoken, const char* unit, int top) {
         auto* box = new QLineEdit(m_surface);
         box->setObjectName(QLatin1String(name));
-        box->setAccessibleName(QLatin1String(name));
+        box->setAccessibleName(QString::fromUtf8(spoken));
+        box->setAccessibleDescription(QString::fromUtf8(unit));
         box->setGeometry(artwork::twipRect(8040, top, 615, 360));
         QFont font = artwork::songti(12);
         // Four digits must fit the 41-pixel box whichever CJK face stands in.
@@ -205,9 +218,9 @@ void Form1::buildControls()
         box->setAttribute(Qt::WA_NoMousePropagation);
         return box;
     };
-    m_lqset = makeBox("lqset", 1320);
-    m_prset = makeBox("prset", 960);
-    m_pnow = makeBox("pnow", 600);
+    m_lqset = makeBox("lqset", "设定流量", "毫升每分钟", 1320);
+    m_prset = makeBox("prset", "设定压力", "兆帕", 960);
+    m_pnow = makeBox("pnow", "当前压力", "兆帕", 600);
 
     // Keypad.
     const QFont keyFont = artwork::songti(14.25);
@@ -218,6 +231,7 @@ void Form1::buildControls()
         button->setObjectName(QLatin1String(place.name));
         button->setProperty("index", place.index);
         button->setAccessibleName(face);
+        button->setAccessibleDescription(QString::fromUtf8(place.does));
         button->setToolTip(face);
         button->setFont(keyFont);
         button->setGeometry(artwork::twipRect(place.left, place.top, 615, 375));
@@ -234,7 +248,8 @@ void Form1::buildControls()
 
     m_chart = new ChartWidget(m_panel->state(), m_surface);
     m_chart->setObjectName(QStringLiteral("Picture1"));
-    m_chart->setAccessibleName(QStringLiteral("Picture1"));
+    m_chart->setAccessibleName(QStringLiteral("压力曲线"));
+    m_chart->setAccessibleDescription(QStringLiteral("泵当前压力，兆帕"));
     m_chart->setGeometry(artwork::twipRect(600, 4680, 9975, 2175));
     m_chart->setFocusPolicy(Qt::StrongFocus);
     m_chart->setAttribute(Qt::WA_NoMousePropagation);
@@ -242,20 +257,28 @@ void Form1::buildControls()
     setTabOrder(m_chart, m_pnow);
     setTabOrder(m_pnow, m_prset);
     setTabOrder(m_prset, m_lqset);
+    // The boxes come first in the window's focus chain, being made first; the
+    // keyboard starts on the first key of the order instead.
+    m_keys.value(QStringLiteral("1"))->setFocus();
 
     // Elapsed-time display: hours, "时", minutes, "分", seconds, "秒".
     const QFont timeFont = artwork::songti(15.75);
+    // The numbers speak as their value with the unit as description; the
+    // unit labels speak their character.
     const struct {
         const char* name;
         const char* text;
         int left;
         int width;
-    } labels[] = {{"lhour", "00", 0, 615},   {"Label1", "时", 600, 495}, {"lmin", "00", 1080, 495},
-                  {"Label2", "分", 1560, 495}, {"lsed", "00", 2040, 615},  {"Label3", "秒", 2640, 495}};
+        const char* unit;
+    } labels[] = {{"lhour", "00", 0, 615, "小时"}, {"Label1", "时", 600, 495, ""},
+                  {"lmin", "00", 1080, 495, "分钟"}, {"Label2", "分", 1560, 495, ""},
+                  {"lsed", "00", 2040, 615, "秒"},   {"Label3", "秒", 2640, 495, ""}};
     for (const auto& place : labels) {
         auto* label = new QLabel(QString::fromUtf8(place.text), m_surface);
         label->setObjectName(QLatin1String(place.name));
-        label->setAccessibleName(QLatin1String(place.name));
+        label->setAccessibleName(label->text());
+        label->setAccessibleDescription(QString::fromUtf8(place.unit));
         label->setFont(timeFont);
         label->setGeometry(artwork::twipRect(place.left, 0, place.width, 375));
         label->setAttribute(Qt::WA_NoMousePropagation);
@@ -263,8 +286,12 @@ void Form1::buildControls()
         m_labels.insert(QLatin1String(place.name), label);
     }
 
+    m_surface->setAccessibleName(QStringLiteral("泵控制面板"));
+    menuBar()->setAccessibleName(QStringLiteral("菜单栏"));
+    statusBar()->setAccessibleName(QStringLiteral("状态栏"));
     m_connection = new QLabel(this);
     m_connection->setObjectName(QStringLiteral("connection"));
+    m_connection->setAccessibleDescription(QStringLiteral("连接状态"));
     m_connection->setContentsMargins(0, 0, 8, 0);
     statusBar()->addPermanentWidget(m_connection);
     statusBar()->setSizeGripEnabled(false);
@@ -358,14 +385,18 @@ void Form1::showBoxes()
 void Form1::showConnection()
 {
     m_connection->setText(m_panel->connectionText());
+    m_connection->setAccessibleName(m_connection->text());
 }
 
 void Form1::showElapsedTime()
 {
     const TimedRun& run = m_panel->timedRun();
-    m_labels.value(QStringLiteral("lhour"))->setText(run.lhour());
-    m_labels.value(QStringLiteral("lmin"))->setText(run.lmin());
-    m_labels.value(QStringLiteral("lsed"))->setText(run.lsed());
+    for (auto [name, text] : {std::pair{"lhour", run.lhour()}, std::pair{"lmin", run.lmin()},
+                              std::pair{"lsed", run.lsed()}}) {
+        QLabel* label = m_labels.value(QLatin1String(name));
+        label->setText(text);
+        label->setAccessibleName(text);
+    }
     // Shown and hidden together, numbers first, then their units.
     for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
         m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());

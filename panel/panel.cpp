@@ -15,6 +15,7 @@ const QStringList& Panel::commandMenus()
 Panel::Panel(const platform::Services& services, QObject* parent)
     : QObject(parent),
       m_dialogs(services.dialogs),
+      m_listPorts(services.listPorts),
       m_link(services.makePort, services.clock),
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
@@ -94,9 +95,14 @@ void Panel::Form_Unload()
 
 void Panel::Communication()
 {
-    const QString answer =
-        m_dialogs.inputBox(QStringLiteral("Input communication port"), QStringLiteral("Commport"), m_portDefaultAnswer);
-    const auto device = deviceForAnswer(answer);
+    QStringList ports;
+    if (m_listPorts) {
+        for (const platform::PortListing& port : m_listPorts())
+            ports << portEntry(port);
+    }
+    const QString answer = m_dialogs.inputBoxWithChoices(QStringLiteral("Input communication port"),
+                                                         QStringLiteral("Commport"), m_portDefaultAnswer, ports);
+    const auto device = deviceForAnswer(answerOfEntry(answer));
     if (!device)
         return;
     QString error;
@@ -176,16 +182,23 @@ void Panel::Cmd0(int index)
 
 void Panel::Cmdl()
 {
-    if (m_state.lq == 0 && m_state.pr == 0)
-        m_entryBefore = m_state.lqset;
-    m_keypad.Cmdl();
+    entryKey(&Keypad::Cmdl, &PanelState::lqset, &PanelState::lq);
 }
 
 void Panel::Cmdp()
 {
-    if (m_state.lq == 0 && m_state.pr == 0)
-        m_entryBefore = m_state.prset;
-    m_keypad.Cmdp();
+    entryKey(&Keypad::Cmdp, &PanelState::prset, &PanelState::pr);
+}
+
+void Panel::entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry)
+{
+    const bool idle = m_state.lq == 0 && m_state.pr == 0;
+    const QString before = m_state.*box;
+    (m_keypad.*key)();
+    // An entry began (from idle, or in place of one whose box an answer
+    // rewrote): its box is empty now; keep what it showed before.
+    if (m_state.*entry == 1 && (m_state.*box).isEmpty() && (idle || before != m_state.*box))
+        m_entryBefore = before;
 }
 
 void Panel::stset()

@@ -50,7 +50,8 @@ public:
     QString connectionText() const;
 
     // The pre-filled answer of the port prompt: "1", or "sim" when the panel
-    // was started to run on the simulated pump.
+    // was started to run on the simulated pump. The prompt also lists the
+    // ports the system reports at that moment.
     void setPortDefaultAnswer(const QString& answer) { m_portDefaultAnswer = answer; }
 
     // `saveprdata` and `saveprcout`: every reading taken from an accepted
@@ -146,10 +147,13 @@ private:
     void handlePortLost(const QString& device, const QString& reason);
     void sendFromKeypad(const QString& frame);
     void sendFromTimedRun(const QString& frame);
+    // L or P on the keypad, noting the box's text when an entry begins.
+    void entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry);
     // Runs one of the timed run's commands, telling its step first.
     void timedCommand(TimedStep step, void (TimedRun::*command)());
 
     platform::Dialogs& m_dialogs;
+    platform::PortLister m_listPorts;
     PanelState m_state;
     PumpLink m_link;
     TimedRun m_timedRun;

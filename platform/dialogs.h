@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -13,6 +14,16 @@ public:
     // text, as an input box does.
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) = 0;
+    // The same input box, its answer also to be picked from a list: an
+    // editable drop-down that starts with the default answer. Returns the
+    // text typed or picked; Cancel returns the empty text. Without choices
+    // it is the plain input box.
+    virtual QString inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                        const QStringList& choices)
+    {
+        Q_UNUSED(choices);
+        return inputBox(prompt, title, defaultAnswer);
+    }
     // Shows a modal message box with one OK button and no icon.
     virtual void messageBox(const QString& text, const QString& caption) = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/qtdialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -23,6 +24,25 @@ QString QtDialogs::inputBox(const QString& prompt, const QString& title, const Q
     const QString answer =
         QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultAnswer, &ok);
     return ok ? answer : QString();
+}
+
+QString QtDialogs::inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                       const QStringList& choices)
+{
+    if (choices.isEmpty())
+        return inputBox(prompt, title, defaultAnswer);
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setComboBoxItems(choices);
+    dialog.setComboBoxEditable(true);
+    // A default that is not itself an entry stays in the box as typed text.
+    dialog.setTextValue(defaultAnswer);
+    // Typing works as in a plain box: no entry completes what is typed, so
+    // "1" stays 1 even where "10 — ttyS9" is listed.
+    if (auto* combo = dialog.findChild<QComboBox*>())
+        combo->setCompleter(nullptr);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 void QtDialogs::messageBox(const QString& text, const QString& caption)

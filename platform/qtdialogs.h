@@ -14,6 +14,8 @@ public:
     void setParentWindow(QWidget* parent) { m_parent = parent; }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
+    QString inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/qtlogfiles.h"
 
+#include "platform/failures.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -33,16 +35,26 @@ LogFiles::Create QtLogFiles::create(const QString& fileName, QString* error)
     const QFileInfo folder(m_folder);
     if (folder.exists() && !folder.isDir())
         return fail(QStringLiteral("%1 不是文件夹").arg(QDir::toNativeSeparators(m_folder)));
-    if (!QDir().mkpath(m_folder))
-        return fail(QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(m_folder)));
+    failures::clearSystemError();
+    if (!QDir().mkpath(m_folder)) {
+        // QDir gives no reason of its own; the system's, where it is known.
+        const int systemError = failures::lastSystemError();
+        const QString made = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(m_folder));
+        if (systemError == 0)
+            return fail(made);
+        return fail(made + QStringLiteral("：")
+                    + failures::fileReason(QFileDevice::UnspecifiedError, systemError, qt_error_string(systemError),
+                                           failures::Use::Writing));
+    }
 
     m_file.setFileName(QDir(m_folder).filePath(fileName));
     // NewOnly: an earlier log of the same name is never opened or cut short.
     // Unbuffered: every write goes straight to the system.
+    failures::clearSystemError();
     if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return Create::Created;
+    const QString reason = writeReason();
     const bool exists = QFileInfo::exists(m_file.fileName());
-    const QString reason = m_file.errorString();
     m_file.setFileName(QString());
     if (exists)
         return Create::Exists;
@@ -75,14 +87,22 @@ bool QtLogFiles::append(const QByteArray& bytes, QString* error)
     // reason; writing the rest then fails with the system's reason.
     qint64 done = 0;
     while (done < bytes.size()) {
+        failures::clearSystemError();
         const qint64 n = m_file.write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0)
-            return fail(m_file.errorString());
+            return fail(writeReason());
         done += n;
     }
+    failures::clearSystemError();
     if (!m_file.flush() || m_file.error() != QFileDevice::NoError)
-        return fail(m_file.errorString());
+        return fail(writeReason());
     return true;
+}
+
+QString QtLogFiles::writeReason() const
+{
+    return failures::fileReason(m_file.error(), failures::lastSystemError(), m_file.errorString(),
+                                failures::Use::Writing);
 }
 
 void QtLogFiles::close()

@@ -20,6 +20,9 @@ public:
     void close() override;
 
 private:
+    // Why the last call on the file failed; called at once after it.
+    QString writeReason() const;
+
     QString m_folder;
     QFile m_file;
 };

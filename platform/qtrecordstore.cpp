@@ -1,5 +1,7 @@
 #include "platform/qtrecordstore.h"
 
+#include "platform/failures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,12 +28,18 @@ bool QtRecordStore::writeAll(const QByteArray& content, QString* error)
     QDir().mkpath(QFileInfo(m_path).absolutePath());
 
     QSaveFile file(m_path);
+    // Called at once after the failing call, while its error number stands.
+    const auto reason = [&file] {
+        return failures::fileReason(file.error(), failures::lastSystemError(), file.errorString(),
+                                    failures::Use::Writing);
+    };
     const auto fail = [&]() {
         if (error)
-            *error = file.errorString();
+            *error = reason();
         file.cancelWriting();
         return false;
     };
+    failures::clearSystemError();
     if (!file.open(QIODevice::WriteOnly))
         return fail();
     // A write that runs out of room may first come back short without a
@@ -40,16 +48,19 @@ bool QtRecordStore::writeAll(const QByteArray& content, QString* error)
     // reason for the message.
     qint64 done = 0;
     while (done < content.size()) {
+        failures::clearSystemError();
         const qint64 n = file.write(content.constData() + done, content.size() - done);
         if (n <= 0)
             return fail();
         done += n;
     }
+    failures::clearSystemError();
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return fail();
+    failures::clearSystemError();
     if (!file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = reason();
         return false;
     }
     return true;
@@ -63,15 +74,21 @@ RecordStore::ReadResult QtRecordStore::readAll() const
         result.status = ReadResult::Status::Missing;
         return result;
     }
+    const auto reason = [&file] {
+        return failures::fileReason(file.error(), failures::lastSystemError(), file.errorString(),
+                                    failures::Use::Reading);
+    };
+    failures::clearSystemError();
     if (!file.open(QIODevice::ReadOnly)) {
         result.status = ReadResult::Status::Failed;
-        result.error = file.errorString();
+        result.error = reason();
         return result;
     }
+    failures::clearSystemError();
     result.content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.status = ReadResult::Status::Failed;
-        result.error = file.errorString();
+        result.error = reason();
         result.content.clear();
     }
     return result;

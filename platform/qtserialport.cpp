@@ -1,5 +1,9 @@
 #include "platform/qtserialport.h"
 
+#include "platform/failures.h"
+
+#include <cerrno>
+
 namespace platform {
 
 QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent)
@@ -23,15 +27,16 @@ bool QtSerialPort::open(const QString& device)
     if (!m_port.open(QIODevice::ReadWrite)) {
         // Opening a file or device that is not a terminal fails at its first
         // terminal call, which Qt reports as an unsupported operation.
-        m_error = m_port.error() == QSerialPort::UnsupportedOperationError ? withSystemReason(tr("不是串口设备"))
-                                                                           : describe(m_port.error());
+        const int systemError =
+            m_port.error() == QSerialPort::UnsupportedOperationError ? ENOTTY : failures::lastSystemError();
+        m_error = failures::portReason(m_port.error(), systemError, m_port.errorString());
         return false;
     }
     const bool configured = m_port.setBaudRate(QSerialPort::Baud9600) && m_port.setDataBits(QSerialPort::Data8)
         && m_port.setParity(QSerialPort::NoParity) && m_port.setStopBits(QSerialPort::OneStop)
         && m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
-        m_error = describe(m_port.error());
+        m_error = failures::portReason(m_port.error(), failures::lastSystemError(), m_port.errorString());
         m_port.close();
         return false;
     }
@@ -74,47 +79,9 @@ void QtSerialPort::handleError(QSerialPort::SerialPortError error)
     }
     if (!m_port.isOpen())
         return;
-    m_error = describe(error);
+    m_error = failures::portReason(error, failures::lastSystemError(), m_port.errorString());
     m_port.close();
     emit failed(m_error);
-}
-
-QString QtSerialPort::describe(QSerialPort::SerialPortError error) const
-{
-    QString plain;
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        plain = tr("端口不存在");
-        break;
-    case QSerialPort::PermissionError:
-        plain = tr("端口被其他程序占用或无权访问");
-        break;
-    case QSerialPort::OpenError:
-        plain = tr("端口已打开");
-        break;
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-        plain = tr("端口已断开");
-        break;
-    case QSerialPort::WriteError:
-        plain = tr("无法向端口写入");
-        break;
-    case QSerialPort::UnsupportedOperationError:
-        plain = tr("端口不支持该设置");
-        break;
-    default:
-        plain = tr("端口错误");
-        break;
-    }
-    return withSystemReason(plain);
-}
-
-QString QtSerialPort::withSystemReason(const QString& plain) const
-{
-    const QString system = m_port.errorString();
-    if (system.isEmpty() || system == QLatin1String("Unknown error"))
-        return plain;
-    return plain + QStringLiteral(" (") + system + QLatin1Char(')');
 }
 
 }  // namespace platform

@@ -24,9 +24,6 @@ public:
 
 private:
     void handleError(QSerialPort::SerialPortError error);
-    QString describe(QSerialPort::SerialPortError error) const;
-    // The plain words, then the system's own text in brackets when it has one.
-    QString withSystemReason(const QString& plain) const;
 
     QSerialPort m_port;
     QString m_error;

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/logfiles.h"
+#include "platform/portlister.h"
 #include "platform/printer.h"
 #include "platform/recordstore.h"
 #include "platform/serialport.h"
@@ -11,8 +12,9 @@ namespace platform {
 
 // Everything the panel reaches outside itself: dialogs, serial ports, the
 // clock, the record file, the printer, and the CSV log's files with the local
-// time for its time stamps. The program hands in the real ones;
-// tests hand in scripted fakes. The objects must outlive the panel.
+// time for its time stamps; and the list of ports the port prompt offers
+// (none when not set). The program hands in the real ones; tests hand in
+// scripted fakes. The objects must outlive the panel.
 struct Services {
     Dialogs& dialogs;
     PortMaker makePort;
@@ -21,6 +23,7 @@ struct Services {
     Printer& printer;
     LogFiles& logFiles;
     WallClock wallClock;
+    PortLister listPorts = {};
 };
 
 }  // namespace platform

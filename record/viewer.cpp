@@ -35,14 +35,20 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
 
     m_Command1 = new QPushButton(QStringLiteral("退出"), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));
+    m_Command1->setAccessibleName(QStringLiteral("退出"));
+    m_Command1->setAccessibleDescription(QStringLiteral("回到主窗口"));
     m_Command1->setGeometry(twipRect(7560, 4560, 735, 375));
 
     m_Command2 = new QPushButton(QStringLiteral("Command2"), this);
     m_Command2->setObjectName(QStringLiteral("Command2"));
+    // Its caption is "Command2"; a screen reader says what it does.
+    m_Command2->setAccessibleName(QStringLiteral("读取记录"));
+    m_Command2->setAccessibleDescription(QStringLiteral("显示记录文件的最后一行"));
     m_Command2->setGeometry(twipRect(6120, 4560, 855, 375));
 
     m_Text1 = new QLineEdit(QStringLiteral("Text1"), this);
     m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setAccessibleName(QStringLiteral("记录的最后一行"));
     m_Text1->setGeometry(twipRect(1080, 960, 5895, 2055));
     // A tall single-line box shows its text at the top, not centred.
     m_Text1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

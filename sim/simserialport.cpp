@@ -32,8 +32,7 @@ SimSerialPort::~SimSerialPort() = default;
 bool SimSerialPort::open(const QString& device)
 {
     if (!isSimulatedDevice(device)) {
-        m_error = QStringLiteral("The simulated pump is reached through the port name \"%1\", not \"%2\".")
-                      .arg(QLatin1String(kSimDeviceName), device);
+        m_error = QStringLiteral("模拟泵的端口名是“%1”，不是“%2”").arg(QLatin1String(kSimDeviceName), device);
         return false;
     }
     close();
@@ -54,7 +53,7 @@ void SimSerialPort::close()
 bool SimSerialPort::write(const QByteArray& bytes)
 {
     if (!m_open) {
-        m_error = QStringLiteral("The simulated pump's port is not open.");
+        m_error = QStringLiteral("模拟泵的端口未打开");
         return false;
     }
     if (bytes.isEmpty())
@@ -129,6 +128,16 @@ platform::PortMaker withSimulatedPump(platform::PortMaker realPorts)
         if (isSimulatedDevice(device))
             return makeSimulatedPort();
         return realPorts ? realPorts(device) : nullptr;
+    };
+}
+
+platform::PortLister withSimulatedPumpListed(platform::PortLister realPorts)
+{
+    return [realPorts = std::move(realPorts)] {
+        QList<platform::PortListing> ports{{QLatin1String(kSimDeviceName), QStringLiteral("内置模拟泵")}};
+        if (realPorts)
+            ports += realPorts();
+        return ports;
     };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/portlister.h"
 #include "platform/serialport.h"
 #include "sim/commandframer.h"
 #include "sim/pumpmodel.h"
@@ -84,5 +85,8 @@ std::unique_ptr<platform::SerialPort> makeSimulatedPort(QObject* parent = nullpt
 // Wraps the maker of real ports so that the device name "sim" gives the
 // simulated pump and every other name goes to `realPorts`.
 platform::PortMaker withSimulatedPump(platform::PortMaker realPorts);
+
+// Puts the simulated pump first among the ports `realPorts` lists.
+platform::PortLister withSimulatedPumpListed(platform::PortLister realPorts);
 
 }  // namespace pumpsim

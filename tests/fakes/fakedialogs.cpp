@@ -2,7 +2,14 @@
 
 QString FakeDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
-    inputs.append({prompt, title, defaultAnswer});
+    inputs.append({prompt, title, defaultAnswer, {}});
+    return m_answers.isEmpty() ? QString() : m_answers.dequeue();
+}
+
+QString FakeDialogs::inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                         const QStringList& choices)
+{
+    inputs.append({prompt, title, defaultAnswer, choices});
     return m_answers.isEmpty() ? QString() : m_answers.dequeue();
 }
 

@@ -14,6 +14,7 @@ public:
         QString prompt;
         QString title;
         QString defaultAnswer;
+        QStringList choices;
     };
     struct Message {
         QString text;
@@ -23,6 +24,8 @@ public:
     void answer(const QString& text) { m_answers.enqueue(text); }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
+    QString inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
+                                const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
 
     QList<Input> inputs;

@@ -10,7 +10,7 @@
 // Every outside thing a panel needs, faked: scripted dialogs, fake ports
 // (each one made is kept in `ports`; `port` is the newest), a clock the test
 // steps, the record file in memory, a counting printer, the CSV log's folder
-// in memory and a local time the test sets.
+// in memory, a local time the test sets and a scripted list of ports.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeRecordStore store;
@@ -21,6 +21,7 @@ struct FakeServices {
     QString refuseOpen;  // non-empty: the next ports refuse to open, saying this
     qint64 now = 0;
     QDateTime localNow{QDate(2024, 5, 1), QTime(14, 3, 22, 125)};
+    QList<platform::PortListing> portList;  // the ports the system is said to report
 
     // The services for a Panel or Form1; `dialogs` may stand in for the fake
     // dialogs above.
@@ -36,7 +37,7 @@ struct FakeServices {
                                       return made;
                                   },
                                   [this] { return now; }, store, printer, logFiles,
-                                  [this] { return localNow; }};
+                                  [this] { return localNow; }, [this] { return portList; }};
     }
 
     // Every device name a port was asked to open, in order.

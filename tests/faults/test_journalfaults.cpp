@@ -102,7 +102,7 @@ void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
     QTRY_COMPARE(failed.size(), 1);
     const QString message = failed.first().first().toString();
     QVERIFY2(message.startsWith(QStringLiteral("运行历史无法写入 %1：").arg(path)), qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("database or disk is full")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("磁盘已满 (database or disk is full)")), qPrintable(message));
 
     // With room again every reading kept meanwhile goes in.
     QVERIFY(QFile::remove(filler));
@@ -125,7 +125,7 @@ void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
         const char* reason;
         int readings;
     };
-    for (const Case& c : {Case{"cannot create the folder", 10}, Case{"read-only", 20}}) {
+    for (const Case& c : {Case{"无法建立文件夹", 10}, Case{"为只读", 20}}) {
         QVERIFY(disk.setReadOnly(true));
         Journal journal(path, QStringLiteral("2.0"));
         QSignalSpy failed(&journal, &Journal::failed);
@@ -133,7 +133,7 @@ void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
         QVERIFY(!journal.flush());
         QVERIFY(!journal.flush());
         QTRY_COMPARE(failed.size(), 1);
-        QVERIFY2(failed.first().first().toString().contains(QLatin1String(c.reason)),
+        QVERIFY2(failed.first().first().toString().contains(QString::fromUtf8(c.reason)),
                  qPrintable(failed.first().first().toString()));
         QVERIFY(disk.setReadOnly(false));
         QVERIFY(journal.flush());
@@ -162,7 +162,7 @@ void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
         readings(journal, 10, 10);
         QVERIFY(!journal.flush());
         QTRY_COMPARE(failed.size(), 1);
-        QVERIFY2(failed.first().first().toString().contains(QStringLiteral("database is locked")),
+        QVERIFY2(failed.first().first().toString().contains(QStringLiteral("文件正被其他程序占用 (database is locked)")),
                  qPrintable(failed.first().first().toString()));
         QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
     }

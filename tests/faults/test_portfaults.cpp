@@ -96,12 +96,12 @@ void TestPortFaults::openFailureSaysWhichPortAndWhy_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("held by another program") << "busy" << "端口被其他程序占用或无权访问 (Permission error while locking";
+    QTest::newRow("held by another program") << "busy" << "端口被其他程序占用 (Permission error while locking";
     QTest::newRow("no such device") << "missing" << "端口不存在 (No such file or directory)";
     QTest::newRow("a plain file") << "file" << "不是串口设备 (Inappropriate ioctl for device)";
     QTest::newRow("a device that is no terminal") << "null" << "不是串口设备 (Inappropriate ioctl for device)";
-    QTest::newRow("a folder") << "folder" << "端口错误 (Is a directory)";
-    QTest::newRow("no permission") << "denied" << "端口被其他程序占用或无权访问 (Permission";
+    QTest::newRow("a folder") << "folder" << "不是串口设备 (Is a directory)";
+    QTest::newRow("no permission") << "denied" << "无权访问端口 (Permission denied)";
 }
 
 void TestPortFaults::openFailureSaysWhichPortAndWhy()

@@ -104,7 +104,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     rig.save();
     const QString message = rig.lastMessage();
     QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("No space left on device")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
     QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(Recorder::kSavedCaption));
     QCOMPARE(fileContent(path), first);
     QCOMPARE(disk.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("mytext.txt")}));
@@ -138,8 +138,7 @@ void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
     const QString message = rig.lastMessage();
     QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
     // Qt finds the file not writable before the system says why.
-    QVERIFY2(message.contains(QStringLiteral("not writable")) || message.contains(QStringLiteral("Read-only file system")),
-             qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("：文件系统为只读 (")), qPrintable(message));
     QCOMPARE(fileContent(path), first);
     QCOMPARE(disk.entries(), QStringList{QStringLiteral("mytext.txt")});
 
@@ -205,7 +204,7 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
     QCOMPARE(rig.dialogs.messages.size(), 1);
     const QString message = rig.lastMessage();
     QVERIFY2(message.startsWith(QStringLiteral("CSV记录无法写入 %1：").arg(path)), qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("No space left on device")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
     QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(CsvLog::kCaption));
 
     const QByteArray content = fileContent(path);

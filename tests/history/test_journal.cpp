@@ -135,7 +135,7 @@ void TestJournal::sessionsAndUncleanEnds()
              QStringList{"2|1764590600000|unclean_end|no clean exit; noticed when session 3 started"});
     QVERIFY(!sessions.at(1).endedMs);  // the live one
     QVERIFY(!openJournal(dir.filePath(QStringLiteral("missing.sqlite3")), &error));
-    QVERIFY(error.contains(QStringLiteral("does not exist")));
+    QVERIFY(error.contains(QStringLiteral("不存在")));
 }
 
 // Per column of the plot, the extremes, the count and the first and last

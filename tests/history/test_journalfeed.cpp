@@ -99,6 +99,8 @@ void TestJournalFeed::events_data()
     row("set points on the keypad", "Cmdl Cmd1 Cmd2 Cmd0 Cmdp Cmd0 Cmd1 Cmd5",
         {"command|Q00L0120Y|keypad", "flow_set|0000 → 120|keypad", "command|Q00P01.5Y|keypad",
          "pressure_set|02.0 → 01.5|keypad"});
+    row("a keypad entry an answer rewrote, begun again", "Cmdl Cmd1 feed:Q01L0250Y Cmdl Cmd1 Cmd2 Cmd0",
+        {"command|Q00L0120Y|keypad", "flow_set|0250 → 120|keypad"});
     row("a timed run to its end", "answer:0.1 stset ststart tick stzanting stcontiune tick tick stend",
         {"timed_set|0 → 0.1|dialog", "timed_start|0.1 min|menu", "command|Q00R0000Y|timed_run",
          "timed_pause|1 s|menu", "command|Q00S0000Y|timed_run", "timed_continue|1 s|menu",
@@ -175,7 +177,7 @@ void TestJournalFeed::troublesAreToldOnceFromTheEventLoop()
     QVERIFY(fakes.dialogs.messages.isEmpty());
     QTRY_COMPARE(fakes.dialogs.messages.size(), 1);
     QCOMPARE(fakes.dialogs.messages.first().caption, QStringLiteral("运行历史"));
-    QVERIFY2(fakes.dialogs.messages.first().text.startsWith(QStringLiteral("运行历史无法写入 %1：cannot create the folder")
+    QVERIFY2(fakes.dialogs.messages.first().text.startsWith(QStringLiteral("运行历史无法写入 %1：无法建立文件夹")
                                                                 .arg(journal.path())),
              qPrintable(fakes.dialogs.messages.first().text));
     QCOMPARE(panel.state().pnow, QStringLiteral("01.5"));

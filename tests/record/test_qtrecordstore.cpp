@@ -170,7 +170,7 @@ void TestQtRecordStore::writeBelowARegularFileFails()
 
     QString error;
     QVERIFY(!store.writeAll(kPrevious, &error));
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(error, QStringLiteral("路径中有一项不是文件夹 (%1)").arg(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
     QCOMPARE(readFile(notAFolder), QByteArray("plain file"));
     QCOMPARE(store.readAll().status, platform::RecordStore::ReadResult::Status::Missing);
 }
@@ -202,7 +202,7 @@ void TestQtRecordStore::writeIntoAReadOnlyFolderKeepsThePreviousFile()
         QSKIP("root here cannot give up its right to write");
 
     QVERIFY(!written);
-    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EACCES)));
+    QCOMPARE(error, QStringLiteral("没有访问权限 (%1)").arg(QString::fromLocal8Bit(std::strerror(EACCES))));
     QCOMPARE(readFile(path), kPrevious);
     QCOMPARE(entries(folder), QStringList{QStringLiteral("mytext.txt")});
 }
@@ -228,7 +228,7 @@ void TestQtRecordStore::writeOntoAFullDiskKeepsThePreviousFile()
         written = store.writeAll(record, &error);
     }
     QVERIFY(!written);
-    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(error, QStringLiteral("文件超过系统允许的大小 (%1)").arg(QString::fromLocal8Bit(std::strerror(EFBIG))));
     QCOMPARE(readFile(path), kPrevious);
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("mytext.txt")});
 

@@ -50,7 +50,7 @@ void TestSimSerialPort::opensOnlyTheSimulatedDevice()
     QCOMPARE(port.open(device), opens);
     QCOMPARE(port.isOpen(), opens);
     if (!opens)
-        QVERIFY(port.errorString().contains(QLatin1String("\"sim\"")));
+        QVERIFY(port.errorString().contains(QStringLiteral("“sim”")));
 }
 
 void TestSimSerialPort::answerArrivesAfterTheWireTime()
@@ -177,6 +177,13 @@ void TestSimSerialPort::portMakerChoosesByDeviceName()
     const auto real = maker("/dev/ttyUSB0");
     QVERIFY(dynamic_cast<FakeSerialPort*>(real.get()));
     QCOMPARE(realDevices, QStringList{"/dev/ttyUSB0"});
+
+    // The port prompt offers the simulated pump before the system's ports.
+    const auto listed = pumpsim::withSimulatedPumpListed([] { return QList<platform::PortListing>{{"1", "ttyS0"}}; })();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed[0].answer, QStringLiteral("sim"));
+    QCOMPARE(listed[1].answer, QStringLiteral("1"));
+    QCOMPARE(pumpsim::withSimulatedPumpListed(nullptr)().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSimSerialPort)

@@ -1,3 +1,4 @@
+#include "link/portnames.h"
 #include "panel/panel.h"
 
 #include "fakes/fakeservices.h"
@@ -23,6 +24,8 @@ class TestCommunication : public QObject {
 private slots:
     void startUpDisablesTheCommandMenus();
     void promptAndDefault();
+    void listedPorts_data();
+    void listedPorts();
     void answers_data();
     void answers();
     void successEnablesMenusInOrderThenPolls();
@@ -58,6 +61,51 @@ void TestCommunication::promptAndDefault()
     rig.panel.setPortDefaultAnswer(QStringLiteral("sim"));
     rig.panel.Communication();
     QCOMPARE(rig.dialogs.inputs[1].defaultAnswer, QStringLiteral("sim"));
+    QCOMPARE(rig.dialogs.inputs[1].choices, QStringList());
+
+    // The list is asked afresh each time the prompt opens.
+    rig.fakes.portList = {{"1", "ttyS0"}, {"ttyACM0", ""}};
+    rig.panel.Communication();
+    QCOMPARE(rig.dialogs.inputs[2].choices, (QStringList{"1 — ttyS0", "ttyACM0"}));
+    rig.fakes.portList.removeFirst();
+    rig.panel.Communication();
+    QCOMPARE(rig.dialogs.inputs[3].choices, QStringList{"ttyACM0"});
+}
+
+void TestCommunication::listedPorts_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("maker");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("entry");
+
+    QTest::newRow("USB adapter") << "ttyUSB0" << "FT232R USB UART" << "FTDI" << "A50285BI"
+                                 << "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)";
+    QTest::newRow("first port by number") << "ttyS0" << "" << "" << "" << "1 — ttyS0";
+    QTest::newRow("tenth port") << "ttyS9" << "16550A" << "" << "" << "10 — ttyS9 16550A";
+    QTest::newRow("maker only") << "ttyACM0" << "" << "Arduino" << "" << "ttyACM0 — Arduino";
+    QTest::newRow("nothing known") << "ttyAMA0" << "" << "" << "" << "ttyAMA0";
+    QTest::newRow("leading zero is a name") << "ttyS01" << "" << "" << "" << "ttyS01";
+    QTest::newRow("beyond 16 bits is a name") << "ttyS40000" << "" << "" << "" << "ttyS40000";
+}
+
+// Each listed port reads as its answer and a description, and picking it
+// opens that very port.
+void TestCommunication::listedPorts()
+{
+    QFETCH(QString, portName);
+    QFETCH(QString, description);
+    QFETCH(QString, maker);
+    QFETCH(QString, serial);
+    PanelRig rig;
+    rig.fakes.portList = {portListing(portName, description, maker, serial)};
+    rig.dialogs.answer(QString());
+    rig.panel.Communication();
+    QTEST(rig.dialogs.inputs[0].choices.value(0), "entry");
+    rig.dialogs.answer(rig.dialogs.inputs[0].choices[0]);
+    rig.panel.Communication();
+    QCOMPARE(rig.opened(), QStringList{QStringLiteral("/dev/") + portName});
 }
 
 void TestCommunication::answers_data()
@@ -76,6 +124,11 @@ void TestCommunication::answers_data()
     QTest::newRow("blanks only") << "   " << "";
     QTest::newRow("two words") << "COM 3" << "";
     QTest::newRow("out of range") << "40000" << "";
+    // A port picked from the list: only its answer counts.
+    QTest::newRow("picked port") << "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)" << "/dev/ttyUSB0";
+    QTest::newRow("picked number") << "2 — ttyS1" << "/dev/ttyS1";
+    QTest::newRow("picked sim") << "sim — 内置模拟泵" << "sim";
+    QTest::newRow("picked, then edited") << "ttyUSB1 — FT232R" << "/dev/ttyUSB1";
 }
 
 void TestCommunication::answers()

@@ -2,8 +2,13 @@
 #include "record/chartwidget.h"
 
 #include "fakes/fakeservices.h"
+#include "platform/qtdialogs.h"
+#include "record/viewer.h"
 
+#include <QAccessible>
+#include <QComboBox>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,8 +40,10 @@ private slots:
     void controlsSitWhereTheyBelong();
     void keysCarryTheirNamesAndPictures();
     void tabOrder();
+    void everyControlHasAHumanName();
     void fontsShowChineseGlyphs();
     void connectingEnablesTheMenus();
+    void portPromptOffersTheListedPorts();
     void helpDoesNothing();
     void closingTheWindowClosesThePort();
     void popupOnlyForTheRightButtonOverTheSurface();
@@ -105,7 +112,7 @@ void TestForm1::startUpState()
         QVERIFY2(label, name);
         QCOMPARE(label->text(), QString::fromUtf8(text));
         QVERIFY2(!label->isVisible(), name);
-        QCOMPARE(label->accessibleName(), QLatin1String(name));
+        QCOMPARE(label->accessibleName(), label->text());
     }
     QCOMPARE(rig.window.connectionLabel()->text(), QStringLiteral("未连接"));
 }
@@ -122,10 +129,8 @@ void TestForm1::controlsSitWhereTheyBelong()
     QCOMPARE(rig.window.label(QStringLiteral("Label3"))->geometry(), QRect(176, 0, 33, 25));
     QCOMPARE(rig.window.key(QStringLiteral("0"))->geometry(), QRect(448, 144, 41, 25));
     QCOMPARE(rig.window.key(QStringLiteral("STOP"))->geometry(), QRect(579, 240, 41, 25));
-    for (QLineEdit* box : {rig.window.pnow(), rig.window.prset(), rig.window.lqset()}) {
+    for (QLineEdit* box : {rig.window.pnow(), rig.window.prset(), rig.window.lqset()})
         QVERIFY(box->isReadOnly());
-        QCOMPARE(box->accessibleName(), box->objectName());
-    }
     QCOMPARE(rig.window.Picture1()->objectName(), QStringLiteral("Picture1"));
 }
 
@@ -154,6 +159,9 @@ void TestForm1::tabOrder()
 {
     WindowRig rig;
     rig.window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+    // The keyboard starts on the first key of the order.
+    QCOMPARE(QApplication::focusWidget(), rig.window.key(QStringLiteral("1")));
     QStringList order;
     QWidget* w = rig.window.key(QStringLiteral("1"));
     for (int i = 0; i < 20; ++i) {
@@ -163,7 +171,48 @@ void TestForm1::tabOrder()
             w = w->nextInFocusChain();
     }
     QCOMPARE(order, (QStringList{"1", "2", "3", "L", "4", "5", "6", "P", "7", "8", "9", "RUN", "0", "STOP", "▲", "▼",
-                                 "Picture1", "pnow", "prset", "lqset"}));
+                                 "压力曲线", "当前压力", "设定压力", "设定流量"}));
+}
+
+// What a screen reader says for every visible control of both windows: a
+// name in the window's language, never empty and never the control's
+// internal name. The elapsed-time numbers speak their current value.
+void TestForm1::everyControlHasAHumanName()
+{
+    WindowRig rig;
+    rig.connectPort();
+    rig.dialogs.answer(QStringLiteral("2"));
+    rig.window.action(QStringLiteral("stset"))->trigger();
+    rig.window.action(QStringLiteral("ststart"))->trigger();
+    for (int i = 0; i < 3; ++i)
+        rig.window.panel().timedRun().tick();
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+
+    // The controls of a window without a human name, and how many were heard.
+    int heard = 0;
+    const auto unnamed = [&heard](QWidget* top) {
+        QStringList bad;
+        for (QWidget* w : QList<QWidget*>{top} + top->findChildren<QWidget*>()) {
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+            const QString name = spoken ? spoken->text(QAccessible::Name) : QString();
+            if (w->isVisible() && (name.trimmed().isEmpty() || name == w->objectName()))
+                bad << QStringLiteral("%1 \"%2\"").arg(QLatin1String(w->metaObject()->className()), w->objectName());
+            heard += w->isVisible();
+        }
+        return bad;
+    };
+    for (QLabel* number : {rig.window.label("lhour"), rig.window.label("lmin"), rig.window.label("lsed")})
+        QCOMPARE(number->accessibleName(), number->text());
+    QCOMPARE(rig.window.label(QStringLiteral("lsed"))->accessibleDescription(), QStringLiteral("秒"));
+    QCOMPARE(rig.window.connectionLabel()->accessibleName(), rig.window.connectionLabel()->text());
+    QCOMPARE(unnamed(&rig.window), QStringList());
+    QVERIFY(heard > 30);
+
+    rig.window.action(QStringLiteral("view"))->trigger();
+    heard = 0;
+    QCOMPARE(unnamed(rig.window.viewer()), QStringList());
+    QCOMPARE(heard, 4);
 }
 
 void TestForm1::fontsShowChineseGlyphs()
@@ -198,6 +247,51 @@ void TestForm1::connectingEnablesTheMenus()
         QVERIFY2(rig.window.action(QLatin1String(menu))->isEnabled(), menu);
     QVERIFY(rig.window.rightkey()->isEnabled());
     QCOMPARE(rig.window.connectionLabel()->text(), QStringLiteral("/dev/pts/1 9600,n,8,1"));
+}
+
+// The real port prompt: an editable drop-down of the listed ports that starts
+// with the pre-filled answer and completes nothing typed; a picked port opens.
+// With PUMP_SCREENSHOT_DIR set (under a real display) it also saves the
+// prompt with its list open as port-list.png.
+void TestForm1::portPromptOffersTheListedPorts()
+{
+    FakeServices fakes;
+    fakes.portList = {{"1", "ttyS0"},
+                      {"ttyUSB0", "FT232R USB UART (FTDI, A50285BI)"},
+                      {"ttyACM0", "USB Serial (Arduino LLC, 85736323838351F0E1A1)"}};
+    platform::QtDialogs dialogs;
+    Form1 window(fakes.services(&dialogs));
+    dialogs.setParentWindow(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString screenshots = qEnvironmentVariable("PUMP_SCREENSHOT_DIR");
+
+    QStringList items;  // the entries, then the text shown and how the box behaves
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        QComboBox* combo = dialog ? dialog->findChild<QComboBox*>() : nullptr;
+        for (int i = 0; combo && i < combo->count(); ++i)
+            items << combo->itemText(i);
+        if (combo)
+            items << combo->currentText() << (combo->isEditable() ? "editable" : "fixed")
+                  << (combo->completer() ? "completes" : "types");
+        if (combo && !screenshots.isEmpty()) {
+            combo->showPopup();
+            QTest::qWait(500);
+            const QRect r = window.frameGeometry();
+            window.screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).save(screenshots + "/port-list.png");
+            combo->hidePopup();
+        }
+        if (combo)
+            combo->setCurrentIndex(1);
+        if (dialog)
+            dialog->accept();
+    });
+    window.action(QStringLiteral("Communication"))->trigger();
+
+    QCOMPARE(items, (QStringList{"1 — ttyS0", "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)",
+                                 "ttyACM0 — USB Serial (Arduino LLC, 85736323838351F0E1A1)", "1", "editable", "types"}));
+    QCOMPARE(fakes.openedDevices(), QStringList{QStringLiteral("/dev/ttyUSB0")});
 }
 
 void TestForm1::helpDoesNothing()
