@@ -3,6 +3,7 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/qtdialogs.h"
+#include "platform/qtexportfiles.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtportlister.h"
 #include "platform/qtprinter.h"
@@ -29,6 +30,8 @@ int main(int argc, char* argv[])
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
     platform::QtLogFiles logFiles;
+    // Where the history window's exports go (文件 › 运行历史).
+    platform::QtExportFiles exportFiles;
     // "sim" at the port prompt gives the simulated pump, any other answer a
     // real port.
     const platform::PortMaker makePort =
@@ -44,6 +47,8 @@ int main(int argc, char* argv[])
     dialogs.setParentWindow(&window);
     window.setJournal(&journal);
     printer.setDialogParent(&window);
+    exportFiles.setParentWindow(&window);
+    window.setExportFiles(&exportFiles);
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -1,5 +1,7 @@
 #include "panel/mainwindow.h"
 
+#include "history/historysource.h"
+#include "history/historywindow.h"
 #include "history/journal.h"
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
@@ -114,7 +116,10 @@ const KeyPlace kKeys[] = {
 
 }  // namespace
 
-Form1::Form1(const platform::Services& services, QWidget* parent) : QMainWindow(parent), m_dialogs(services.dialogs)
+Form1::Form1(const platform::Services& services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dialogs(services.dialogs)
+    , m_printer(services.printer)
 {
     m_panel = new Panel(services, this);
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
@@ -152,6 +157,7 @@ void Form1::buildMenus()
     addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
     addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
     addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
+    addItem(file, QStringLiteral("history"), QStringLiteral("运行历史"));
     // Off at every start: the panel keeps no settings between runs.
     addItem(file, QStringLiteral("csvlog"), QStringLiteral("CSV记录"))->setCheckable(true);
     addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
@@ -352,6 +358,7 @@ void Form1::wire()
     // Timer1's tick is wired inside the timed run; the labels follow its display.
     connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
     connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
+    connect(action(QStringLiteral("history")), &QAction::triggered, this, &Form1::showHistory);
 }
 
 void Form1::showBoxes()
@@ -424,8 +431,47 @@ void Form1::showViewer()
     hide();
 }
 
+void Form1::showHistory()
+{
+    if (m_history && m_history->isVisible()) {
+        m_history->raise();
+        m_history->activateWindow();
+        return;
+    }
+    if (!m_journal || !m_exportFiles) {
+        statusBar()->showMessage(QStringLiteral("运行历史不可用：没有运行记录文件"), 8000);
+        return;
+    }
+    // Everything handed to the journal so far is in the file before the
+    // window reads it.
+    m_journal->flush(2000);
+    QString error;
+    std::unique_ptr<history::HistorySource> source = history::openJournal(m_journal->path(), &error);
+    if (!source) {
+        statusBar()->showMessage(QStringLiteral("无法打开运行历史 %1：%2").arg(m_journal->path(), error), 8000);
+        return;
+    }
+    if (!m_history) {
+        m_history = std::make_unique<HistoryWindow>(*m_exportFiles, m_printer);
+        // Each commit moves a live view on; a hidden window waits.
+        connect(m_journal, &history::Journal::committed, m_history.get(), [this] {
+            if (m_history->isVisible())
+                m_history->refresh();
+        });
+    }
+    // Opened from the panel, the window follows this program's session.
+    const qint64 live = m_journal->sessionId();
+    m_history->setSource(source.get(), live > 0 ? std::optional<qint64>(live) : std::nullopt, m_journal->path());
+    m_historySource = std::move(source);
+    m_history->show();
+    m_history->raise();
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     m_panel->Form_Unload();
+    // The history window does not keep the program running on its own.
+    if (m_history)
+        m_history->close();
     event->accept();
 }

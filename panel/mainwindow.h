@@ -14,6 +14,7 @@ class Journal;
 
 class ChartWidget;
 class Form2;
+class HistoryWindow;
 class JournalFeed;
 class QAbstractButton;
 class QAction;
@@ -21,6 +22,14 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+
+namespace history {
+class HistorySource;
+class Journal;
+}  // namespace history
+namespace platform {
+class ExportFiles;
+}  // namespace platform
 
 // `Form1`, the main window: the value boxes, the keypad, the elapsed-time
 // labels, the chart, the menus and the pop-up menu. It holds no state of its
@@ -59,6 +68,12 @@ public:
     // The journal given, for the history window: its file (path()) and a
     // signal after each commit (committed()). Null when none.
     history::Journal* journal() const { return m_journal; }
+    // Where the history window's exports go (the save dialog and files);
+    // "运行历史" opens that window on the journal's file, following the
+    // session being written. Must outlive the window.
+    void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
+    // The history window; none until "运行历史" was first chosen.
+    HistoryWindow* historyWindow() const { return m_history.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +86,7 @@ private:
     void showConnection();
     void showElapsedTime();
     void showViewer();
+    void showHistory();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -89,6 +105,11 @@ private:
     // none before the first showBoxes().
     std::optional<bool> m_boxesStale;
     std::unique_ptr<Form2> m_viewer;
+    platform::Printer& m_printer;
+    platform::ExportFiles* m_exportFiles = nullptr;
+    // The window reads through its own connection; it goes before the reader.
+    std::unique_ptr<history::HistorySource> m_historySource;
+    std::unique_ptr<HistoryWindow> m_history;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -2,7 +2,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QPainter;
+class QRect;
 
 namespace platform {
 
@@ -22,6 +26,15 @@ public:
     // print position, and ends it so the page goes out as a job of its own.
     // Returns false on any error.
     virtual bool printPage(const QString& line) = 0;
+
+    // Paints one page: `page` is the printable area in the painter's
+    // coordinates.
+    using PagePainter = std::function<void(QPainter& painter, const QRect& page)>;
+
+    // Shows the printer selection dialog, then prints one page painted by
+    // `paint` on the printer chosen there (the run report). Nothing when the
+    // operator cancels; otherwise whether the page went out.
+    virtual std::optional<bool> printPainted(const PagePainter& paint) = 0;
 };
 
 }  // namespace platform

@@ -85,4 +85,18 @@ bool QtPrinter::printPage(const QString& line)
     return printer.printerState() != QPrinter::Error;
 }
 
+std::optional<bool> QtPrinter::printPainted(const PagePainter& paint)
+{
+    QPrinter& printer = device();
+    if (!m_runDialog(printer))
+        return std::nullopt;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    paint(painter, QRect(QPoint(0, 0), painter.viewport().size()));
+    if (!painter.end())
+        return false;
+    return printer.printerState() != QPrinter::Error;
+}
+
 }  // namespace platform

@@ -36,6 +36,7 @@ public:
     // copy goes to a numbered file of its own beside the name chosen
     // (numberedFileName()); one copy keeps the name as it is.
     bool printPage(const QString& line) override;
+    std::optional<bool> printPainted(const PagePainter& paint) override;
 
     QPrinter& device();
 

@@ -7,8 +7,10 @@ if(NOT rc EQUAL 0)
 endif()
 
 set(expected
+    bin/pump-history
     bin/pump-panel
     bin/pump-sim
+    share/applications/pump-history.desktop
     share/applications/pump-panel.desktop
     share/icons/hicolor/scalable/apps/pump-panel.svg)
 foreach(f IN LISTS expected)
@@ -25,7 +27,7 @@ if(NOT installed STREQUAL expected)
     message(FATAL_ERROR "installed files differ:\n  got ${installed}\n  want ${expected}")
 endif()
 
-foreach(program pump-panel pump-sim)
+foreach(program pump-panel pump-sim pump-history)
     execute_process(COMMAND test -x "${PREFIX}/bin/${program}" RESULT_VARIABLE notexec)
     if(notexec)
         message(FATAL_ERROR "${program} is not executable")
@@ -40,12 +42,21 @@ foreach(line "Exec=pump-panel" "Icon=pump-panel" "Type=Application" "Exec=pump-p
         message(FATAL_ERROR "pump-panel.desktop lacks the line ${line}")
     endif()
 endforeach()
-if(VALIDATE)
-    execute_process(COMMAND "${VALIDATE}" "${PREFIX}/share/applications/pump-panel.desktop"
-                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
-        message(FATAL_ERROR "desktop-file-validate:\n${out}")
+file(STRINGS "${PREFIX}/share/applications/pump-history.desktop" entry)
+foreach(line "Exec=pump-history %f" "Icon=pump-panel" "Type=Application")
+    list(FIND entry "${line}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "pump-history.desktop lacks the line ${line}")
     endif()
+endforeach()
+if(VALIDATE)
+    foreach(desktop pump-panel pump-history)
+        execute_process(COMMAND "${VALIDATE}" "${PREFIX}/share/applications/${desktop}.desktop"
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+        if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
+            message(FATAL_ERROR "desktop-file-validate ${desktop}:\n${out}")
+        endif()
+    endforeach()
 endif()
 file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/pump-panel.svg" icon)
 if(NOT icon MATCHES "<svg")

@@ -54,7 +54,7 @@ void TestViewerWindow::fileMenuHoldsTheRecordItems()
     for (QAction* a : file->actions())
         captions << a->text();
     QCOMPARE(captions, (QStringList{QStringLiteral("保存"), QStringLiteral("打印"), QStringLiteral("查看记录"),
-                                    QStringLiteral("CSV记录"), QStringLiteral("退出")}));
+                                    QStringLiteral("运行历史"), QStringLiteral("CSV记录"), QStringLiteral("退出")}));
 }
 
 void TestViewerWindow::menuOpensTheViewerAndExitComesBack()

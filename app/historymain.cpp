@@ -1,0 +1,130 @@
+// pump-history: the run history window on a journal file, for looking at past
+// runs with no pump, or at a journal copied from another PC; and, with --csv,
+// one session's readings written as CSV for lab scripts, with no window.
+#include "history/export.h"
+#include "history/historysource.h"
+#include "history/historywindow.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtexportfiles.h"
+#include "platform/qtprinter.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+void say(const QString& text)
+{
+    std::fprintf(stderr, "pump-history: %s\n", text.toLocal8Bit().constData());
+}
+
+int writeCsv(history::HistorySource& source, const QString& file, const QString& out, const QString& sessionText)
+{
+    std::optional<qint64> wanted;
+    if (!sessionText.isEmpty()) {
+        bool ok = false;
+        wanted = sessionText.toLongLong(&ok);
+        if (!ok) {
+            say(QStringLiteral("--session wants a session number, not \"%1\"").arg(sessionText));
+            return 2;
+        }
+    }
+    const std::optional<history::SessionInfo> session = history::exportcsv::pickSession(source.sessions(), wanted);
+    if (!session) {
+        say(wanted ? QStringLiteral("%1 holds no session %2").arg(file).arg(*wanted)
+                   : QStringLiteral("%1 holds no session").arg(file));
+        return 1;
+    }
+    const qint64 end = std::numeric_limits<qint64>::max() / 4;
+    QString error;
+    qint64 written = 0;
+    const auto write = [&](QIODevice& device) {
+        return history::exportcsv::writeReadings(source, session->id, session->startedMs, end, device, &error, &written);
+    };
+    bool ok = false;
+    if (out == QLatin1String("-")) {
+        QFile standardOutput;
+        ok = standardOutput.open(stdout, QIODevice::WriteOnly) && write(standardOutput);
+    } else {
+        platform::QtExportFiles files;
+        ok = files.writeFile(out, write, &error);
+    }
+    if (!ok) {
+        say(QStringLiteral("cannot write %1: %2").arg(out, error));
+        return 1;
+    }
+    say(QStringLiteral("%1 readings of session %2 written to %3").arg(written).arg(session->id).arg(out));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // The CSV export and the help run without a display.
+    bool windowless = false;
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--csv", "--help", "-h", "--help-all", "-?"})
+            windowless = windowless || std::strncmp(argv[i], option, std::strlen(option)) == 0;
+    }
+    std::unique_ptr<QCoreApplication> app(windowless ? new QCoreApplication(argc, argv) : new QApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("pump-history"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows the pump panel's run history: sessions, pressure, set points and events over time.\n"
+                       "With --csv, writes one session's readings as CSV and exits (the newest session unless\n"
+                       "--session says which)."));
+    parser.addHelpOption();
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write the readings to <out.csv> (\"-\": standard output) and exit."),
+                                 QStringLiteral("out.csv"));
+    const QCommandLineOption session(QStringLiteral("session"), QStringLiteral("The session to write (default: the newest)."),
+                                     QStringLiteral("N"));
+    parser.addOption(csv);
+    parser.addOption(session);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The journal (default: %1).").arg(history::defaultJournalPath()),
+                                 QStringLiteral("[FILE]"));
+    parser.process(*app);
+    if (parser.positionalArguments().size() > 1) {
+        say(QStringLiteral("one journal file at most; see --help"));
+        return 2;
+    }
+    if (parser.isSet(session) && !parser.isSet(csv)) {
+        say(QStringLiteral("--session goes with --csv; see --help"));
+        return 2;
+    }
+    const QString file =
+        parser.positionalArguments().isEmpty() ? history::defaultJournalPath() : parser.positionalArguments().first();
+
+    QString error;
+    std::unique_ptr<history::HistorySource> source = history::openJournal(file, &error);
+    if (parser.isSet(csv)) {
+        if (!source) {
+            say(QStringLiteral("cannot read %1: %2").arg(file, error));
+            return 1;
+        }
+        return writeCsv(*source, file, parser.value(csv), parser.value(session));
+    }
+
+    QGuiApplication::setDesktopFileName(QStringLiteral("pump-history"));
+    if (!source) {
+        platform::QtDialogs dialogs;
+        dialogs.messageBox(QStringLiteral("无法读取运行历史文件 %1：%2").arg(file, error), QStringLiteral("运行历史"));
+        return 1;
+    }
+    platform::QtExportFiles files;
+    platform::QtPrinter printer;
+    HistoryWindow window(files, printer);
+    files.setParentWindow(&window);
+    printer.setDialogParent(&window);
+    window.setSource(source.get(), std::nullopt, file);
+    window.show();
+    return app->exec();
+}

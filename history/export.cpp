@@ -1,0 +1,160 @@
+#include "history/export.h"
+
+#include "history/eventtext.h"
+#include "record/csvlog.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QStringList>
+
+#include <cmath>
+
+namespace history::exportcsv {
+
+namespace {
+
+QString joined(const QStringList& fields)
+{
+    QStringList out;
+    out.reserve(fields.size());
+    for (const QString& f : fields)
+        out << csvlog::field(f);
+    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+}
+
+QString isoLocal(qint64 tMs)
+{
+    return QDateTime::fromMSecsSinceEpoch(tMs).toString(Qt::ISODateWithMs);
+}
+
+// Collects lines and hands them to the device in blocks of about 64 KiB.
+class BlockWriter {
+public:
+    BlockWriter(QIODevice& out, QString* error) : m_out(out), m_error(error) {}
+
+    bool add(const QString& line)
+    {
+        m_block += line.toUtf8();
+        return m_block.size() < kBlock || flush();
+    }
+
+    bool flush()
+    {
+        if (m_block.isEmpty())
+            return true;
+        const bool ok = m_out.write(m_block) == m_block.size();
+        m_block.clear();
+        if (!ok && m_error)
+            *m_error = m_out.errorString();
+        return ok;
+    }
+
+private:
+    static constexpr int kBlock = 64 * 1024;
+    QIODevice& m_out;
+    QString* m_error;
+    QByteArray m_block;
+};
+
+}  // namespace
+
+QString number(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value))
+        return QString();
+    // Six decimals cover any value the pump's four characters can carry;
+    // the trailing zeros go.
+    QString text = QString::number(*value, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString readingsHeader()
+{
+    return csvlog::headerLine();
+}
+
+QString readingLine(const Reading& reading, qint64 firstMs)
+{
+    return joined({
+        isoLocal(reading.tMs),
+        csvlog::seconds(reading.tMs - firstMs),
+        QStringLiteral("%1").arg(reading.pump, 2, 10, QLatin1Char('0')),
+        reading.letter,
+        reading.value,
+        number(reading.pressure),
+        number(reading.limit),
+        number(reading.flow),
+    });
+}
+
+QString eventsHeader()
+{
+    return QStringLiteral("time (local ISO 8601),kind,event,detail,source\r\n");
+}
+
+QString eventRow(const Event& event)
+{
+    return joined({isoLocal(event.tMs), event.kind, eventName(event), event.detail, event.source});
+}
+
+bool writeReadings(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, QIODevice& out,
+                   QString* error, qint64* written)
+{
+    BlockWriter writer(out, error);
+    bool ok = writer.add(readingsHeader());
+    std::optional<qint64> first;
+    qint64 count = 0;
+    if (ok) {
+        source.forEachReading(session, fromMs, toMs, [&](const Reading& r) {
+            if (!first)
+                first = r.tMs;
+            ok = writer.add(readingLine(r, *first));
+            count += ok;
+            return ok;
+        });
+    }
+    if (written)
+        *written = count;
+    return ok && writer.flush();
+}
+
+bool writeEvents(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, QIODevice& out, QString* error)
+{
+    BlockWriter writer(out, error);
+    bool ok = writer.add(eventsHeader());
+    const QList<Event> events = source.events(session, fromMs, toMs);
+    for (const Event& e : events) {
+        if (!ok)
+            break;
+        ok = writer.add(eventRow(e));
+    }
+    return ok && writer.flush();
+}
+
+std::optional<SessionInfo> pickSession(const QList<SessionInfo>& sessions, std::optional<qint64> wanted)
+{
+    std::optional<SessionInfo> newest;
+    for (const SessionInfo& s : sessions) {
+        if (wanted && s.id == *wanted)
+            return s;
+        if (!wanted && (!newest || s.startedMs > newest->startedMs
+                        || (s.startedMs == newest->startedMs && s.id > newest->id)))
+            newest = s;
+    }
+    return wanted ? std::nullopt : newest;
+}
+
+QString fileName(qint64 session, qint64 fromMs, const QString& part, const QString& extension)
+{
+    QString name = QStringLiteral("pump-history-%1_").arg(session)
+                   + QDateTime::fromMSecsSinceEpoch(fromMs).toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    if (!part.isEmpty())
+        name += QLatin1Char('-') + part;
+    return name + QLatin1Char('.') + extension;
+}
+
+}  // namespace history::exportcsv

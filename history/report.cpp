@@ -1,0 +1,176 @@
+#include "history/report.h"
+
+#include "history/eventtext.h"
+#include "history/export.h"
+#include "history/timeaxis.h"
+#include "resources/look.h"
+
+#include <QIODevice>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace history {
+
+namespace {
+
+constexpr int kPageWidth = 794;
+constexpr int kPageHeight = 1123;
+constexpr int kMargin = 48;
+
+QFont textFont(int pixels, bool bold = false)
+{
+    QFont font = look::songti(10);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QString mpa(std::optional<double> v)
+{
+    return v ? QString::number(*v, 'f', 2) + QStringLiteral(" MPa") : QStringLiteral("—");
+}
+
+}  // namespace
+
+QString statsText(const RangeStats& stats)
+{
+    return QStringLiteral("压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5")
+        .arg(mpa(stats.minPressure), mpa(stats.maxPressure), mpa(stats.meanPressure),
+             QString::number(stats.volumeMl, 'f', 1), QString::number(stats.readings));
+}
+
+QSize reportPlotSize()
+{
+    return QSize(kPageWidth - 2 * kMargin, 400);
+}
+
+void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
+{
+    painter.save();
+    painter.translate(page.topLeft());
+    const qreal scale = std::min(page.width() / qreal(kPageWidth), page.height() / qreal(kPageHeight));
+    painter.scale(scale, scale);
+    painter.setPen(Qt::black);
+    const int width = kPageWidth - 2 * kMargin;
+    int y = kMargin;
+
+    const auto line = [&](const QString& text, const QFont& font, int gap = 4) {
+        painter.setFont(font);
+        const QRect r(kMargin, y, width, painter.fontMetrics().height());
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, painter.fontMetrics().elidedText(text, Qt::ElideRight, width));
+        y += r.height() + gap;
+    };
+
+    line(QStringLiteral("运行报告"), textFont(22, true), 10);
+    const SessionInfo& s = c.session;
+    const QString end = s.endedMs ? localTimeText(*s.endedMs) : QStringLiteral("%1（未正常结束或仍在运行）").arg(localTimeText(s.lastMs));
+    line(QStringLiteral("运行 %1：%2 至 %3，时长 %4，读数 %5")
+             .arg(s.id)
+             .arg(localTimeText(s.startedMs), end, durationText(s.endedMs.value_or(s.lastMs) - s.startedMs))
+             .arg(s.readings),
+         textFont(13));
+    line(QStringLiteral("端口：%1    程序版本：%2")
+             .arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port,
+                  s.appVersion.isEmpty() ? QStringLiteral("—") : s.appVersion),
+         textFont(13));
+    line(QStringLiteral("所示范围：%1 至 %2（%3）")
+             .arg(localTimeText(c.fromMs), localTimeText(c.toMs), durationText(c.toMs - c.fromMs)),
+         textFont(13), 10);
+
+    painter.save();
+    painter.translate(kMargin, y);
+    paintPlot(painter, reportPlotSize(), c.picture);
+    painter.restore();
+    y += reportPlotSize().height() + 12;
+
+    line(QStringLiteral("光标之间"), textFont(15, true));
+    if (c.stats && c.picture.cursor1 && c.picture.cursor2) {
+        const qint64 a = std::min(*c.picture.cursor1, *c.picture.cursor2);
+        const qint64 b = std::max(*c.picture.cursor1, *c.picture.cursor2);
+        line(QStringLiteral("%1 至 %2，间隔 %3").arg(localTimeText(a, true), localTimeText(b, true), durationText(b - a)),
+             textFont(13));
+        line(statsText(*c.stats), textFont(13), 10);
+    } else {
+        line(QStringLiteral("未设光标"), textFont(13), 10);
+    }
+
+    line(QStringLiteral("事件"), textFont(15, true));
+    const QFont rowFont = textFont(12);
+    painter.setFont(rowFont);
+    const int rowHeight = painter.fontMetrics().height() + 2;
+    const int columns[] = {kMargin, kMargin + 170, kMargin + 300, kMargin + 390};
+    const auto row = [&](const QStringList& cells, bool bold) {
+        painter.setFont(textFont(12, bold));
+        for (int i = 0; i < cells.size(); ++i) {
+            const int right = i + 1 < cells.size() ? columns[i + 1] - 6 : kMargin + width;
+            painter.drawText(QRect(columns[i], y, right - columns[i], rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                             painter.fontMetrics().elidedText(cells[i], Qt::ElideRight, right - columns[i]));
+        }
+        y += rowHeight;
+    };
+    row({QStringLiteral("时间"), QStringLiteral("事件"), QStringLiteral("来源"), QStringLiteral("内容")}, true);
+    painter.drawLine(kMargin, y, kMargin + width, y);
+    const int footerTop = kPageHeight - kMargin - rowHeight;
+    const int room = std::max(0, (footerTop - y - rowHeight) / rowHeight);
+    const int shown = c.events.size() <= room ? int(c.events.size()) : std::max(0, room - 1);
+    for (int i = 0; i < shown; ++i) {
+        const Event& e = c.events[i];
+        row({localTimeText(e.tMs), eventName(e), sourceName(e.source), e.detail}, false);
+    }
+    if (shown < c.events.size())
+        row({QStringLiteral("另有 %1 条事件未列出（见事件CSV）").arg(c.events.size() - shown)}, false);
+    if (c.events.isEmpty())
+        row({QStringLiteral("所示范围内没有事件")}, false);
+
+    y = footerTop;
+    line(QStringLiteral("制表时间 %1    文件 %2").arg(localTimeText(c.madeMs), c.journal), textFont(11));
+    painter.restore();
+}
+
+bool writeReportPdf(const ReportContent& content, QIODevice& out)
+{
+    QPdfWriter pdf(&out);
+    pdf.setResolution(96);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    pdf.setTitle(QStringLiteral("运行报告"));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    paintReport(painter, QRect(0, 0, pdf.width(), pdf.height()), content);
+    return painter.end();
+}
+
+QSize plotPdfSize()
+{
+    return QSize(1040, 670);
+}
+
+bool writePlotPdf(const PlotPicture& picture, const QSize& size, const QString& title, QIODevice& out)
+{
+    QPdfWriter pdf(&out);
+    pdf.setResolution(96);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+    pdf.setTitle(title);
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    painter.setFont(textFont(14, true));
+    painter.drawText(QRect(0, 0, size.width(), 28), Qt::AlignLeft | Qt::AlignVCenter, title);
+    painter.translate(0, 32);
+    paintPlot(painter, size, picture);
+    return painter.end();
+}
+
+bool writePlotPng(const PlotPicture& picture, const QSize& size, QIODevice& out)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintPlot(painter, size, picture);
+    painter.end();
+    return image.save(&out, "PNG");
+}
+
+}  // namespace history

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "history/historyplot.h"
+
+#include <QSize>
+
+class QIODevice;
+
+// The one-page run report: the session and its port, the plot of the range
+// shown, the statistics between the two cursors and the events of the range.
+// Painted onto any painter, so the PDF and the printed page are the same.
+namespace history {
+
+struct ReportContent {
+    SessionInfo session;
+    qint64 fromMs = 0;
+    qint64 toMs = 0;
+    PlotPicture picture;  // queried at reportPlotSize()
+    QList<Event> events;
+    std::optional<RangeStats> stats;  // between the cursors, when both are set
+    QString journal;                  // the journal file it came from
+    qint64 madeMs = 0;
+};
+
+// The page is laid out on 794 x 1123 units (A4 at 96 per inch) and scaled to
+// the page given.
+QSize reportPlotSize();
+void paintReport(QPainter& painter, const QRect& page, const ReportContent& content);
+
+// The report as a one-page A4 PDF.
+bool writeReportPdf(const ReportContent& content, QIODevice& out);
+// The plot alone: an A4 landscape PDF page (the picture queried at
+// plotPdfSize(), under a title line), or a PNG picture.
+QSize plotPdfSize();
+bool writePlotPdf(const PlotPicture& picture, const QSize& size, const QString& title, QIODevice& out);
+bool writePlotPng(const PlotPicture& picture, const QSize& size, QIODevice& out);
+
+// The statistics in words, one line: "最小 0.10 MPa  最大 …  体积 795.0 ml".
+QString statsText(const RangeStats& stats);
+
+}  // namespace history

@@ -1,0 +1,45 @@
+#include "platform/qtexportfiles.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace platform {
+
+QString QtExportFiles::chooseSaveFile(const QString& caption, const QString& suggestedName, const QString& filter)
+{
+    if (m_folder.isEmpty())
+        m_folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path =
+        QFileDialog::getSaveFileName(m_parent, caption, QDir(m_folder).filePath(suggestedName), filter);
+    if (!path.isEmpty())
+        m_folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool QtExportFiles::writeFile(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (!write(file)) {
+        // The writer's own reason stands when it gave one.
+        if (error && error->isEmpty())
+            *error = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("写入失败");
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,182 @@
+#include "fakes/fakehistory.h"
+#include "history/export.h"
+#include "history/timeaxis.h"
+
+#include <QBuffer>
+#include <QtTest>
+
+// Runs with TZ=Asia/Shanghai (UTC+8, no daylight saving): local times below
+// are China Standard Time.
+namespace {
+
+qint64 local(const char* text)
+{
+    return QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs).toMSecsSinceEpoch();
+}
+
+}  // namespace
+
+class TestHistoryCore : public QObject {
+    Q_OBJECT
+private slots:
+    void ticks_data();
+    void ticks();
+    void readingLine_data();
+    void readingLine();
+    void exportsStreamWholeRange();
+    void exportStopsAtAFailedWrite();
+    void pickSession();
+};
+
+void TestHistoryCore::ticks_data()
+{
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("maxTicks");
+    QTest::addColumn<qint64>("step");
+    QTest::addColumn<QString>("labels");  // "*" marks a tick that starts a new day
+
+    QTest::newRow("milliseconds") << "Asia/Shanghai" << "2024-05-01T14:00:00.050" << "2024-05-01T14:00:00.850" << 5
+                                  << qint64(200) << "14:00:00.200* 14:00:00.400 14:00:00.600 14:00:00.800";
+    QTest::newRow("seconds") << "Asia/Shanghai" << "2024-05-01T14:00:00.300" << "2024-05-01T14:00:10" << 6
+                             << qint64(2000) << "14:00:02* 14:00:04 14:00:06 14:00:08 14:00:10";
+    QTest::newRow("ten seconds from an odd start") << "Asia/Shanghai" << "2024-05-01T14:00:07" << "2024-05-01T14:01:07"
+                                                   << 6 << qint64(10000)
+                                                   << "14:00:10* 14:00:20 14:00:30 14:00:40 14:00:50 14:01:00";
+    QTest::newRow("half hours") << "Asia/Shanghai" << "2024-05-01T13:50:00" << "2024-05-01T16:50:00" << 8
+                                << qint64(1800000) << "14:00* 14:30 15:00 15:30 16:00 16:30";
+    QTest::newRow("days at local midnight") << "Asia/Shanghai" << "2024-04-30T09:00:00" << "2024-05-04T09:00:00" << 5
+                                            << qint64(86400000) << "05-01* 05-02* 05-03* 05-04*";
+    QTest::newRow("weeks start on Monday") << "Asia/Shanghai" << "2024-05-01T00:00:00" << "2024-06-01T00:00:00" << 6
+                                           << qint64(7 * 86400000LL) << "05-06* 05-13* 05-20* 05-27*";
+    QTest::newRow("spring forward skips 02:00") << "Europe/Berlin" << "2024-03-31T00:00:00+01:00"
+                                                << "2024-03-31T05:00:00+02:00" << 6 << qint64(3600000)
+                                                << "00:00* 01:00 03:00 04:00 05:00";
+    QTest::newRow("six hours through fall back") << "Europe/Berlin" << "2024-10-26T23:00:00+02:00"
+                                                 << "2024-10-28T01:00:00+01:00" << 5 << qint64(6 * 3600000LL)
+                                                 << "00:00* 06:00 12:00 18:00 00:00*";
+    QTest::newRow("quarter-hour zone keeps whole hours") << "Asia/Kathmandu" << "2024-05-01T10:10:00+05:45"
+                                                         << "2024-05-01T14:10:00+05:45" << 5 << qint64(3600000)
+                                                         << "11:00* 12:00 13:00 14:00";
+}
+
+void TestHistoryCore::ticks()
+{
+    QFETCH(QString, zone);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, maxTicks);
+    QFETCH(qint64, step);
+    QFETCH(QString, labels);
+    const QTimeZone tz(zone.toLatin1());
+    QVERIFY(tz.isValid());
+    const auto at = [&](const QString& text) {
+        QDateTime t = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (t.timeSpec() == Qt::LocalTime)
+            t = QDateTime(t.date(), t.time(), tz);
+        return t.toMSecsSinceEpoch();
+    };
+    const history::TimeAxis axis = history::timeTicks(at(from), at(to), maxTicks, tz);
+    QStringList got;
+    for (const history::TimeTick& t : axis.ticks)
+        got << t.label + (t.newDay ? QStringLiteral("*") : QString());
+    QCOMPARE(got.join(QLatin1Char(' ')), labels);
+    QCOMPARE(axis.stepMs, step);
+    QVERIFY(axis.ticks.size() <= maxTicks);
+}
+
+void TestHistoryCore::readingLine_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<double>("pressure");
+    QTest::addColumn<double>("limit");
+    QTest::addColumn<double>("flow");
+    QTest::addColumn<QString>("line");
+    const double none = std::nan("");
+    QTest::newRow("plain") << "00.5" << 0.5 << 2.0 << 120.0
+                           << "2024-05-01T14:03:23.625,1.500,07,N,00.5,0.5,2,120\r\n";
+    QTest::newRow("box without a number") << "0A.5" << none << 1.25 << 0.0
+                                          << "2024-05-01T14:03:23.625,1.500,07,N,0A.5,,1.25,0\r\n";
+    QTest::newRow("comma and quote in the value") << "1,\"2" << 0.0001 << -0.0 << 500.0
+                                                  << "2024-05-01T14:03:23.625,1.500,07,N,\"1,\"\"2\",0.0001,0,500\r\n";
+    QTest::newRow("line break in the value") << "a\nb" << 1.0 << 2.0 << 3.0
+                                             << "2024-05-01T14:03:23.625,1.500,07,N,\"a\nb\",1,2,3\r\n";
+}
+
+void TestHistoryCore::readingLine()
+{
+    QFETCH(QString, value);
+    QFETCH(double, pressure);
+    QFETCH(double, limit);
+    QFETCH(double, flow);
+    QFETCH(QString, line);
+    const auto num = [](double v) { return std::isnan(v) ? std::nullopt : std::optional<double>(v); };
+    const history::Reading r{local("2024-05-01T14:03:23.625"), 7, QStringLiteral("N"), value,
+                             num(pressure), num(flow), num(limit)};
+    QCOMPARE(history::exportcsv::readingLine(r, r.tMs - 1500), line);
+}
+
+void TestHistoryCore::exportsStreamWholeRange()
+{
+    FakeHistory h;
+    const qint64 t0 = local("2024-05-01T14:00:00");
+    h.addSession(1, t0);
+    for (int i = 0; i < 5; ++i)
+        h.addReading(1, t0 + i * 1500, 0.1 * i);
+    h.addEvent(1, t0 + 100, QStringLiteral("pressure_set"), QStringLiteral("2.0 → 1.0"), QStringLiteral("dialog"));
+    h.addEvent(1, t0 + 200, QStringLiteral("command"), QStringLiteral("Q00R0000Y"), QStringLiteral("popup"));
+    h.addEvent(1, t0 + 300, QStringLiteral("record_save_failed"), QStringLiteral("d:\\mytext.txt: \"denied\", full"));
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QString error;
+    qint64 written = 0;
+    QVERIFY(history::exportcsv::writeReadings(h, 1, t0 + 1500, t0 + 4500, out, &error, &written));
+    QCOMPARE(written, qint64(3));
+    QCOMPARE(QString::fromUtf8(out.data()),
+             history::exportcsv::readingsHeader() + "2024-05-01T14:00:01.500,0.000,00,N,00.5,0.1,2,100\r\n"
+                 "2024-05-01T14:00:03.000,1.500,00,N,00.5,0.2,2,100\r\n"
+                 "2024-05-01T14:00:04.500,3.000,00,N,00.5,0.3,2,100\r\n");
+
+    QBuffer events;
+    events.open(QIODevice::WriteOnly);
+    QVERIFY(history::exportcsv::writeEvents(h, 1, t0, t0 + 1000, events, &error));
+    QCOMPARE(QString::fromUtf8(events.data()),
+             QStringLiteral("time (local ISO 8601),kind,event,detail,source\r\n"
+                            "2024-05-01T14:00:00.100,pressure_set,压力设定,2.0 → 1.0,dialog\r\n"
+                            "2024-05-01T14:00:00.200,command,启动泵,Q00R0000Y,popup\r\n"
+                            "2024-05-01T14:00:00.300,record_save_failed,记录保存失败,"
+                            "\"d:\\mytext.txt: \"\"denied\"\", full\",\r\n"));
+}
+
+void TestHistoryCore::exportStopsAtAFailedWrite()
+{
+    FakeHistory h;
+    h.addSession(1, 0);
+    for (int i = 0; i < 20000; ++i)
+        h.addReading(1, i * 10, 0.5);
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    QString error;
+    qint64 written = -1;
+    QVERIFY(!history::exportcsv::writeReadings(h, 1, 0, 1000000, readOnly, &error, &written));
+    QVERIFY(!error.isEmpty());
+    // The rows stop at the first block that did not go out.
+    QVERIFY2(written < 2000, qPrintable(QString::number(written)));
+}
+
+void TestHistoryCore::pickSession()
+{
+    FakeHistory h;
+    h.addSession(3, 1000);
+    h.addSession(5, 3000);
+    h.addSession(4, 2000);
+    QCOMPARE(history::exportcsv::pickSession(h.sessions(), std::nullopt)->id, qint64(5));
+    QCOMPARE(history::exportcsv::pickSession(h.sessions(), 4)->id, qint64(4));
+    QVERIFY(!history::exportcsv::pickSession(h.sessions(), 9));
+    QVERIFY(!history::exportcsv::pickSession({}, std::nullopt));
+}
+
+QTEST_GUILESS_MAIN(TestHistoryCore)
+#include "test_historycore.moc"

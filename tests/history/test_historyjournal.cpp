@@ -1,0 +1,142 @@
+// The history window and pump-history on a real journal file: the panel's
+// menu item opens the window live on the panel's own session, and
+// `pump-history --csv` writes a session's readings from the command line.
+#include "fakes/fakeexportfiles.h"
+#include "fakes/fakeservices.h"
+#include "history/historyplot.h"
+#include "history/historywindow.h"
+#include "history/journal.h"
+#include "panel/mainwindow.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+// 2024-05-01 14:00:00 China Standard Time (the test runs with TZ=Asia/Shanghai).
+constexpr qint64 kStart = 1714543200000;
+
+struct TestClocks {
+    std::atomic<qint64> mono{0};
+    std::atomic<qint64> wall{kStart};
+    history::Journal::Clocks clocks() { return {[this] { return mono.load(); }, [this] { return wall.load(); }}; }
+};
+
+QString tool()
+{
+    return QStringLiteral(PUMP_HISTORY_PATH);
+}
+
+}  // namespace
+
+class TestHistoryJournal : public QObject {
+    Q_OBJECT
+private slots:
+    void csvFromTheCommandLine();
+    void menuOpensTheWindowLive();
+};
+
+void TestHistoryJournal::csvFromTheCommandLine()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("history.sqlite3"));
+    TestClocks clock;
+    {
+        history::Journal first(file, QStringLiteral("2.0"), clock.clocks());
+        first.reading("Q01N00.5Y", 0.5, 100, 2.0);
+        first.end();
+    }
+    clock.wall = kStart + 3600000;
+    clock.mono = 0;
+    {
+        history::Journal second(file, QStringLiteral("2.0"), clock.clocks());
+        second.reading("Q01N01.2Y", 1.2, 120, 2.0);
+        clock.mono = 1500;
+        second.reading("Q01PAB,\"Y", std::nan(""), 120, std::nan(""));
+        second.end();
+    }
+
+    const auto run = [&](const QStringList& args, int* code) {
+        QProcess p;
+        p.start(tool(), args);
+        p.waitForFinished(30000);
+        *code = p.exitCode();
+        return QString::fromUtf8(p.readAllStandardError());
+    };
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("missing");
+    };
+    const QString out = dir.filePath(QStringLiteral("out.csv"));
+    int code = -1;
+    const QString said = run({QStringLiteral("--csv"), out, file}, &code);
+    QCOMPARE(code, 0);
+    QVERIFY2(said.contains(QStringLiteral("2 readings of session 2")), qPrintable(said));
+    QCOMPARE(read(out), QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
+                                       "lqset (ml/min)\r\n"
+                                       "2024-05-01T15:00:00.000,0.000,01,N,01.2,1.2,2,120\r\n"
+                                       "2024-05-01T15:00:01.500,1.500,01,P,\"AB,\"\"\",,,120\r\n"));
+
+    QCOMPARE(run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("1"), file}, &code).isEmpty(),
+             false);
+    QCOMPARE(code, 0);
+    QVERIFY(read(out).endsWith(QStringLiteral("\r\n2024-05-01T14:00:00.000,0.000,01,N,00.5,0.5,2,100\r\n")));
+
+    const QString missing = run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("9"), file}, &code);
+    QCOMPARE(code, 1);
+    QVERIFY2(missing.contains(QStringLiteral("no session 9")), qPrintable(missing));
+    run({QStringLiteral("--csv"), out, dir.filePath(QStringLiteral("none.sqlite3"))}, &code);
+    QCOMPARE(code, 1);
+    QProcess help;
+    help.start(tool(), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(30000));
+    QCOMPARE(help.exitCode(), 0);
+    QVERIFY(QString::fromUtf8(help.readAllStandardOutput()).contains(QStringLiteral("--session")));
+}
+
+void TestHistoryJournal::menuOpensTheWindowLive()
+{
+    QTemporaryDir dir;
+    TestClocks clock;
+    history::Journal journal(dir.filePath(QStringLiteral("history.sqlite3")), QStringLiteral("2.0"), clock.clocks());
+    FakeServices fakes;
+    FakeExportFiles files;
+    Form1 window(fakes.services());
+    window.setJournal(&journal);
+    window.setExportFiles(&files);
+    fakes.dialogs.answer(QStringLiteral("1"));
+    window.panel().Communication();
+    QVERIFY(window.action(QStringLiteral("history"))->isEnabled());
+    journal.reading("Q01N00.5Y", 0.5, 100, 2.0);
+    clock.mono = 1500;
+    journal.reading("Q01N00.7Y", 0.7, 100, 2.0);
+
+    window.action(QStringLiteral("history"))->trigger();
+    HistoryWindow* history = window.historyWindow();
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->windowTitle(), QStringLiteral("运行历史"));
+    QVERIFY(history->isLive());
+    QCOMPARE(history->session(), journal.sessionId());
+    QCOMPARE(history->sessionList()->currentItem()->text(3), QStringLiteral("2"));
+
+    // Each commit moves the live view on.
+    qint64 now = kStart + 1500;
+    history->setClock([&] { return now; });
+    now = kStart + 60000;
+    clock.mono = 60000;
+    journal.reading("Q01N00.9Y", 0.9, 100, 2.0);
+    QVERIFY(journal.flush());
+    QTRY_COMPARE(history->plot()->toMs(), now);
+
+    // Closing the panel closes the history too.
+    window.close();
+    QVERIFY(!history->isVisible());
+}
+
+QTEST_MAIN(TestHistoryJournal)
+#include "test_historyjournal.moc"
