@@ -46,8 +46,13 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
 {
     history::Journal* j = &journal;
     connect(&panel, &Panel::answerTaken, this, [this](const QByteArray& frame) {
+        // A box the operator is typing into shows no set point yet: its
+        // digits so far would draw a dip that never happened.
         const PanelState& s = m_panel.state();
-        m_journal.reading(frame, boxNumber(s.pnow), boxNumber(s.lqset), boxNumber(s.prset));
+        const Keypad& keypad = m_panel.keypad();
+        constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+        m_journal.reading(frame, boxNumber(s.pnow), keypad.typingFlow() ? kNone : boxNumber(s.lqset),
+                          keypad.typingPressure() ? kNone : boxNumber(s.prset));
     });
     connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
         j->record(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));

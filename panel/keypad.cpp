@@ -117,3 +117,13 @@ void Keypad::notifyBoxes()
     if (m_boxesChanged)
         m_boxesChanged();
 }
+
+bool Keypad::typingFlow() const
+{
+    return m_state.lq == 1 && m_state.lqset == m_typed;
+}
+
+bool Keypad::typingPressure() const
+{
+    return m_state.pr == 1 && m_state.prset == m_typed;
+}

@@ -75,6 +75,12 @@ public:
     // progress and ends the entry once the buffer is long enough.
     void digit(int d);
 
+    // True while the flow (pressure) box holds digits the operator is still
+    // typing, not a set point: an entry is in progress and nothing has
+    // rewritten its box since.
+    bool typingFlow() const;
+    bool typingPressure() const;
+
     // Error texts and caption of a refused entry.
     static const QString kFlowError;
     static const QString kPressureError;

@@ -84,6 +84,7 @@ public:
     // The keypad. The 0 key and both arrow keys share Cmd0, which is given
     // the key's member index and does not use it.
     void Cmd0(int index);
+    const Keypad& keypad() const { return m_keypad; }
     void Cmd1() { m_keypad.Cmd1(); }
     void Cmd2() { m_keypad.Cmd2(); }
     void Cmd3() { m_keypad.Cmd3(); }

@@ -146,7 +146,8 @@ void TestJournalFeed::events()
 void TestJournalFeed::readingsCarryTheBoxesAsNumbers()
 {
     Rig rig;
-    rig.run(QStringLiteral("answer:COM4 Communication feed:Q01N01.5Y feed:Q02P01.2Y Cmdl feed:Q01Lx12.Y"));
+    rig.run(QStringLiteral("answer:COM4 Communication feed:Q01N01.5Y feed:Q02P01.2Y Cmdp Cmd1 feed:Q01N01.6Y "
+                           "Cmdl feed:Q01Lx12.Y"));
     const auto source = rig.flushed();
     QVERIFY(source);
     QStringList got;
@@ -156,8 +157,9 @@ void TestJournalFeed::readingsCarryTheBoxesAsNumbers()
                                                      text(r.flow));
         return true;
     });
-    // A box that holds no number (here an answer that is none) gives none.
-    QCOMPARE(got, (QStringList{"1 N01.5 1.5 2 0", "2 P01.2 1.5 1.2 0", "1 Lx12. 1.5 1.2 -"}));
+    // A box that holds no number (here an answer that is none), or digits
+    // still being typed on the keypad, gives none.
+    QCOMPARE(got, (QStringList{"1 N01.5 1.5 2 0", "2 P01.2 1.5 1.2 0", "1 N01.6 1.6 - 0", "1 Lx12. 1.6 - -"}));
 }
 
 // A journal that cannot be written says so once, in a box that holds up
