@@ -6,8 +6,10 @@
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
 #include "record/chartwidget.h"
+#include "record/refreshpacer.h"
 #include "record/viewer.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -122,6 +125,9 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     , m_printer(services.printer)
 {
     m_panel = new Panel(services, this);
+    m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)
+        m_pacer->setRefreshMs(static_cast<int>(1000 / screen->refreshRate()));
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
     setWindowIcon(artwork::windowIcon());
     buildMenus();
@@ -310,7 +316,7 @@ void Form1::wire()
     connect(panel, &Panel::boxesChanged, this, &Form1::showBoxes);
     connect(panel, &Panel::connectionChanged, this, &Form1::showConnection);
     connect(panel, &Panel::connectionChanged, this, &Form1::showBoxes);
-    connect(panel, &Panel::answerApplied, m_chart, &ChartWidget::showAnswer);
+    connect(panel, &Panel::answerApplied, this, &Form1::showAnswer);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
 
@@ -363,10 +369,23 @@ void Form1::wire()
 
 void Form1::showBoxes()
 {
+    setBoxTexts(false);
+    // Whatever an answer left held goes out with this change.
+    if (m_pacer->holding())
+        m_pacer->paintHeld();
+}
+
+void Form1::setBoxTexts(bool hold)
+{
     const PanelState& s = m_panel->state();
     for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
-        if (box->text() != text)
-            box->setText(text);
+        if (box->text() == text)
+            continue;
+        if (hold && box->updatesEnabled()) {
+            box->setUpdatesEnabled(false);
+            m_heldBoxes.append(box);
+        }
+        box->setText(text);
     }
     // While the pump is silent the boxes show their last texts greyed, so
     // nobody mistakes them for live values. This runs for every answer: the
@@ -380,6 +399,24 @@ void Form1::showBoxes()
                               .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
     for (QLineEdit* box : {m_pnow, m_prset, m_lqset})
         box->setStyleSheet(style);
+}
+
+void Form1::showAnswer(const AnswerOutcome& outcome)
+{
+    // Texts are set at once (they are the boxes' values); what they and the
+    // chart show on screen follows at most a refresh later.
+    setBoxTexts(!m_pacer->due());
+    m_chart->showAnswer(outcome);
+    m_pacer->changed();
+}
+
+void Form1::paintHeld()
+{
+    // Boxes that come back to updates ask for their repaint; the chart's
+    // repaint paints them with it.
+    for (QLineEdit* box : std::exchange(m_heldBoxes, {}))
+        box->setUpdatesEnabled(true);
+    m_chart->repaintHeld();
 }
 
 void Form1::showConnection()
