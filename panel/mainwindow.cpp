@@ -350,6 +350,7 @@ void Form1::wire()
     connect(panel, &Panel::connectionChanged, this, &Form1::showConnection);
     connect(panel, &Panel::connectionChanged, this, &Form1::showBoxes);
     connect(panel, &Panel::answerApplied, this, &Form1::showAnswer);
+    connect(&panel->link(), &PumpLink::readHandled, m_pacer, &RefreshPacer::changed);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
 
@@ -434,10 +435,10 @@ void Form1::setBoxTexts(bool hold)
 void Form1::showAnswer(const AnswerOutcome& outcome)
 {
     // Texts are set at once (they are the boxes' values); what they and the
-    // chart show on screen follows at most a refresh later.
-    setBoxTexts(!m_pacer->due());
+    // chart show goes to the screen once the read's answers are all in, at
+    // once or (see RefreshPacer) within a refresh.
+    setBoxTexts(true);
     m_chart->showAnswer(outcome);
-    m_pacer->changed();
 }
 
 void Form1::paintHeld()

@@ -54,7 +54,7 @@ public:
     QLineEdit* prset() const { return m_prset; }
     QLineEdit* lqset() const { return m_lqset; }
     ChartWidget* Picture1() const { return m_chart; }
-    // Paints the boxes and the chart for the answers at most once per screen
+    // Paints the boxes and the chart for the answers about once per screen
     // refresh.
     RefreshPacer& pacer() const { return *m_pacer; }
     QWidget* surface() const { return m_surface; }

@@ -13,15 +13,13 @@ RefreshPacer::RefreshPacer(std::function<void()> paint, platform::Clock clock, Q
 
 void RefreshPacer::setRefreshMs(int ms)
 {
-    m_refreshMs = std::max(ms, 3);
-    // The timer and the event loop may be a little late: the tick comes
-    // early enough that the change still shows within a refresh.
-    m_hold.setInterval(m_refreshMs - 2);
+    m_gapMs = std::max(ms - 2, 1);
+    m_hold.setInterval(m_gapMs);
 }
 
 bool RefreshPacer::due() const
 {
-    return !m_painted || m_clock() - m_lastPaintMs >= m_refreshMs;
+    return !m_painted || m_clock() - m_lastPaintMs >= m_gapMs;
 }
 
 void RefreshPacer::changed()
@@ -35,7 +33,7 @@ void RefreshPacer::changed()
 void RefreshPacer::paintHeld()
 {
     m_hold.stop();
-    m_paint();
     m_lastPaintMs = m_clock();
     m_painted = true;
+    m_paint();
 }

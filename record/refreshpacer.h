@@ -7,16 +7,17 @@
 
 #include <functional>
 
-// Paints what the answers change at most once per screen refresh, without
+// Paints what the answers change about once per screen refresh, without
 // holding up an answer that comes alone.
 //
 // A change made a refresh or more after the last paint goes out at once. A
 // change that follows sooner is held: it goes out with the next change that
-// comes a refresh after the last paint, or when the hold timer ticks, two
-// milliseconds short of a refresh after the first change held. At the line's
-// full rate (an answer every 9.4 ms) every second answer paints, for both,
-// with no wake-up of the timer; at the 1.5 s poll every answer paints at
-// once; no change waits longer than a refresh.
+// comes a refresh after the last paint, or when the hold timer ticks. Both
+// "a refresh" here are two milliseconds short of one, as the line's answers
+// come a little unevenly: at its full rate (an answer every 9.4 ms) every
+// second answer paints, for both, and the timer does not wake the program;
+// at the 1.5 s poll every answer paints at once; no change waits as long as
+// a refresh.
 class RefreshPacer : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +28,8 @@ public:
 
     // The screen's refresh in whole milliseconds, rounded down.
     void setRefreshMs(int ms);
-    int refreshMs() const { return m_refreshMs; }
+    // The least time from one paint to the next but for a held change's.
+    int gapMs() const { return m_gapMs; }
 
     // Whether a change made now goes out at once.
     bool due() const;
@@ -42,7 +44,7 @@ private:
     std::function<void()> m_paint;
     platform::Clock m_clock;
     QTimer m_hold;
-    int m_refreshMs = kDefaultRefreshMs;
+    int m_gapMs = kDefaultRefreshMs - 2;
     qint64 m_lastPaintMs = 0;
     bool m_painted = false;
 };
