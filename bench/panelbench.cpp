@@ -14,11 +14,13 @@
 //       chart that shows it; then it waits for pump-sim to close the line and
 //       prints the answers handled. --hide leaves those widgets (or the whole
 //       window) unshown, to see what painting them costs.
-//   feed     --answers=N [--chunk=K] [--warm=W] [--callgrind]
+//   feed     --answers=N [--chunk=K] [--every=MS] [--warm=W] [--callgrind]
 //       N answers through an in-process port, K per read, as fast as the panel
 //       takes them; memory before and after. The "before" figures (and the
-//       timing) start after the first W answers. With --callgrind only that
-//       part is instrumented (run under valgrind --tool=callgrind
+//       timing) start after the first W answers. With --every the panel's
+//       clock moves on MS milliseconds per read (9.375: the line's full rate),
+//       so it paints as at that rate. With --callgrind only the measured part
+//       is instrumented (run under valgrind --tool=callgrind
 //       --instr-atstart=no).
 //   start
 //       Prints the milliseconds from exec (PUMP_BENCH_T0_NS, set by
@@ -84,6 +86,7 @@ struct Options {
     qint64 answers = 1000000;
     qint64 warm = 0;
     int chunk = 64;
+    double everyMs = 0;  // feed: the panel's clock moves on this much per read
     bool split = false;
     bool callgrind = false;
     QString journal;   // the journal file; empty: one in a temporary folder
@@ -112,6 +115,8 @@ Options parse(const QStringList& args)
             o.warm = std::max<qint64>(0, value.toLongLong());
         else if (name == QLatin1String("--chunk"))
             o.chunk = std::max(1, value.toInt());
+        else if (name == QLatin1String("--every"))
+            o.everyMs = value.toDouble();
         else if (name == QLatin1String("--split"))
             o.split = true;
         else if (name == QLatin1String("--hide"))
@@ -148,10 +153,11 @@ struct Outside {
     QTemporaryDir journalFolder;
     std::unique_ptr<history::Journal> journal;
 
-    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort)
+    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort,
+                                platform::Clock clock = platform::steadyClock())
     {
-        return platform::Services{dialogs,   std::move(makePort), platform::steadyClock(),    recordStore,
-                                  printer,   logFiles,            platform::localWallClock()};
+        return platform::Services{dialogs,  std::move(makePort), std::move(clock), recordStore,
+                                  printer,  logFiles,            platform::localWallClock()};
     }
 
     // The journal the options ask for, given to the window.
@@ -442,7 +448,15 @@ int runFeed(const Options& o)
     };
     bench::BenchDialogs dialogs(QStringLiteral("feed"));
     Outside outside;
-    Form1 window(outside.services(dialogs, makePort));
+    // With --every the panel lives on a clock of its own that the feeder moves on.
+    const platform::Clock steady = platform::steadyClock();
+    double fedMs = 0;
+    platform::Clock clock = steady;
+    if (o.everyMs > 0) {
+        const qint64 start = steady();
+        clock = [start, &fedMs] { return start + static_cast<qint64>(fedMs); };
+    }
+    Form1 window(outside.services(dialogs, makePort, clock));
     outside.record(window, o, false);
     window.show();
     settle(300);
@@ -478,6 +492,7 @@ int runFeed(const Options& o)
             end = std::min(end, warm);
         for (; next < end; ++next)
             bytes += pressureAnswer(next);
+        fedMs += o.everyMs;
         port->push(bytes);
         if (next >= o.answers) {
             feeder.stop();
