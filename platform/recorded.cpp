@@ -22,13 +22,13 @@ const std::vector<Form>& forms()
         // The longer of two forms that begin alike first.
         for (const char* source : {kNotAFolder, kFolderNotMadeBecause, kFolderNotMade, kCsvNotStarted, kCsvNotWritten,
                                    kSimWrongName}) {
-            // The names come first in each form and hold no "：", so the
-            // shortest match is the right one.
+            // A name or a path holds none of the marks that follow it in a
+            // form ("：", "”"), so the shortest match is the right one.
             QStringList pieces = QString::fromUtf8(source).split(QRegularExpression(QStringLiteral("%\\d")));
             for (QString& piece : pieces)
                 piece = QRegularExpression::escape(piece);
-            made.push_back({source, QRegularExpression(QLatin1Char('^') + pieces.join(QStringLiteral("(.+?)")) + QLatin1Char('$'),
-                                                       QRegularExpression::DotMatchesEverythingOption)});
+            const QString pattern = QLatin1Char('^') + pieces.join(QStringLiteral("(.+?)")) + QLatin1Char('$');
+            made.push_back({source, QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption)});
         }
         return made;
     }();
