@@ -142,10 +142,13 @@ struct Mapper {
         const double span = double(std::max<qint64>(1, to - from));
         return std::clamp(area.left() + double(t - from) / span * area.width(), -1e5, 1e5);
     }
-    // Values land on whole pixel rows, so a level stays one crisp line.
+    // Values land on whole pixel rows, so a level stays one crisp line. The
+    // top of the scale stays a few rows below the frame, so a limit set at
+    // the top (2.0 MPa) is a line of its own, not hidden in the frame.
+    static constexpr int kHeadroom = 4;
     static double y(const Scale& s, const QRect& area, double v)
     {
-        const double y = area.top() + (s.top - v) / (s.top - s.bottom) * (area.height() - 1);
+        const double y = area.top() + kHeadroom + (s.top - v) / (s.top - s.bottom) * (area.height() - 1 - kHeadroom);
         return std::round(std::clamp(y, -1e5, 1e5));
     }
 };

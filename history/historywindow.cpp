@@ -154,7 +154,7 @@ HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& pr
     setFont(listFont());
     buildControls();
     updateActions();
-    resize(1010, 700);
+    resize(1180, 720);
 }
 
 HistoryWindow::~HistoryWindow() = default;
@@ -257,7 +257,7 @@ void HistoryWindow::buildControls()
     split->addWidget(right);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({370, 640});
+    split->setSizes({470, 710});
     setCentralWidget(split);
     statusBar()->setSizeGripEnabled(false);
 
