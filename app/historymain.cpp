@@ -6,6 +6,7 @@
 #include "history/historywindow.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
+#include "platform/language.h"
 #include "platform/qtprinter.h"
 
 #include <QApplication>
@@ -31,14 +32,14 @@ int writeCsv(history::HistorySource& source, const QString& file, const QString&
         bool ok = false;
         wanted = sessionText.toLongLong(&ok);
         if (!ok) {
-            say(QStringLiteral("--session wants a session number, not \"%1\"").arg(sessionText));
+            say(QCoreApplication::translate("pump-history", "--session 需要运行编号，而不是“%1”").arg(sessionText));
             return 2;
         }
     }
     const std::optional<history::SessionInfo> session = history::exportcsv::pickSession(source.sessions(), wanted);
     if (!session) {
-        say(wanted ? QStringLiteral("%1 holds no session %2").arg(file).arg(*wanted)
-                   : QStringLiteral("%1 holds no session").arg(file));
+        say(wanted ? QCoreApplication::translate("pump-history", "%1 中没有运行 %2").arg(file).arg(*wanted)
+                   : QCoreApplication::translate("pump-history", "%1 中没有运行记录").arg(file));
         return 1;
     }
     const qint64 end = std::numeric_limits<qint64>::max() / 4;
@@ -56,10 +57,13 @@ int writeCsv(history::HistorySource& source, const QString& file, const QString&
         ok = files.writeFile(out, write, &error);
     }
     if (!ok) {
-        say(QStringLiteral("cannot write %1: %2").arg(out, error));
+        say(QCoreApplication::translate("pump-history", "无法写入 %1：%2").arg(out, error));
         return 1;
     }
-    say(QStringLiteral("%1 readings of session %2 written to %3").arg(written).arg(session->id).arg(out));
+    say(QCoreApplication::translate("pump-history", "运行 %2 的 %1 个读数已写入 %3")
+            .arg(written)
+            .arg(session->id)
+            .arg(out));
     return 0;
 }
 
@@ -75,29 +79,34 @@ int main(int argc, char* argv[])
     }
     std::unique_ptr<QCoreApplication> app(windowless ? new QCoreApplication(argc, argv) : new QApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("pump-history"));
+    platform::installSystemLanguage();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows the pump panel's run history: sessions, pressure, set points and events over time.\n"
-                       "With --csv, writes one session's readings as CSV and exits (the newest session unless\n"
-                       "--session says which)."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "pump-history", "显示泵控制面板的运行历史：各次运行的压力、设定值和事件随时间的变化。\n"
+                        "使用 --csv 时，把一次运行的读数写成CSV后退出（默认为最新一次运行，\n"
+                        "可用 --session 指定）。"));
     parser.addHelpOption();
-    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write the readings to <out.csv> (\"-\": standard output) and exit."),
-                                 QStringLiteral("out.csv"));
-    const QCommandLineOption session(QStringLiteral("session"), QStringLiteral("The session to write (default: the newest)."),
-                                     QStringLiteral("N"));
+    const QCommandLineOption csv(
+        QStringLiteral("csv"),
+        QCoreApplication::translate("pump-history", "把读数写到 <out.csv>（“-”：标准输出）后退出。"),
+        QStringLiteral("out.csv"));
+    const QCommandLineOption session(
+        QStringLiteral("session"), QCoreApplication::translate("pump-history", "要写出的运行（默认：最新一次）。"),
+        QStringLiteral("N"));
     parser.addOption(csv);
     parser.addOption(session);
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("The journal (default: %1).").arg(history::defaultJournalPath()),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QCoreApplication::translate("pump-history", "运行历史文件（默认：%1）。").arg(history::defaultJournalPath()),
+        QStringLiteral("[FILE]"));
     parser.process(*app);
     if (parser.positionalArguments().size() > 1) {
-        say(QStringLiteral("one journal file at most; see --help"));
+        say(QCoreApplication::translate("pump-history", "最多只能给一个运行历史文件；见 --help"));
         return 2;
     }
     if (parser.isSet(session) && !parser.isSet(csv)) {
-        say(QStringLiteral("--session goes with --csv; see --help"));
+        say(QCoreApplication::translate("pump-history", "--session 须与 --csv 一起使用；见 --help"));
         return 2;
     }
     const QString file =
@@ -107,7 +116,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<history::HistorySource> source = history::openJournal(file, &error);
     if (parser.isSet(csv)) {
         if (!source) {
-            say(QStringLiteral("cannot read %1: %2").arg(file, error));
+            say(QCoreApplication::translate("pump-history", "无法读取 %1：%2").arg(file, error));
             return 1;
         }
         return writeCsv(*source, file, parser.value(csv), parser.value(session));
@@ -116,7 +125,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-history"));
     if (!source) {
         platform::QtDialogs dialogs;
-        dialogs.messageBox(QStringLiteral("无法读取运行历史文件 %1：%2").arg(file, error), QStringLiteral("运行历史"));
+        dialogs.messageBox(QCoreApplication::translate("pump-history", "无法读取运行历史文件 %1：%2").arg(file, error),
+                           QCoreApplication::translate("pump-history", "运行历史"));
         return 1;
     }
     platform::QtExportFiles files;

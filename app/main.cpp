@@ -2,6 +2,7 @@
 #include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
 #include "platform/qtlogfiles.h"
@@ -12,11 +13,40 @@
 #include "sim/simserialport.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
+
+#include <cstring>
+
+namespace {
+
+// pump-panel --help: printed without a window (on Windows in a message box),
+// so it needs no display.
+[[noreturn]] void showHelp(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    platform::installSystemLanguage();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QCoreApplication::translate("pump-panel", "泵控制面板：设定流量和压力上限，运行并监视串口上的液体泵。"));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("simulate"),
+                      QCoreApplication::translate("pump-panel", "在内置模拟泵上启动：端口提示中已填好“sim”。")});
+    parser.showHelp(0);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            showHelp(argc, argv);
+    }
     QApplication app(argc, argv);
+    // Chinese or English, from the system's preferred languages; before the
+    // first window.
+    platform::installSystemLanguage();
     // Ties the window to its menu entry and icon (pump-panel.desktop), and
     // names the folder of the application's data (the run history).
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));

@@ -127,7 +127,7 @@ void checkRecordText(const std::vector<double>& values, QChar separator)
         buffer.append(value);
     FUZZ_CHECK(recorder.save(buffer), "the save succeeds");
     FUZZ_CHECK(store.content == text.toLocal8Bit(), "the file holds the text");
-    FUZZ_CHECK(dialogs.messages.size() == 1 && dialogs.messages.last().text == QString::fromUtf16(Recorder::kSavedText),
+    FUZZ_CHECK(dialogs.messages.size() == 1 && dialogs.messages.last().text == Recorder::savedText(),
                "confirmed once");
     FUZZ_CHECK(recorder.readLastLine() == recordfile::lastLine(text), "the viewer shows the last line");
 }

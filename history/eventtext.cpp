@@ -1,41 +1,52 @@
 #include "history/eventtext.h"
 
 #include "history/timeaxis.h"
+#include "platform/recorded.h"
+
+#include <QCoreApplication>
+
+#include <utility>
 
 namespace history {
 
 namespace {
 
+// A text marked with QT_TRANSLATE_NOOP("history", ...), in the language on screen.
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("history", text);
+}
+
 struct KindText {
     const char* kind;
-    const char* text;
+    const char* text;  // its source text
     Marker marker;
 };
 
 const KindText kKinds[] = {
-    {"port_opened", "端口打开", Marker::Session},
-    {"port_open_failed", "端口打开失败", Marker::None},
-    {"port_closed", "端口关闭", Marker::Session},
-    {"port_lost", "端口丢失", Marker::PortLost},
-    {"link_lost", "通信中断", Marker::LinkLost},
-    {"link_restored", "通信恢复", Marker::LinkRestored},
-    {"command", "命令", Marker::None},
-    {"flow_set", "流量设定", Marker::SetPoint},
-    {"pressure_set", "压力设定", Marker::SetPoint},
-    {"pump_number_set", "泵编号设定", Marker::None},
-    {"timed_set", "定时设定", Marker::Timed},
-    {"timed_start", "定时开始", Marker::Timed},
-    {"timed_pause", "定时暂停", Marker::Timed},
-    {"timed_continue", "定时继续", Marker::Timed},
-    {"timed_end", "定时结束", Marker::Timed},
-    {"timed_auto_stop", "定时自动停止", Marker::Timed},
-    {"record_saved", "记录已保存", Marker::None},
-    {"record_save_failed", "记录保存失败", Marker::None},
-    {"printed", "已打印", Marker::None},
-    {"csv_log_on", "CSV记录开", Marker::None},
-    {"csv_log_off", "CSV记录关", Marker::None},
-    {"app_exit", "程序退出", Marker::Session},
-    {"unclean_end", "非正常结束", Marker::Session},
+    {"port_opened", QT_TRANSLATE_NOOP("history", "端口打开"), Marker::Session},
+    {"port_open_failed", QT_TRANSLATE_NOOP("history", "端口打开失败"), Marker::None},
+    {"port_closed", QT_TRANSLATE_NOOP("history", "端口关闭"), Marker::Session},
+    {"port_lost", QT_TRANSLATE_NOOP("history", "端口丢失"), Marker::PortLost},
+    {"link_lost", QT_TRANSLATE_NOOP("history", "通信中断"), Marker::LinkLost},
+    {"link_restored", QT_TRANSLATE_NOOP("history", "通信恢复"), Marker::LinkRestored},
+    {"command", QT_TRANSLATE_NOOP("history", "命令"), Marker::None},
+    {"flow_set", QT_TRANSLATE_NOOP("history", "流量设定"), Marker::SetPoint},
+    {"pressure_set", QT_TRANSLATE_NOOP("history", "压力设定"), Marker::SetPoint},
+    {"pump_number_set", QT_TRANSLATE_NOOP("history", "泵编号设定"), Marker::None},
+    {"timed_set", QT_TRANSLATE_NOOP("history", "定时设定"), Marker::Timed},
+    {"timed_start", QT_TRANSLATE_NOOP("history", "定时开始"), Marker::Timed},
+    {"timed_pause", QT_TRANSLATE_NOOP("history", "定时暂停"), Marker::Timed},
+    {"timed_continue", QT_TRANSLATE_NOOP("history", "定时继续"), Marker::Timed},
+    {"timed_end", QT_TRANSLATE_NOOP("history", "定时结束"), Marker::Timed},
+    {"timed_auto_stop", QT_TRANSLATE_NOOP("history", "定时自动停止"), Marker::Timed},
+    {"record_saved", QT_TRANSLATE_NOOP("history", "记录已保存"), Marker::None},
+    {"record_save_failed", QT_TRANSLATE_NOOP("history", "记录保存失败"), Marker::None},
+    {"printed", QT_TRANSLATE_NOOP("history", "已打印"), Marker::None},
+    {"csv_log_on", QT_TRANSLATE_NOOP("history", "CSV记录开"), Marker::None},
+    {"csv_log_off", QT_TRANSLATE_NOOP("history", "CSV记录关"), Marker::None},
+    {"app_exit", QT_TRANSLATE_NOOP("history", "程序退出"), Marker::Session},
+    {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -55,38 +66,63 @@ char commandLetter(const Event& event)
     return event.detail[3].toLatin1();
 }
 
+// The names of commands, by what their frame does.
+const char* const kDropped = QT_TRANSLATE_NOOP("history", "命令未发送（端口未打开）");
+const std::pair<char, const char*> kCommands[] = {
+    {'R', QT_TRANSLATE_NOOP("history", "启动泵")},
+    {'S', QT_TRANSLATE_NOOP("history", "停止泵")},
+    {'L', QT_TRANSLATE_NOOP("history", "流量命令")},
+    {'P', QT_TRANSLATE_NOOP("history", "压力命令")},
+};
+
+const std::pair<const char*, const char*> kSources[] = {
+    {"keypad", QT_TRANSLATE_NOOP("history", "键盘")},
+    {"menu", QT_TRANSLATE_NOOP("history", "菜单")},
+    {"popup", QT_TRANSLATE_NOOP("history", "右键菜单")},
+    {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
+    {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
+};
+
 }  // namespace
 
 QString eventName(const Event& event)
 {
     if (event.kind == QLatin1String("command") && event.detail.startsWith(QLatin1String("dropped")))
-        return QStringLiteral("命令未发送（端口未打开）");
-    switch (commandLetter(event)) {
-    case 'R':
-        return QStringLiteral("启动泵");
-    case 'S':
-        return QStringLiteral("停止泵");
-    case 'L':
-        return QStringLiteral("流量命令");
-    case 'P':
-        return QStringLiteral("压力命令");
-    default:
-        break;
+        return translated(kDropped);
+    const char letter = commandLetter(event);
+    for (const auto& [command, name] : kCommands) {
+        if (letter == command)
+            return translated(name);
     }
     const KindText* k = kindOf(event.kind);
-    return k ? QString::fromUtf8(k->text) : event.kind;
+    return k ? translated(k->text) : event.kind;
 }
 
 QString sourceName(const QString& source)
 {
-    static const std::pair<const char*, const char*> names[] = {
-        {"keypad", "键盘"}, {"menu", "菜单"}, {"popup", "右键菜单"}, {"dialog", "对话框"}, {"timed_run", "定时"},
-    };
-    for (const auto& [code, text] : names) {
+    for (const auto& [code, text] : kSources) {
         if (source == QLatin1String(code))
-            return QString::fromUtf8(text);
+            return translated(text);
     }
     return source;
+}
+
+QStringList eventNames()
+{
+    QStringList names;
+    for (const auto& command : kCommands)
+        names << translated(command.second);
+    for (const KindText& k : kKinds)
+        names << translated(k.text);
+    return names;
+}
+
+QStringList sourceNames()
+{
+    QStringList names;
+    for (const auto& source : kSources)
+        names << translated(source.second);
+    return names;
 }
 
 Marker markerOf(const Event& event)
@@ -105,13 +141,26 @@ Marker markerOf(const Event& event)
     return k ? k->marker : Marker::None;
 }
 
+QString detailText(const Event& event)
+{
+    // Reasons and the CSV log's message are words the journal keeps in the
+    // panel's own language; the rest (frames, numbers, paths) reads alike in
+    // every language.
+    static const char* const kWithWords[] = {"port_open_failed", "port_lost", "record_save_failed", "csv_log_off"};
+    for (const char* kind : kWithWords) {
+        if (event.kind == QLatin1String(kind))
+            return recorded::shown(event.detail);
+    }
+    return event.detail;
+}
+
 QString eventLine(const Event& event)
 {
     QString line = localTimeText(event.tMs, true) + QStringLiteral("  ") + eventName(event);
     if (!event.detail.isEmpty())
-        line += QStringLiteral("  ") + event.detail;
+        line += QStringLiteral("  ") + detailText(event);
     if (!event.source.isEmpty())
-        line += QStringLiteral("（") + sourceName(event.source) + QStringLiteral("）");
+        line += QCoreApplication::translate("history", "（%1）").arg(sourceName(event.source));
     return line;
 }
 

@@ -3,9 +3,11 @@
 #include "history/historysource.h"
 
 #include <QString>
+#include <QStringList>
 
 // How the journal's events read for the operator: in the event list, on the
-// plot's markers, in exports and in the run report.
+// plot's markers, in exports and in the run report. The journal keeps kinds,
+// details and sources as data; these give them in the language on screen.
 namespace history {
 
 // "启动泵", "流量设定", "通信中断", ... (the kind itself when unknown).
@@ -14,10 +16,20 @@ QString eventName(const Event& event);
 // "键盘", "菜单", "右键菜单", "对话框", "定时" (the source itself when unknown).
 QString sourceName(const QString& source);
 
+// The names of the kinds and commands and of the sources, for sizing
+// columns. Not the long name of a dropped command: it is rare, and cut short
+// in a narrow column its tooltip still shows it whole.
+QStringList eventNames();
+QStringList sourceNames();
+
 // The group an event's marker on the time line belongs to; None: listed, not
 // marked (bookkeeping such as saving the record or the CSV log).
 enum class Marker { None, Run, Stop, SetPoint, Timed, LinkLost, LinkRestored, PortLost, Session };
 Marker markerOf(const Event& event);
+
+// The detail as the operator reads it: what the journal keeps, its words in
+// the language on screen.
+QString detailText(const Event& event);
 
 // One line for a tooltip or a table: time, name, detail and source.
 QString eventLine(const Event& event);

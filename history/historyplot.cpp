@@ -5,6 +5,7 @@
 #include "record/trendchart.h"
 #include "resources/look.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHelpEvent>
 #include <QMap>
@@ -141,10 +142,13 @@ struct Mapper {
         const double span = double(std::max<qint64>(1, to - from));
         return std::clamp(area.left() + double(t - from) / span * area.width(), -1e5, 1e5);
     }
-    // Values land on whole pixel rows, so a level stays one crisp line.
+    // Values land on whole pixel rows, so a level stays one crisp line. The
+    // top of the scale stays a few rows below the frame, so a limit set at
+    // the top (2.0 MPa) is a line of its own, not hidden in the frame.
+    static constexpr int kHeadroom = 4;
     static double y(const Scale& s, const QRect& area, double v)
     {
-        const double y = area.top() + (s.top - v) / (s.top - s.bottom) * (area.height() - 1);
+        const double y = area.top() + kHeadroom + (s.top - v) / (s.top - s.bottom) * (area.height() - 1 - kHeadroom);
         return std::round(std::clamp(y, -1e5, 1e5));
     }
 };
@@ -265,7 +269,7 @@ void drawBackground(QPainter& p, const PlotData& data, const Mapper& m, const QF
     }
     noData(at, data.toMs);
     p.setFont(font);
-    const QString text = QStringLiteral("通信中断");
+    const QString text = QCoreApplication::translate("history", "通信中断");
     const int textWidth = p.fontMetrics().horizontalAdvance(text) + 6;
     p.setPen(QColor(170, 90, 0));
     // Stretches that meet on screen are filled as one: months of short
@@ -346,12 +350,12 @@ void drawLegend(QPainter& p, const QRect& a, const QFont& font)
         p.drawText(QPoint(x, 4 + fm.ascent()), text);
         x += fm.horizontalAdvance(text) + 18;
     };
-    item(QPen(kPressureColor, 2), QStringLiteral("压力 (MPa)"));
-    item(QPen(kLimitColor, 2, Qt::DashLine), QStringLiteral("压力上限 (MPa)"));
-    item(QPen(kFlowColor, 2), QStringLiteral("流量设定 (ml/min，右轴)"));
+    item(QPen(kPressureColor, 2), QCoreApplication::translate("history", "压力 (MPa)"));
+    item(QPen(kLimitColor, 2, Qt::DashLine), QCoreApplication::translate("history", "压力上限 (MPa)"));
+    item(QPen(kFlowColor, 2), QCoreApplication::translate("history", "流量设定 (ml/min，右轴)"));
     QRectF shade(x, yy - 5, 14, 10);
     p.fillRect(shade, kLinkLostColor);
-    p.drawText(QPoint(x + 19, 4 + fm.ascent()), QStringLiteral("通信中断"));
+    p.drawText(QPoint(x + 19, 4 + fm.ascent()), QCoreApplication::translate("history", "通信中断"));
 }
 
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
@@ -468,7 +472,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     if (data.covered.isEmpty()) {
         painter.setFont(plotFont(11));
         painter.setPen(QColor(120, 120, 120));
-        painter.drawText(m.area, Qt::AlignCenter, QStringLiteral("此范围内没有读数"));
+        painter.drawText(m.area, Qt::AlignCenter, QCoreApplication::translate("history", "此范围内没有读数"));
     }
     painter.restore();
 }
@@ -511,7 +515,7 @@ HistoryPlot::HistoryPlot(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     setMinimumSize(420, 240);
     setContextMenuPolicy(Qt::PreventContextMenu);  // the right button zooms
-    setAccessibleName(QStringLiteral("运行历史曲线"));
+    setAccessibleName(QCoreApplication::translate("history", "运行历史曲线"));
 }
 
 void HistoryPlot::setSource(history::HistorySource* source, qint64 session)
@@ -741,7 +745,7 @@ QString HistoryPlot::markerTextAt(const QPoint& pos) const
             ++more;
     }
     if (more > 0)
-        lines << QStringLiteral("……另有 %1 条").arg(more);
+        lines << QCoreApplication::translate("history", "……另有 %1 条").arg(more);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -102,10 +102,10 @@ public:
             case 2:
                 return history::sourceName(e.source);
             default:
-                return e.detail;
+                return history::detailText(e);
             }
         case Qt::ToolTipRole:
-            return index.column() == 3 ? e.detail : history::eventLine(e);
+            return index.column() == 3 ? history::detailText(e) : history::eventLine(e);
         case Qt::ForegroundRole:
             if (index.column() == 1
                 && (e.kind == QLatin1String("unclean_end") || e.kind == QLatin1String("port_lost")
@@ -119,9 +119,20 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const char* const kTitles[] = {"时间", "事件", "来源", "内容"};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
-            return QString::fromUtf8(kTitles[section]);
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        switch (section) {
+        case 0:
+            return HistoryWindow::tr("时间");
+        case 1:
+            return HistoryWindow::tr("事件", "column heading");
+        case 2:
+            return HistoryWindow::tr("来源");
+        case 3:
+            return HistoryWindow::tr("内容");
+        default:
+            return {};
+        }
         return {};
     }
 
@@ -138,19 +149,19 @@ HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& pr
 {
     registerResources();
     setObjectName(QStringLiteral("history"));
-    setWindowTitle(QStringLiteral("运行历史"));
+    setWindowTitle(tr("运行历史"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pump.svg")));
     setFont(listFont());
     buildControls();
     updateActions();
-    resize(1010, 700);
+    resize(1180, 720);
 }
 
 HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::buildControls()
 {
-    QToolBar* bar = addToolBar(QStringLiteral("运行历史"));
+    QToolBar* bar = addToolBar(tr("运行历史"));
     bar->setObjectName(QStringLiteral("historyTools"));
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -161,17 +172,17 @@ void HistoryWindow::buildControls()
         connect(a, &QAction::triggered, this, slot);
         m_actions.insert(QLatin1String(name), a);
     };
-    add("fitAll", QStringLiteral("全部显示"), QStringLiteral("显示所选运行的全部时间"), &HistoryWindow::fitAll);
-    add("backToLive", QStringLiteral("回到实时"), QStringLiteral("跟随最新读数"), &HistoryWindow::backToLive);
+    add("fitAll", tr("全部显示"), tr("显示所选运行的全部时间"), &HistoryWindow::fitAll);
+    add("backToLive", tr("回到实时"), tr("跟随最新读数"), &HistoryWindow::backToLive);
     bar->addSeparator();
-    add("exportCsv", QStringLiteral("导出读数CSV…"), QStringLiteral("所示范围的读数"), &HistoryWindow::exportCsv);
-    add("exportEvents", QStringLiteral("导出事件CSV…"), QStringLiteral("所示范围的事件"), &HistoryWindow::exportEvents);
-    add("exportPng", QStringLiteral("导出图片…"), QStringLiteral("曲线存为PNG图片"), &HistoryWindow::exportPng);
-    add("exportPdf", QStringLiteral("导出PDF…"), QStringLiteral("曲线存为PDF"), &HistoryWindow::exportPdf);
+    add("exportCsv", tr("导出读数CSV…"), tr("所示范围的读数"), &HistoryWindow::exportCsv);
+    add("exportEvents", tr("导出事件CSV…"), tr("所示范围的事件"), &HistoryWindow::exportEvents);
+    add("exportPng", tr("导出图片…"), tr("曲线存为PNG图片"), &HistoryWindow::exportPng);
+    add("exportPdf", tr("导出PDF…"), tr("曲线存为PDF"), &HistoryWindow::exportPdf);
     bar->addSeparator();
-    add("reportPdf", QStringLiteral("运行报告PDF…"), QStringLiteral("一页报告：曲线、光标统计、事件"),
+    add("reportPdf", tr("运行报告PDF…"), tr("一页报告：曲线、光标统计、事件"),
         &HistoryWindow::reportPdf);
-    add("printReport", QStringLiteral("打印报告…"), QStringLiteral("在打印机上打印一页报告"),
+    add("printReport", tr("打印报告…"), tr("在打印机上打印一页报告"),
         &HistoryWindow::printReport);
 
     auto* split = new QSplitter(Qt::Horizontal, this);
@@ -196,12 +207,12 @@ void HistoryWindow::buildControls()
         layout->addWidget(inside);
         return box;
     };
-    m_sessions = makeTree("sessions", QStringLiteral("运行记录"),
-                          {QStringLiteral("开始"), QStringLiteral("结束"), QStringLiteral("时长"), QStringLiteral("读数")});
+    m_sessions = makeTree("sessions", tr("运行记录"),
+                          {tr("开始"), tr("结束"), tr("时长"), tr("读数")});
     m_eventTable = new HistoryEventTable(this);
     m_events = new QTreeView;
     m_events->setObjectName(QStringLiteral("events"));
-    m_events->setAccessibleName(QStringLiteral("事件"));
+    m_events->setAccessibleName(tr("事件"));
     m_events->setRootIsDecorated(false);
     m_events->setUniformRowHeights(true);
     m_events->setAlternatingRowColors(true);
@@ -209,17 +220,23 @@ void HistoryWindow::buildControls()
     m_events->header()->setStretchLastSection(true);
     // Widths from the longest texts they hold, not from reading every row.
     const QFontMetrics fm(listFont());
-    m_events->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("定时自动停止")) + 12);
-    m_events->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("右键菜单")) + 12);
-    lists->addWidget(boxed(QStringLiteral("运行记录"), m_sessions));
-    lists->addWidget(boxed(QStringLiteral("事件"), m_events));
+    const auto widest = [&fm](const QStringList& texts) {
+        int width = 0;
+        for (const QString& text : texts)
+            width = std::max(width, fm.horizontalAdvance(text));
+        return width + 12;
+    };
+    m_events->setColumnWidth(1, widest(history::eventNames()));
+    m_events->setColumnWidth(2, widest(history::sourceNames()));
+    lists->addWidget(boxed(tr("运行记录"), m_sessions));
+    lists->addWidget(boxed(tr("事件"), m_events));
     lists->setStretchFactor(0, 2);
     lists->setStretchFactor(1, 3);
 
     auto* right = new QWidget(split);
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(4, 4, 4, 4);
-    m_readout = new QLabel(QStringLiteral("将鼠标移到曲线上查看数值"), right);
+    m_readout = new QLabel(tr("将鼠标移到曲线上查看数值"), right);
     m_readout->setObjectName(QStringLiteral("readout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_plot = new HistoryPlot(right);
@@ -228,7 +245,7 @@ void HistoryWindow::buildControls()
     m_stats->setObjectName(QStringLiteral("cursorStats"));
     m_stats->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_stats->setWordWrap(true);
-    auto* hint = new QLabel(QStringLiteral("滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2"),
+    auto* hint = new QLabel(tr("滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2"),
                             right);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setStyleSheet(QStringLiteral("color: rgb(100,100,100);"));
@@ -240,7 +257,7 @@ void HistoryWindow::buildControls()
     split->addWidget(right);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({370, 640});
+    split->setSizes({470, 710});
     setCentralWidget(split);
     statusBar()->setSizeGripEnabled(false);
 
@@ -304,11 +321,11 @@ void HistoryWindow::fillSessions()
         if (s.endedMs)
             end = endText(*s.endedMs);
         else if (m_liveSession == s.id)
-            end = QStringLiteral("运行中");
+            end = tr("运行中");
         else if (&s == &sessions.first())
-            end = endText(s.lastMs) + QStringLiteral("（未结束）");  // still being written, or cut short
+            end = endText(s.lastMs) + tr("（未结束）");  // still being written, or cut short
         else
-            end = endText(s.lastMs) + QStringLiteral("（未正常结束）");
+            end = endText(s.lastMs) + tr("（未正常结束）");
         const qint64 last = m_liveSession == s.id ? std::max(s.lastMs, m_now()) : s.endedMs.value_or(s.lastMs);
         // The year only when it is not this one: the columns stay narrow.
         const QDateTime start = QDateTime::fromMSecsSinceEpoch(s.startedMs);
@@ -320,7 +337,7 @@ void HistoryWindow::fillSessions()
                                                       QString::number(s.readings)});
         item->setData(0, Qt::UserRole, s.id);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        const QString tip = QStringLiteral("运行 %1，端口 %2").arg(s.id).arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port);
+        const QString tip = tr("运行 %1，端口 %2").arg(s.id).arg(s.port.isEmpty() ? tr("未打开") : s.port);
         for (int c = 0; c < 4; ++c)
             item->setToolTip(c, tip);
         if (s.id == m_session.id) {
@@ -354,7 +371,7 @@ void HistoryWindow::showSession(qint64 id)
     m_plot->setCursors(m_session.startedMs, sessionEnd());
     fillEvents(false);
     fitAll();
-    m_stats->setText(QStringLiteral("统计中…"));
+    m_stats->setText(tr("统计中…"));
     m_statsTimer->start();
 }
 
@@ -464,7 +481,7 @@ void HistoryWindow::goToEvent(int row)
 
 void HistoryWindow::showReadout(qint64 tMs)
 {
-    QString text = QStringLiteral("时间 ") + history::localTimeText(tMs, true);
+    QString text = tr("时间 ") + history::localTimeText(tMs, true);
     const std::optional<history::Reading> r = m_source ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
     // Inside a stretch of readings the values in force are the last ones at
     // or before the pointer; outside, the pump said nothing.
@@ -472,10 +489,10 @@ void HistoryWindow::showReadout(qint64 tMs)
     for (const history::Span& s : m_plot->picture().data.covered)
         covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
     if (r && covered) {
-        text += QStringLiteral("    压力 %1    压力上限 %2    流量设定 %3")
+        text += tr("    压力 %1    压力上限 %2    流量设定 %3")
                     .arg(valueText(r->pressure, "MPa"), valueText(r->limit, "MPa"), valueText(r->flow, "ml/min"));
     } else {
-        text += QStringLiteral("    此时没有读数");
+        text += tr("    此时没有读数");
     }
     m_readout->setText(text);
 }
@@ -485,13 +502,13 @@ void HistoryWindow::updateStats()
     const auto c1 = m_plot->cursor1();
     const auto c2 = m_plot->cursor2();
     if (!m_source || !c1 || !c2) {
-        m_stats->setText(QStringLiteral("单击曲线放置光标1和光标2，查看两者之间的统计"));
+        m_stats->setText(tr("单击曲线放置光标1和光标2，查看两者之间的统计"));
         return;
     }
     const qint64 a = std::min(*c1, *c2);
     const qint64 b = std::max(*c1, *c2);
     const history::RangeStats stats = m_source->stats(m_session.id, a, b);
-    m_stats->setText(QStringLiteral("光标 %1 至 %2，间隔 %3\n%4")
+    m_stats->setText(tr("光标 %1 至 %2，间隔 %3\n%4")
                          .arg(history::localTimeText(*c1, true), history::localTimeText(*c2, true),
                               history::durationText(b - a), history::statsText(stats)));
 }
@@ -508,7 +525,7 @@ void HistoryWindow::updateActions()
 
 QString HistoryWindow::sessionTitle() const
 {
-    return QStringLiteral("运行 %1  %2 至 %3")
+    return tr("运行 %1  %2 至 %3")
         .arg(m_session.id)
         .arg(history::localTimeText(m_plot->fromMs()), history::localTimeText(m_plot->toMs()));
 }
@@ -523,7 +540,7 @@ bool HistoryWindow::writeExport(const QString& caption, const QString& name, con
         return false;
     QString error;
     const bool ok = m_files.writeFile(path, [&](QIODevice& out) { return write(out, &error); }, &error);
-    statusBar()->showMessage(ok ? done.arg(path) : QStringLiteral("导出失败：%1（%2）").arg(path, error));
+    statusBar()->showMessage(ok ? done.arg(path) : tr("导出失败：%1（%2）").arg(path, error));
     return ok;
 }
 
@@ -532,8 +549,8 @@ void HistoryWindow::exportCsv()
     qint64 count = 0;
     const qint64 from = m_plot->fromMs();
     const qint64 to = m_plot->toMs();
-    const QString done = QStringLiteral("已导出读数：%1");
-    writeExport(QStringLiteral("导出读数CSV"), history::exportcsv::fileName(m_session.id, from, QString(), QStringLiteral("csv")),
+    const QString done = tr("已导出读数：%1");
+    writeExport(tr("导出读数CSV"), history::exportcsv::fileName(m_session.id, from, QString(), QStringLiteral("csv")),
                 QStringLiteral("CSV (*.csv)"),
                 [&](QIODevice& out, QString* error) {
                     return history::exportcsv::writeReadings(*m_source, m_session.id, from, to, out, error, &count);
@@ -545,20 +562,20 @@ void HistoryWindow::exportEvents()
 {
     const qint64 from = m_plot->fromMs();
     const qint64 to = m_plot->toMs();
-    writeExport(QStringLiteral("导出事件CSV"),
+    writeExport(tr("导出事件CSV"),
                 history::exportcsv::fileName(m_session.id, from, QStringLiteral("events"), QStringLiteral("csv")),
                 QStringLiteral("CSV (*.csv)"),
                 [&](QIODevice& out, QString* error) {
                     return history::exportcsv::writeEvents(*m_source, m_session.id, from, to, out, error);
                 },
-                QStringLiteral("已导出事件：%1"));
+                tr("已导出事件：%1"));
 }
 
 void HistoryWindow::exportPng()
 {
     // Twice the size on screen, so the picture stays sharp in a document.
     const QSize size = m_plot->size() * 2;
-    writeExport(QStringLiteral("导出图片"),
+    writeExport(tr("导出图片"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
                 QStringLiteral("PNG (*.png)"),
                 [&](QIODevice& out, QString*) {
@@ -573,12 +590,12 @@ void HistoryWindow::exportPng()
                     painter.end();
                     return image.save(&out, "PNG");
                 },
-                QStringLiteral("已导出图片：%1"));
+                tr("已导出图片：%1"));
 }
 
 void HistoryWindow::exportPdf()
 {
-    writeExport(QStringLiteral("导出PDF"),
+    writeExport(tr("导出PDF"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
                 [&](QIODevice& out, QString*) {
@@ -589,7 +606,7 @@ void HistoryWindow::exportPdf()
                     picture.cursor2 = m_plot->cursor2();
                     return history::writePlotPdf(picture, history::plotPdfSize(), sessionTitle(), out);
                 },
-                QStringLiteral("已导出PDF：%1"));
+                tr("已导出PDF：%1"));
 }
 
 namespace {
@@ -617,13 +634,13 @@ history::ReportContent reportOf(history::HistorySource& source, const history::S
 
 void HistoryWindow::reportPdf()
 {
-    writeExport(QStringLiteral("运行报告PDF"),
+    writeExport(tr("运行报告PDF"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QStringLiteral("report"), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
                 [&](QIODevice& out, QString*) {
                     return history::writeReportPdf(reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now()), out);
                 },
-                QStringLiteral("已保存运行报告：%1"));
+                tr("已保存运行报告：%1"));
 }
 
 void HistoryWindow::printReport()
@@ -634,5 +651,5 @@ void HistoryWindow::printReport()
     const std::optional<bool> printed = m_printer.printPainted(
         [&](QPainter& painter, const QRect& page) { history::paintReport(painter, page, content); });
     if (printed)
-        statusBar()->showMessage(*printed ? QStringLiteral("运行报告已打印") : QStringLiteral("打印失败"));
+        statusBar()->showMessage(*printed ? tr("运行报告已打印") : tr("打印失败"));
 }

@@ -3,6 +3,7 @@
 #include "history/schema.h"
 #include "history/summary.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -344,9 +345,10 @@ bool Journal::Writer::attempt(bool ending)
     if (m_failing) {
         m_failing = false;
         writing = true;
-        QString message = QStringLiteral("运行历史恢复记录：%1").arg(QDir::toNativeSeparators(m_path));
+        QString message = QCoreApplication::translate("history", "运行历史恢复记录：%1")
+                              .arg(QDir::toNativeSeparators(m_path));
         if (m_dropped > 0)
-            message += QStringLiteral("（其间 %1 个读数未能记录）").arg(m_dropped);
+            message += QCoreApplication::translate("history", "（其间 %1 个读数未能记录）").arg(m_dropped);
         m_dropped = 0;
         post([j = m_journal.load(), message] { emit j->resumed(message); });
     }
@@ -378,8 +380,9 @@ void Journal::Writer::fail(const QString& reason)
         return;
     m_failing = true;
     writing = false;
-    const QString message = QStringLiteral("运行历史无法写入 %1：%2\n面板照常工作；能够写入时自动继续记录。")
-                                .arg(QDir::toNativeSeparators(m_path), reason);
+    const QString message =
+        QCoreApplication::translate("history", "运行历史无法写入 %1：%2\n面板照常工作；能够写入时自动继续记录。")
+            .arg(QDir::toNativeSeparators(m_path), reason);
     post([j = m_journal.load(), message] { emit j->failed(message); });
 }
 
@@ -388,7 +391,7 @@ bool Journal::Writer::open(QString* reason)
     const QFileInfo file(m_path);
     const QString folder = file.absolutePath();
     if (!QDir().mkpath(folder)) {
-        *reason = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder));
+        *reason = QCoreApplication::translate("history", "无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     for (int tries = 0; tries < 2; ++tries) {
@@ -416,9 +419,10 @@ bool Journal::Writer::prepareFile(QString* reason)
         const QFileInfo file(m_path);
         const QFileInfo folder(file.absolutePath());
         if (!folder.isWritable())
-            *reason += QStringLiteral("；文件夹 %1 为只读").arg(QDir::toNativeSeparators(folder.filePath()));
+            *reason += QCoreApplication::translate("history", "；文件夹 %1 为只读")
+                           .arg(QDir::toNativeSeparators(folder.filePath()));
         else if (file.exists() && !file.isWritable())
-            *reason += QStringLiteral("；文件为只读");
+            *reason += QCoreApplication::translate("history", "；文件为只读");
         return false;
     };
     QSqlQuery q(m_db);
@@ -472,7 +476,8 @@ bool Journal::Writer::prepareFile(QString* reason)
     q.finish();
     if (version != schema::kVersion) {
         m_disabled = true;
-        *reason = QStringLiteral("文件由另一版本的程序建立（格式 %1），本程序不写入").arg(version);
+        *reason =
+            QCoreApplication::translate("history", "文件由另一版本的程序建立（格式 %1），本程序不写入").arg(version);
         return false;
     }
     // One commit twice a second: a full sync each time keeps the rows of a
@@ -764,8 +769,9 @@ void Journal::Writer::moveAside()
         if (QFileInfo::exists(m_path + QLatin1String(suffix)))
             QFile::rename(m_path + QLatin1String(suffix), aside + QLatin1String(suffix));
     }
-    const QString message = QStringLiteral("运行历史 %1 不是有效的数据库，已改名为 %2 保留；新的运行历史从现在开始。")
-                                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
+    const QString message =
+        QCoreApplication::translate("history", "运行历史 %1 不是有效的数据库，已改名为 %2 保留；新的运行历史从现在开始。")
+            .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
     post([j = m_journal.load(), message] { emit j->replaced(message); });
 }
 

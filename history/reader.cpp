@@ -6,6 +6,7 @@
 #include "history/schema.h"
 #include "history/summary.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -126,7 +127,8 @@ bool SqliteHistory::open(QString* error)
         return false;
     };
     if (!QFileInfo(m_db.databaseName()).isFile())
-        return failWith(QStringLiteral("%1 不存在").arg(QDir::toNativeSeparators(m_db.databaseName())));
+        return failWith(
+            QCoreApplication::translate("history", "%1 不存在").arg(QDir::toNativeSeparators(m_db.databaseName())));
     // Read-only beside a panel that writes; a copy on a read-only medium
     // (no -shm can be made there) is read as it stands.
     m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
@@ -149,10 +151,12 @@ bool SqliteHistory::open(QString* error)
         m_db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1"));
         m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!m_db.open() || !readVersion())
-            return failWith(QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(path), schema::reason(why)));
+            return failWith(
+                QCoreApplication::translate("history", "%1：%2").arg(QDir::toNativeSeparators(path), schema::reason(why)));
     }
     if (version != schema::kVersion)
-        return failWith(QStringLiteral("%1 不是本程序的运行历史").arg(QDir::toNativeSeparators(path)));
+        return failWith(
+            QCoreApplication::translate("history", "%1 不是本程序的运行历史").arg(QDir::toNativeSeparators(path)));
     m_summaries = std::make_unique<QSqlQuery>(m_db);
     m_summaries->setForwardOnly(true);
     m_raw = std::make_unique<QSqlQuery>(m_db);

@@ -5,6 +5,7 @@
 #include "history/timeaxis.h"
 #include "resources/look.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QImage>
 #include <QPageLayout>
@@ -37,7 +38,7 @@ QString mpa(std::optional<double> v)
 
 QString statsText(const RangeStats& stats)
 {
-    return QStringLiteral("压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5")
+    return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5")
         .arg(mpa(stats.minPressure), mpa(stats.maxPressure), mpa(stats.meanPressure),
              QString::number(stats.volumeMl, 'f', 1), QString::number(stats.readings));
 }
@@ -64,19 +65,20 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
         y += r.height() + gap;
     };
 
-    line(QStringLiteral("运行报告"), textFont(22, true), 10);
+    line(QCoreApplication::translate("history", "运行报告"), textFont(22, true), 10);
     const SessionInfo& s = c.session;
-    const QString end = s.endedMs ? localTimeText(*s.endedMs) : QStringLiteral("%1（未正常结束或仍在运行）").arg(localTimeText(s.lastMs));
-    line(QStringLiteral("运行 %1：%2 至 %3，时长 %4，读数 %5")
+    const QString end = s.endedMs ? localTimeText(*s.endedMs)
+                                  : QCoreApplication::translate("history", "%1（未正常结束或仍在运行）").arg(localTimeText(s.lastMs));
+    line(QCoreApplication::translate("history", "运行 %1：%2 至 %3，时长 %4，读数 %5")
              .arg(s.id)
              .arg(localTimeText(s.startedMs), end, durationText(s.endedMs.value_or(s.lastMs) - s.startedMs))
              .arg(s.readings),
          textFont(13));
-    line(QStringLiteral("端口：%1    程序版本：%2")
-             .arg(s.port.isEmpty() ? QStringLiteral("未打开") : s.port,
+    line(QCoreApplication::translate("history", "端口：%1    程序版本：%2")
+             .arg(s.port.isEmpty() ? QCoreApplication::translate("history", "未打开") : s.port,
                   s.appVersion.isEmpty() ? QStringLiteral("—") : s.appVersion),
          textFont(13));
-    line(QStringLiteral("所示范围：%1 至 %2（%3）")
+    line(QCoreApplication::translate("history", "所示范围：%1 至 %2（%3）")
              .arg(localTimeText(c.fromMs), localTimeText(c.toMs), durationText(c.toMs - c.fromMs)),
          textFont(13), 10);
 
@@ -86,18 +88,19 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
     painter.restore();
     y += reportPlotSize().height() + 12;
 
-    line(QStringLiteral("光标之间"), textFont(15, true));
+    line(QCoreApplication::translate("history", "光标之间"), textFont(15, true));
     if (c.stats && c.picture.cursor1 && c.picture.cursor2) {
         const qint64 a = std::min(*c.picture.cursor1, *c.picture.cursor2);
         const qint64 b = std::max(*c.picture.cursor1, *c.picture.cursor2);
-        line(QStringLiteral("%1 至 %2，间隔 %3").arg(localTimeText(a, true), localTimeText(b, true), durationText(b - a)),
+        line(QCoreApplication::translate("history", "%1 至 %2，间隔 %3")
+                 .arg(localTimeText(a, true), localTimeText(b, true), durationText(b - a)),
              textFont(13));
         line(statsText(*c.stats), textFont(13), 10);
     } else {
-        line(QStringLiteral("未设光标"), textFont(13), 10);
+        line(QCoreApplication::translate("history", "未设光标"), textFont(13), 10);
     }
 
-    line(QStringLiteral("事件"), textFont(15, true));
+    line(QCoreApplication::translate("history", "事件"), textFont(15, true));
     const QFont rowFont = textFont(12);
     painter.setFont(rowFont);
     const int rowHeight = painter.fontMetrics().height() + 2;
@@ -111,22 +114,26 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
         }
         y += rowHeight;
     };
-    row({QStringLiteral("时间"), QStringLiteral("事件"), QStringLiteral("来源"), QStringLiteral("内容")}, true);
+    row({QCoreApplication::translate("history", "时间"), QCoreApplication::translate("history", "事件", "column heading"),
+         QCoreApplication::translate("history", "来源"), QCoreApplication::translate("history", "内容")},
+        true);
     painter.drawLine(kMargin, y, kMargin + width, y);
     const int footerTop = kPageHeight - kMargin - rowHeight;
     const int room = std::max(0, (footerTop - y - rowHeight) / rowHeight);
     const int shown = c.events.size() <= room ? int(c.events.size()) : std::max(0, room - 1);
     for (int i = 0; i < shown; ++i) {
         const Event& e = c.events[i];
-        row({localTimeText(e.tMs), eventName(e), sourceName(e.source), e.detail}, false);
+        row({localTimeText(e.tMs), eventName(e), sourceName(e.source), detailText(e)}, false);
     }
     if (shown < c.events.size())
-        row({QStringLiteral("另有 %1 条事件未列出（见事件CSV）").arg(c.events.size() - shown)}, false);
+        row({QCoreApplication::translate("history", "另有 %1 条事件未列出（见事件CSV）").arg(c.events.size() - shown)},
+            false);
     if (c.events.isEmpty())
-        row({QStringLiteral("所示范围内没有事件")}, false);
+        row({QCoreApplication::translate("history", "所示范围内没有事件")}, false);
 
     y = footerTop;
-    line(QStringLiteral("制表时间 %1    文件 %2").arg(localTimeText(c.madeMs), c.journal), textFont(11));
+    line(QCoreApplication::translate("history", "制表时间 %1    文件 %2").arg(localTimeText(c.madeMs), c.journal),
+         textFont(11));
     painter.restore();
 }
 
@@ -135,7 +142,7 @@ bool writeReportPdf(const ReportContent& content, QIODevice& out)
     QPdfWriter pdf(&out);
     pdf.setResolution(96);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    pdf.setTitle(QStringLiteral("运行报告"));
+    pdf.setTitle(QCoreApplication::translate("history", "运行报告"));
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;

@@ -3,6 +3,7 @@
 #include "history/summary.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
 
 #include <cmath>
 #include <limits>
@@ -98,21 +99,21 @@ QString reason(const QSqlError& error)
     // SQLite's primary result code in the operator's words; SQLite's own
     // text follows in brackets for whoever supports the operator.
     static const std::pair<int, const char*> kWords[] = {
-        {5, "文件正被其他程序占用"},        // SQLITE_BUSY
-        {6, "文件正被其他程序占用"},        // SQLITE_LOCKED
-        {8, "文件或文件夹为只读"},          // SQLITE_READONLY
-        {10, "读写出错（设备故障或已拔出）"},  // SQLITE_IOERR
-        {11, "不是有效的运行历史数据库"},    // SQLITE_CORRUPT
-        {13, "磁盘已满"},                   // SQLITE_FULL
-        {14, "无法打开文件"},               // SQLITE_CANTOPEN
-        {26, "不是有效的运行历史数据库"},    // SQLITE_NOTADB
+        {5, QT_TRANSLATE_NOOP("history", "文件正被其他程序占用")},        // SQLITE_BUSY
+        {6, QT_TRANSLATE_NOOP("history", "文件正被其他程序占用")},        // SQLITE_LOCKED
+        {8, QT_TRANSLATE_NOOP("history", "文件或文件夹为只读")},          // SQLITE_READONLY
+        {10, QT_TRANSLATE_NOOP("history", "读写出错（设备故障或已拔出）")},  // SQLITE_IOERR
+        {11, QT_TRANSLATE_NOOP("history", "不是有效的运行历史数据库")},    // SQLITE_CORRUPT
+        {13, QT_TRANSLATE_NOOP("history", "磁盘已满")},                   // SQLITE_FULL
+        {14, QT_TRANSLATE_NOOP("history", "无法打开文件")},               // SQLITE_CANTOPEN
+        {26, QT_TRANSLATE_NOOP("history", "不是有效的运行历史数据库")},    // SQLITE_NOTADB
     };
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
     QString plain;
     for (const auto& [known, words] : kWords) {
         if (ok && code == known)
-            plain = QString::fromUtf8(words);
+            plain = QCoreApplication::translate("history", words);
     }
     if (!ok || plain.isEmpty())
         return text;

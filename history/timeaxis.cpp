@@ -1,5 +1,6 @@
 #include "history/timeaxis.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -127,15 +128,17 @@ QString durationText(qint64 ms)
     const QString sign = ms < 0 ? QStringLiteral("-") : QString();
     const auto two = [](qint64 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
     if (s < 60) {
+        const QString seconds = QCoreApplication::translate("history", "%1秒");
         if (std::llabs(ms) < 10000 && ms % 1000 != 0)
-            return sign + QString::number(std::llabs(ms) / 1000.0, 'f', 1) + QStringLiteral("秒");
-        return sign + QString::number(s) + QStringLiteral("秒");
+            return sign + seconds.arg(QString::number(std::llabs(ms) / 1000.0, 'f', 1));
+        return sign + seconds.arg(s);
     }
     if (s < 3600)
-        return sign + QString::number(s / 60) + QStringLiteral("分") + two(s % 60) + QStringLiteral("秒");
+        return sign + QCoreApplication::translate("history", "%1分%2秒").arg(QString::number(s / 60), two(s % 60));
     if (s < 86400)
-        return sign + QString::number(s / 3600) + QStringLiteral("小时") + two(s / 60 % 60) + QStringLiteral("分");
-    return sign + QString::number(s / 86400) + QStringLiteral("天") + two(s / 3600 % 24) + QStringLiteral("小时");
+        return sign
+               + QCoreApplication::translate("history", "%1小时%2分").arg(QString::number(s / 3600), two(s / 60 % 60));
+    return sign + QCoreApplication::translate("history", "%1天%2小时").arg(QString::number(s / 86400), two(s / 3600 % 24));
 }
 
 }  // namespace history

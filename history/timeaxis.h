@@ -29,7 +29,8 @@ TimeAxis timeTicks(qint64 fromMs, qint64 toMs, int maxTicks, const QTimeZone& zo
 // "2024-05-01 14:03:22" (with ".125" when withMs).
 QString localTimeText(qint64 tMs, bool withMs = false);
 
-// A length of time for people: "45秒", "12分05秒", "3小时02分", "2天04小时".
+// A length of time for people: "45秒", "12分05秒", "3小时02分", "2天04小时"
+// (in English "45 s", "12 min 05 s", "3 h 02 min", "2 d 04 h").
 QString durationText(qint64 ms);
 
 }  // namespace history

@@ -1,6 +1,7 @@
 #include "link/pumplink.h"
 
 #include "link/frames.h"
+#include "platform/recorded.h"
 
 PumpLink::PumpLink(platform::PortMaker makePort, platform::Clock clock, QObject* parent)
     : QObject(parent), m_makePort(std::move(makePort)), m_clock(std::move(clock))
@@ -23,7 +24,7 @@ bool PumpLink::open(const QString& device, QString* error)
     auto port = m_makePort(device);
     if (!port) {
         if (error)
-            *error = tr("无法打开该设备");
+            *error = recorded::text(QT_TRANSLATE_NOOP("recorded", "无法打开该设备"));
         return false;
     }
     if (!port->open(device)) {

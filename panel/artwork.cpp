@@ -2,6 +2,7 @@
 
 #include "record/trendchart.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -60,7 +61,7 @@ void paintBackground(QPainter& painter)
                kNavy);
     painter.fillRect(QRect(24, 160, 360, 4), QColor(0, 170, 220));
     drawTextIn(painter, QRect(24, 172, 380, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("恒流泵 控制面板"), songti(15), QColor(50, 66, 100));
+               QCoreApplication::translate("artwork", "恒流泵 控制面板"), songti(15), QColor(50, 66, 100));
 
     // Display panel behind the three value boxes.
     QPainterPath panel;
@@ -71,7 +72,9 @@ void paintBackground(QPainter& painter)
     painter.setPen(QPen(QColor(6, 20, 60), 1));
     painter.drawRoundedRect(kDisplayPanel.adjusted(4, 4, -4, -4), 4, 4);
     const QFont captionFont = songti(10.5);
-    const QStringList captions = {QStringLiteral("当前压力"), QStringLiteral("设定压力"), QStringLiteral("设定流量")};
+    const QStringList captions = {QCoreApplication::translate("artwork", "当前压力"),
+                                  QCoreApplication::translate("artwork", "设定压力"),
+                                  QCoreApplication::translate("artwork", "设定流量")};
     const QStringList units = {QStringLiteral("MPa"), QStringLiteral("MPa"), QStringLiteral("ml/min")};
     for (int row = 0; row < 3; ++row) {
         const QRect box = kPnow.translated(0, row * kPnow.height());
@@ -91,7 +94,7 @@ void paintBackground(QPainter& painter)
 
     // Chart title and the axis labels at the heights of their values.
     drawTextIn(painter, QRect(kChart.left(), kChart.top() - 26, kChart.width(), 22), Qt::AlignCenter,
-               QStringLiteral("泵当前压力 (MPa)"), songti(11), kNavy);
+               QCoreApplication::translate("artwork", "泵当前压力 (MPa)"), songti(11), kNavy);
     painter.setPen(QPen(QColor(120, 130, 150), 1));
     painter.drawRect(kChart.adjusted(-1, -1, 0, 0));
     const QFont axisFont = songti(8);

@@ -107,7 +107,7 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     });
     // The journal's own troubles reach the operator in a box that holds up
     // nothing, from the event loop (its signals come from the writer thread).
-    const auto tell = [&dialogs](const QString& message) { dialogs.notify(message, QString::fromUtf16(kCaption)); };
+    const auto tell = [&dialogs](const QString& message) { dialogs.notify(message, tr("运行历史")); };
     connect(&journal, &history::Journal::failed, this, tell, Qt::QueuedConnection);
     connect(&journal, &history::Journal::replaced, this, tell, Qt::QueuedConnection);
 }

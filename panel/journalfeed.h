@@ -40,8 +40,6 @@ public:
     // the handling of an answer.
     JournalFeed(Panel& panel, history::Journal& journal, platform::Dialogs& dialogs, QObject* parent = nullptr);
 
-    static constexpr const char16_t* kCaption = u"运行历史";
-
 private:
     void followLink();
 

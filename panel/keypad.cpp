@@ -6,10 +6,6 @@
 
 #include <utility>
 
-const QString Keypad::kFlowError = QStringLiteral("流量设定错误");
-const QString Keypad::kPressureError = QStringLiteral("压力设定错误");
-const QString Keypad::kErrorCaption = QStringLiteral("设定错误");
-
 Keypad::Keypad(PanelState& state, frames::SendFrame send, platform::Dialogs& dialogs)
     : m_state(state), m_send(std::move(send)), m_dialogs(dialogs)
 {
@@ -93,7 +89,7 @@ void Keypad::completeFlow()
     m_state.lq = 0;
     const auto flow = numbers::toDouble(m_state.lqset);
     if (!flow || *flow > kFlowMax) {
-        m_dialogs.messageBox(kFlowError, kErrorCaption);
+        m_dialogs.messageBox(tr("流量设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadFlowBody(m_state.Set_Pump_NO, *flow);
@@ -105,7 +101,7 @@ void Keypad::completePressure()
     m_state.pr = 0;
     const auto pressure = numbers::toDouble(m_state.prset);
     if (!pressure || *pressure > kPressureMax) {
-        m_dialogs.messageBox(kPressureError, kErrorCaption);
+        m_dialogs.messageBox(tr("压力设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadPressureBody(m_state.Set_Pump_NO, *pressure);

@@ -2,6 +2,7 @@
 
 #include "link/frames.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <functional>
@@ -34,6 +35,7 @@ class Dialogs;
 // press to completion. The caller refreshes the window from PanelState after
 // each press (and before a message box, through boxesChanged).
 class Keypad {
+    Q_DECLARE_TR_FUNCTIONS(Keypad)
 public:
     // Entry lengths: a flow entry ends at three characters; a pressure entry
     // gets its point at two characters and ends at four.
@@ -80,11 +82,6 @@ public:
     // rewritten its box since.
     bool typingFlow() const;
     bool typingPressure() const;
-
-    // Error texts and caption of a refused entry.
-    static const QString kFlowError;
-    static const QString kPressureError;
-    static const QString kErrorCaption;
 
 private:
     void completeFlow();

@@ -130,7 +130,7 @@ struct KeyPlace {
     int index;
     int left;
     int top;
-    const char* does;  // what a screen reader adds to the face
+    const char* does;  // what a screen reader adds to the face (its source text)
 };
 
 // The sixteen keys in the order the keyboard focus visits them.
@@ -138,19 +138,19 @@ const KeyPlace kKeys[] = {
     {"1", "Cmd1", 0, 7360, 2160, ""},
     {"2", "Cmd2", 1, 8020, 2160, ""},
     {"3", "Cmd3", 2, 8680, 2160, ""},
-    {"L", "Cmdl", 3, 6720, 3600, "输入流量"},
+    {"L", "Cmdl", 3, 6720, 3600, QT_TRANSLATE_NOOP("Form1", "输入流量")},
     {"4", "Cmd4", 4, 6720, 2640, ""},
     {"5", "Cmd5", 5, 7360, 2640, ""},
     {"6", "Cmd6", 6, 8020, 2640, ""},
-    {"P", "Cmdp", 7, 7360, 3600, "输入压力"},
+    {"P", "Cmdp", 7, 7360, 3600, QT_TRANSLATE_NOOP("Form1", "输入压力")},
     {"7", "Cmd7", 8, 8680, 2640, ""},
     {"8", "Cmd8", 9, 6720, 3120, ""},
     {"9", "Cmd9", 10, 7360, 3120, ""},
-    {"RUN", "Cmdr", 11, 8020, 3600, "运行泵"},
+    {"RUN", "Cmdr", 11, 8020, 3600, QT_TRANSLATE_NOOP("Form1", "运行泵")},
     {"0", "Cmd0", 13, 6720, 2160, ""},
-    {"STOP", "Cmds", 15, 8680, 3600, "停止泵"},
-    {"▲", "Cmd0", 0, 8020, 3120, "输入 0"},
-    {"▼", "Cmd0", 1, 8680, 3120, "输入 0"},
+    {"STOP", "Cmds", 15, 8680, 3600, QT_TRANSLATE_NOOP("Form1", "停止泵")},
+    {"▲", "Cmd0", 0, 8020, 3120, QT_TRANSLATE_NOOP("Form1", "输入 0")},
+    {"▼", "Cmd0", 1, 8680, 3120, QT_TRANSLATE_NOOP("Form1", "输入 0")},
 };
 
 }  // namespace
@@ -195,44 +195,44 @@ QMenu* Form1::addMenu(QMenu* parentMenu, const QString& name, const QString& cap
 
 void Form1::buildMenus()
 {
-    QMenu* file = addMenu(nullptr, QStringLiteral("file"), QStringLiteral("文件(F)"));
-    addItem(file, QStringLiteral("save"), QStringLiteral("保存"));
-    addItem(file, QStringLiteral("print"), QStringLiteral("打印"));
-    addItem(file, QStringLiteral("view"), QStringLiteral("查看记录"));
-    addItem(file, QStringLiteral("history"), QStringLiteral("运行历史"));
+    QMenu* file = addMenu(nullptr, QStringLiteral("file"), tr("文件(F)"));
+    addItem(file, QStringLiteral("save"), tr("保存"));
+    addItem(file, QStringLiteral("print"), tr("打印"));
+    addItem(file, QStringLiteral("view"), tr("查看记录"));
+    addItem(file, QStringLiteral("history"), tr("运行历史"));
     // Off at every start: the panel keeps no settings between runs.
-    addItem(file, QStringLiteral("csvlog"), QStringLiteral("CSV记录"))->setCheckable(true);
-    addItem(file, QStringLiteral("end"), QStringLiteral("退出"));
+    addItem(file, QStringLiteral("csvlog"), tr("CSV记录"))->setCheckable(true);
+    addItem(file, QStringLiteral("end"), tr("退出"));
 
-    QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), QStringLiteral("定时(T)"));
-    addItem(settime, QStringLiteral("stset"), QStringLiteral("设定"));
-    QMenu* operation = addMenu(settime, QStringLiteral("operation"), QStringLiteral("操作"));
-    addItem(operation, QStringLiteral("ststart"), QStringLiteral("开始"));
-    addItem(operation, QStringLiteral("stzanting"), QStringLiteral("暂停"));
-    addItem(operation, QStringLiteral("stcontiune"), QStringLiteral("继续"));
-    addItem(operation, QStringLiteral("stend"), QStringLiteral("结束"));
+    QMenu* settime = addMenu(nullptr, QStringLiteral("settime"), tr("定时(T)"));
+    addItem(settime, QStringLiteral("stset"), tr("设定"));
+    QMenu* operation = addMenu(settime, QStringLiteral("operation"), tr("操作"));
+    addItem(operation, QStringLiteral("ststart"), tr("开始"));
+    addItem(operation, QStringLiteral("stzanting"), tr("暂停"));
+    addItem(operation, QStringLiteral("stcontiune"), tr("继续"));
+    addItem(operation, QStringLiteral("stend"), tr("结束"));
 
-    QMenu* pump = addMenu(nullptr, QStringLiteral("Pump"), QStringLiteral("泵(O)"));
-    addItem(pump, QStringLiteral("run"), QStringLiteral("运行"));
-    addItem(pump, QStringLiteral("stop"), QStringLiteral("停止"));
+    QMenu* pump = addMenu(nullptr, QStringLiteral("Pump"), tr("泵(O)"));
+    addItem(pump, QStringLiteral("run"), tr("运行"));
+    addItem(pump, QStringLiteral("stop"), tr("停止"));
 
-    QMenu* seting = addMenu(nullptr, QStringLiteral("seting"), QStringLiteral("设定(S)"));
-    addItem(seting, QStringLiteral("liquid"), QStringLiteral("流量"));
-    addItem(seting, QStringLiteral("pressure"), QStringLiteral("压力"));
-    addItem(seting, QStringLiteral("Pump_NO"), QStringLiteral("泵编号"));
+    QMenu* seting = addMenu(nullptr, QStringLiteral("seting"), tr("设定(S)"));
+    addItem(seting, QStringLiteral("liquid"), tr("流量"));
+    addItem(seting, QStringLiteral("pressure"), tr("压力"));
+    addItem(seting, QStringLiteral("Pump_NO"), tr("泵编号"));
 
-    addItem(nullptr, QStringLiteral("Communication"), QStringLiteral("通信"));
+    addItem(nullptr, QStringLiteral("Communication"), tr("通信"));
 
     // The pop-up menu exists only as a pop-up: it is not in the menu bar.
-    m_rightkey = new QMenu(QStringLiteral("右键"), this);
+    m_rightkey = new QMenu(tr("右键"), this);
     m_rightkey->setObjectName(QStringLiteral("rightkey"));
     m_rightkey->menuAction()->setObjectName(QStringLiteral("rightkey"));
     m_actions.insert(QStringLiteral("rightkey"), m_rightkey->menuAction());
-    addItem(m_rightkey, QStringLiteral("rrun"), QStringLiteral("运行"));
-    addItem(m_rightkey, QStringLiteral("rstop"), QStringLiteral("停止"));
+    addItem(m_rightkey, QStringLiteral("rrun"), tr("运行"));
+    addItem(m_rightkey, QStringLiteral("rstop"), tr("停止"));
 
     // "帮助(H)" has no action.
-    addItem(nullptr, QStringLiteral("help"), QStringLiteral("帮助(H)"));
+    addItem(nullptr, QStringLiteral("help"), tr("帮助(H)"));
 }
 
 void Form1::buildControls()
@@ -246,8 +246,8 @@ void Form1::buildControls()
     const auto makeBox = [this](const char* name, const char* spoken, const char* unit, int top) {
         auto* box = new ValueBox(m_surface);
         box->setObjectName(QLatin1String(name));
-        box->setAccessibleName(QString::fromUtf8(spoken));
-        box->setAccessibleDescription(QString::fromUtf8(unit));
+        box->setAccessibleName(tr(spoken));
+        box->setAccessibleDescription(tr(unit));
         box->setGeometry(artwork::twipRect(8040, top, 615, 360));
         QFont font = artwork::songti(12);
         // Four digits must fit the 41-pixel box whichever CJK face stands in.
@@ -258,9 +258,9 @@ void Form1::buildControls()
         box->setAttribute(Qt::WA_NoMousePropagation);
         return box;
     };
-    m_lqset = makeBox("lqset", "设定流量", "毫升每分钟", 1320);
-    m_prset = makeBox("prset", "设定压力", "兆帕", 960);
-    m_pnow = makeBox("pnow", "当前压力", "兆帕", 600);
+    m_lqset = makeBox("lqset", QT_TR_NOOP("设定流量"), QT_TR_NOOP("毫升每分钟"), 1320);
+    m_prset = makeBox("prset", QT_TR_NOOP("设定压力"), QT_TR_NOOP("兆帕"), 960);
+    m_pnow = makeBox("pnow", QT_TR_NOOP("当前压力"), QT_TR_NOOP("兆帕"), 600);
 
     // Keypad.
     const QFont keyFont = artwork::songti(14.25);
@@ -271,7 +271,7 @@ void Form1::buildControls()
         button->setObjectName(QLatin1String(place.name));
         button->setProperty("index", place.index);
         button->setAccessibleName(face);
-        button->setAccessibleDescription(QString::fromUtf8(place.does));
+        button->setAccessibleDescription(*place.does ? tr(place.does) : QString());
         button->setToolTip(face);
         button->setFont(keyFont);
         button->setGeometry(artwork::twipRect(place.left, place.top, 615, 375));
@@ -288,8 +288,8 @@ void Form1::buildControls()
 
     m_chart = new ChartWidget(m_panel->state(), m_surface);
     m_chart->setObjectName(QStringLiteral("Picture1"));
-    m_chart->setAccessibleName(QStringLiteral("压力曲线"));
-    m_chart->setAccessibleDescription(QStringLiteral("泵当前压力，兆帕"));
+    m_chart->setAccessibleName(tr("压力曲线"));
+    m_chart->setAccessibleDescription(tr("泵当前压力，兆帕"));
     m_chart->setGeometry(artwork::twipRect(600, 4680, 9975, 2175));
     m_chart->setFocusPolicy(Qt::StrongFocus);
     m_chart->setAttribute(Qt::WA_NoMousePropagation);
@@ -307,18 +307,21 @@ void Form1::buildControls()
     // unit labels speak their character.
     const struct {
         const char* name;
-        const char* text;
+        QString text;
         int left;
         int width;
-        const char* unit;
-    } labels[] = {{"lhour", "00", 0, 615, "小时"}, {"Label1", "时", 600, 495, ""},
-                  {"lmin", "00", 1080, 495, "分钟"}, {"Label2", "分", 1560, 495, ""},
-                  {"lsed", "00", 2040, 615, "秒"},   {"Label3", "秒", 2640, 495, ""}};
+        QString unit;
+    } labels[] = {{"lhour", QStringLiteral("00"), 0, 615, tr("小时")},
+                  {"Label1", tr("时", "label after the hours"), 600, 495, QString()},
+                  {"lmin", QStringLiteral("00"), 1080, 495, tr("分钟")},
+                  {"Label2", tr("分", "label after the minutes"), 1560, 495, QString()},
+                  {"lsed", QStringLiteral("00"), 2040, 615, tr("秒")},
+                  {"Label3", tr("秒", "label after the seconds"), 2640, 495, QString()}};
     for (const auto& place : labels) {
-        auto* label = new QLabel(QString::fromUtf8(place.text), m_surface);
+        auto* label = new QLabel(place.text, m_surface);
         label->setObjectName(QLatin1String(place.name));
         label->setAccessibleName(label->text());
-        label->setAccessibleDescription(QString::fromUtf8(place.unit));
+        label->setAccessibleDescription(place.unit);
         label->setFont(timeFont);
         label->setGeometry(artwork::twipRect(place.left, 0, place.width, 375));
         label->setAttribute(Qt::WA_NoMousePropagation);
@@ -326,12 +329,12 @@ void Form1::buildControls()
         m_labels.insert(QLatin1String(place.name), label);
     }
 
-    m_surface->setAccessibleName(QStringLiteral("泵控制面板"));
-    menuBar()->setAccessibleName(QStringLiteral("菜单栏"));
-    statusBar()->setAccessibleName(QStringLiteral("状态栏"));
+    m_surface->setAccessibleName(tr("泵控制面板"));
+    menuBar()->setAccessibleName(tr("菜单栏"));
+    statusBar()->setAccessibleName(tr("状态栏"));
     m_connection = new QLabel(this);
     m_connection->setObjectName(QStringLiteral("connection"));
-    m_connection->setAccessibleDescription(QStringLiteral("连接状态"));
+    m_connection->setAccessibleDescription(tr("连接状态"));
     m_connection->setContentsMargins(0, 0, 8, 0);
     statusBar()->addPermanentWidget(m_connection);
     statusBar()->setSizeGripEnabled(false);
@@ -508,7 +511,7 @@ void Form1::showHistory()
         return;
     }
     if (!m_journal || !m_exportFiles) {
-        statusBar()->showMessage(QStringLiteral("运行历史不可用：没有运行记录文件"), 8000);
+        statusBar()->showMessage(tr("运行历史不可用：没有运行记录文件"), 8000);
         return;
     }
     // Everything handed to the journal so far is in the file before the
@@ -517,7 +520,7 @@ void Form1::showHistory()
     QString error;
     std::unique_ptr<history::HistorySource> source = history::openJournal(m_journal->path(), &error);
     if (!source) {
-        statusBar()->showMessage(QStringLiteral("无法打开运行历史 %1：%2").arg(m_journal->path(), error), 8000);
+        statusBar()->showMessage(tr("无法打开运行历史 %1：%2").arg(m_journal->path(), error), 8000);
         return;
     }
     if (!m_history) {

@@ -3,6 +3,7 @@
 #include "link/frames.h"
 #include "link/numbers.h"
 #include "link/portnames.h"
+#include "platform/recorded.h"
 #include "platform/recordstore.h"
 
 const QStringList& Panel::commandMenus()
@@ -129,7 +130,7 @@ void Panel::Communication()
     emit portChanged(opened ? PortChange::Opened : PortChange::OpenFailed, *device, opened ? QString() : error);
     emit connectionChanged();
     if (!opened) {
-        QString text = tr("无法打开端口 %1：%2").arg(*device, error);
+        QString text = tr("无法打开端口 %1：%2").arg(*device, recorded::shown(error));
         if (m_link.isOpen())
             text += tr("\n仍在使用端口 %1。").arg(m_link.device());
         m_dialogs.messageBox(text, tr("通信"));
@@ -310,7 +311,7 @@ void Panel::csvlog(bool on)
         emit csvLogSwitched(true, m_csvLog.path(), QString());
         emit notice(CsvLog::startedNotice(m_csvLog.path()));
     } else {
-        m_dialogs.messageBox(error, QString::fromUtf16(CsvLog::kCaption));
+        m_dialogs.messageBox(recorded::shown(error), CsvLog::caption());
     }
 }
 
@@ -340,7 +341,7 @@ void Panel::handleAnswer(const QByteArray& frame)
     if (!logged) {
         emit csvLogChanged(false);
         emit csvLogSwitched(false, QString(), logError);
-        m_dialogs.notify(logError, QString::fromUtf16(CsvLog::kCaption));
+        m_dialogs.notify(recorded::shown(logError), CsvLog::caption());
     }
 }
 
@@ -349,5 +350,6 @@ void Panel::handlePortLost(const QString& device, const QString& reason)
     emit portChanged(PortChange::Lost, device, reason);
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
-    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, reason), tr("通信"));
+    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, recorded::shown(reason)),
+                     tr("通信"));
 }

@@ -2,6 +2,7 @@
 
 #include "link/frames.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 struct PanelState;
@@ -20,6 +21,7 @@ class Dialogs;
 // is selected. Cancel or an answer that is not a number ends a command quietly
 // with nothing changed. None of them touches the keypad's entry state.
 class SetPoints {
+    Q_DECLARE_TR_FUNCTIONS(SetPoints)
 public:
     static constexpr double kFlowMin = 1;
     static constexpr double kFlowMax = 500;
@@ -28,22 +30,6 @@ public:
     // The frames' pump field holds two digits.
     static constexpr int kPumpMin = 0;
     static constexpr int kPumpMax = 99;
-
-    // Input box prompts, titles and default answers.
-    static const QString kFlowPrompt;
-    static const QString kFlowTitle;
-    static const QString kFlowDefault;
-    static const QString kPressurePrompt;
-    static const QString kPressureTitle;
-    static const QString kPressureDefault;
-    static const QString kPumpPrompt;
-    static const QString kPumpTitle;
-    static const QString kPumpDefault;
-    // Message box texts and their caption.
-    static const QString kFlowError;
-    static const QString kPressureError;
-    static const QString kPumpError;
-    static const QString kErrorCaption;
 
     SetPoints(PanelState& state, frames::SendFrame send, platform::Dialogs& dialogs);
 

@@ -4,10 +4,12 @@
 #include <QSerialPort>
 #include <QString>
 
-// Why a file or a serial port failed, in the operator's words (Chinese), with
-// the system's own text after it in brackets for whoever supports the
-// operator: "文件夹不存在 (No such file or directory)". The file and port
-// classes of this folder build every reason they hand on through here.
+// Why a file or a serial port failed, in the operator's words, with the
+// system's own text after it in brackets for whoever supports the operator:
+// "文件夹不存在 (No such file or directory)". The file and port classes of this
+// folder build every reason they hand on through here. The reasons are kept
+// untranslated, as the run history records them; recorded::shown() gives them
+// in the language on screen.
 namespace platform::failures {
 
 // What the failed operation was doing, where the same system error means

@@ -1,5 +1,6 @@
 #include "platform/qtexportfiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,7 +31,9 @@ bool QtExportFiles::writeFile(const QString& path, const std::function<bool(QIOD
     if (!write(file)) {
         // The writer's own reason stands when it gave one.
         if (error && error->isEmpty())
-            *error = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("写入失败");
+            *error = file.error() != QFileDevice::NoError
+                         ? file.errorString()
+                         : QCoreApplication::translate("platform::QtExportFiles", "写入失败");
         file.cancelWriting();
         return false;
     }

@@ -1,6 +1,7 @@
 #include "platform/qtlogfiles.h"
 
 #include "platform/failures.h"
+#include "platform/recorded.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,17 +35,17 @@ LogFiles::Create QtLogFiles::create(const QString& fileName, QString* error)
     };
     const QFileInfo folder(m_folder);
     if (folder.exists() && !folder.isDir())
-        return fail(QStringLiteral("%1 不是文件夹").arg(QDir::toNativeSeparators(m_folder)));
+        return fail(recorded::text(recorded::kNotAFolder).arg(QDir::toNativeSeparators(m_folder)));
     failures::clearSystemError();
     if (!QDir().mkpath(m_folder)) {
         // QDir gives no reason of its own; the system's, where it is known.
         const int systemError = failures::lastSystemError();
-        const QString made = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(m_folder));
+        const QString folder = QDir::toNativeSeparators(m_folder);
         if (systemError == 0)
-            return fail(made);
-        return fail(made + QStringLiteral("：")
-                    + failures::fileReason(QFileDevice::UnspecifiedError, systemError, qt_error_string(systemError),
-                                           failures::Use::Writing));
+            return fail(recorded::text(recorded::kFolderNotMade).arg(folder));
+        return fail(recorded::text(recorded::kFolderNotMadeBecause)
+                        .arg(folder, failures::fileReason(QFileDevice::UnspecifiedError, systemError,
+                                                          qt_error_string(systemError), failures::Use::Writing)));
     }
 
     m_file.setFileName(QDir(m_folder).filePath(fileName));
@@ -70,7 +71,7 @@ bool QtLogFiles::append(const QByteArray& bytes, QString* error)
 {
     if (!m_file.isOpen()) {
         if (error)
-            *error = QStringLiteral("没有打开的文件");
+            *error = recorded::text(QT_TRANSLATE_NOOP("recorded", "没有打开的文件"));
         return false;
     }
     // On a full disk the bytes may go out only in part. They are taken back

@@ -1,6 +1,7 @@
 #include "record/csvlog.h"
 
 #include "link/panelstate.h"
+#include "platform/recorded.h"
 
 #include <QStringList>
 
@@ -102,8 +103,7 @@ bool CsvLog::start(QString* error)
     const auto fail = [&](const QString& what) {
         m_files.close();
         if (error)
-            *error = QStringLiteral("无法在 %1 建立CSV记录文件：%2\nCSV记录已关闭；泵的控制不受影响。")
-                         .arg(m_files.folder(), what);
+            *error = recorded::text(recorded::kCsvNotStarted).arg(m_files.folder(), what);
         return false;
     };
 
@@ -116,7 +116,7 @@ bool CsvLog::start(QString* error)
             created = true;
             break;
         case platform::LogFiles::Create::Exists:
-            reason = QStringLiteral("同名文件已存在");
+            reason = recorded::text(QT_TRANSLATE_NOOP("recorded", "同名文件已存在"));
             break;
         case platform::LogFiles::Create::Failed:
             return fail(reason);
@@ -156,17 +156,21 @@ bool CsvLog::record(const QByteArray& frame, const PanelState& state, QString* e
     const QString path = m_files.path();
     stop();
     if (error)
-        *error = QStringLiteral("CSV记录无法写入 %1：%2\nCSV记录已关闭，此前写入的各行仍在文件中；泵的控制不受影响。")
-                     .arg(path, reason);
+        *error = recorded::text(recorded::kCsvNotWritten).arg(path, reason);
     return false;
+}
+
+QString CsvLog::caption()
+{
+    return tr("CSV记录");
 }
 
 QString CsvLog::startedNotice(const QString& path)
 {
-    return QStringLiteral("CSV记录开始：%1").arg(path);
+    return tr("CSV记录开始：%1").arg(path);
 }
 
 QString CsvLog::stoppedNotice(const QString& path)
 {
-    return QStringLiteral("CSV记录已关闭：%1").arg(path);
+    return tr("CSV记录已关闭：%1").arg(path);
 }

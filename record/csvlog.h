@@ -4,6 +4,7 @@
 #include "platform/logfiles.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 
@@ -55,6 +56,7 @@ QString fileName(const QDateTime& start, int attempt = 1);
 // cannot be made or written the log switches itself off and says why; the
 // caller tells the operator and goes on.
 class CsvLog {
+    Q_DECLARE_TR_FUNCTIONS(CsvLog)
 public:
     CsvLog(platform::LogFiles& files, platform::Clock clock, platform::WallClock wallClock);
     ~CsvLog();
@@ -64,7 +66,8 @@ public:
     QString path() const;
 
     // Starts a new file named by the time now, with its header row. When that
-    // fails the log stays off and *error says why, ready for the operator.
+    // fails the log stays off and *error says why, ready for the operator
+    // (kept untranslated: recorded::shown() gives it in the screen's language).
     bool start(QString* error);
     // Closes the file; every line already written stays.
     void stop();
@@ -74,7 +77,7 @@ public:
     bool record(const QByteArray& frame, const PanelState& state, QString* error);
 
     // Texts for the operator.
-    static constexpr const char16_t* kCaption = u"CSV记录";
+    static QString caption();
     static QString startedNotice(const QString& path);
     static QString stoppedNotice(const QString& path);
 

@@ -2,13 +2,10 @@
 
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "platform/recorded.h"
 #include "platform/recordstore.h"
 #include "record/recordfile.h"
 
-namespace {
-// The viewer's caption, for the messages of its read button.
-constexpr const char16_t* kViewerCaption = u"泵启动和停止时间记录";
-}  // namespace
 
 Recorder::Recorder(platform::RecordStore& store, platform::Printer& printer, platform::Dialogs& dialogs,
                    const QLocale& locale)
@@ -27,7 +24,27 @@ QString Recorder::path() const
 
 QString Recorder::fullNotice()
 {
-    return QStringLiteral("压力记录已满（%1 个数值），此后的读数不再记录").arg(SaveBuffer::kCapacity);
+    return tr("压力记录已满（%1 个数值），此后的读数不再记录").arg(SaveBuffer::kCapacity);
+}
+
+QString Recorder::savedText()
+{
+    return tr("当前压力数值以存储");
+}
+
+QString Recorder::savedCaption()
+{
+    return tr("存储数据");
+}
+
+QString Recorder::printLine()
+{
+    return tr("打印测试");
+}
+
+QString Recorder::viewerCaption()
+{
+    return tr("泵启动和停止时间记录");
 }
 
 bool Recorder::save(const SaveBuffer& buffer)
@@ -41,11 +58,10 @@ bool Recorder::save(const SaveBuffer& buffer)
     if (m_saveObserver)
         m_saveObserver(written, error);
     if (!written) {
-        m_dialogs.messageBox(QStringLiteral("压力数值未能存储到 %1：%2").arg(m_store.path(), error),
-                             QString::fromUtf16(kSavedCaption));
+        m_dialogs.messageBox(tr("压力数值未能存储到 %1：%2").arg(m_store.path(), recorded::shown(error)), savedCaption());
         return false;
     }
-    m_dialogs.messageBox(QString::fromUtf16(kSavedText), QString::fromUtf16(kSavedCaption));
+    m_dialogs.messageBox(savedText(), savedCaption());
     return true;
 }
 
@@ -57,14 +73,12 @@ QString Recorder::readLastLine()
     case Status::Ok:
         return recordfile::lastLine(QString::fromLocal8Bit(read.content));
     case Status::Missing:
-        m_dialogs.messageBox(QStringLiteral("还没有存储过压力记录（%1 不存在）").arg(m_store.path()),
-                             QString::fromUtf16(kViewerCaption));
+        m_dialogs.messageBox(tr("还没有存储过压力记录（%1 不存在）").arg(m_store.path()), viewerCaption());
         return QString();
     case Status::Failed:
         break;
     }
-    m_dialogs.messageBox(QStringLiteral("无法读取 %1：%2").arg(m_store.path(), read.error),
-                         QString::fromUtf16(kViewerCaption));
+    m_dialogs.messageBox(tr("无法读取 %1：%2").arg(m_store.path(), recorded::shown(read.error)), viewerCaption());
     return QString();
 }
 
@@ -76,7 +90,7 @@ int Recorder::print()
     // Exactly as many copies as the dialog gave: the count is wider than any
     // copy count, so the loop ends after the last one.
     for (qint64 i = 1; i <= *copies; ++i) {
-        if (!m_printer.printPage(QString::fromUtf16(kPrintLine)))
+        if (!m_printer.printPage(printLine()))
             return static_cast<int>(i - 1);
     }
     return std::max(0, *copies);

@@ -2,6 +2,7 @@
 
 #include "record/savebuffer.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QString>
 
@@ -17,6 +18,7 @@ class RecordStore;
 // buffer to the record file, reading the file's last line for the viewer, and
 // the test print. Messages go through platform::Dialogs.
 class Recorder {
+    Q_DECLARE_TR_FUNCTIONS(Recorder)
 public:
     Recorder(platform::RecordStore& store, platform::Printer& printer, platform::Dialogs& dialogs,
              const QLocale& locale = QLocale());
@@ -49,9 +51,12 @@ public:
     // The status line's notice when the save buffer has just become full.
     static QString fullNotice();
 
-    static constexpr const char16_t* kSavedText = u"当前压力数值以存储";
-    static constexpr const char16_t* kSavedCaption = u"存储数据";
-    static constexpr const char16_t* kPrintLine = u"打印测试";
+    // The save's confirmation and its caption; the line of the test print.
+    static QString savedText();
+    static QString savedCaption();
+    static QString printLine();
+    // The viewer's caption, which also heads the messages of its read button.
+    static QString viewerCaption();
 
 private:
     platform::RecordStore& m_store;

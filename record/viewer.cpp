@@ -1,5 +1,6 @@
 #include "record/viewer.h"
 
+#include "record/recorder.h"
 #include "resources/look.h"
 
 #include <QCloseEvent>
@@ -25,7 +26,7 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
     , m_readLastLine(std::move(readLastLine))
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("泵启动和停止时间记录"));
+    setWindowTitle(Recorder::viewerCaption());
     setWindowIcon(drawIcon());
     resize(px(8670), px(5070));
     // A small face, so that "Command2" fits its narrow button.
@@ -33,22 +34,23 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
     font.setBold(false);
     setFont(font);
 
-    m_Command1 = new QPushButton(QStringLiteral("退出"), this);
+    m_Command1 = new QPushButton(tr("退出"), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));
-    m_Command1->setAccessibleName(QStringLiteral("退出"));
-    m_Command1->setAccessibleDescription(QStringLiteral("回到主窗口"));
+    m_Command1->setAccessibleName(m_Command1->text());
+    m_Command1->setAccessibleDescription(tr("回到主窗口"));
     m_Command1->setGeometry(twipRect(7560, 4560, 735, 375));
 
     m_Command2 = new QPushButton(QStringLiteral("Command2"), this);
     m_Command2->setObjectName(QStringLiteral("Command2"));
-    // Its caption is "Command2"; a screen reader says what it does.
-    m_Command2->setAccessibleName(QStringLiteral("读取记录"));
-    m_Command2->setAccessibleDescription(QStringLiteral("显示记录文件的最后一行"));
+    // Its caption is "Command2" in every language; a screen reader says
+    // what it does.
+    m_Command2->setAccessibleName(tr("读取记录"));
+    m_Command2->setAccessibleDescription(tr("显示记录文件的最后一行"));
     m_Command2->setGeometry(twipRect(6120, 4560, 855, 375));
 
     m_Text1 = new QLineEdit(QStringLiteral("Text1"), this);
     m_Text1->setObjectName(QStringLiteral("Text1"));
-    m_Text1->setAccessibleName(QStringLiteral("记录的最后一行"));
+    m_Text1->setAccessibleName(tr("记录的最后一行"));
     m_Text1->setGeometry(twipRect(1080, 960, 5895, 2055));
     // A tall single-line box shows its text at the top, not centred.
     m_Text1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

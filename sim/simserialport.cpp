@@ -1,7 +1,9 @@
 #include "sim/simserialport.h"
 
+#include "platform/recorded.h"
 #include "sim/serialline.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -32,7 +34,7 @@ SimSerialPort::~SimSerialPort() = default;
 bool SimSerialPort::open(const QString& device)
 {
     if (!isSimulatedDevice(device)) {
-        m_error = QStringLiteral("模拟泵的端口名是“%1”，不是“%2”").arg(QLatin1String(kSimDeviceName), device);
+        m_error = recorded::text(recorded::kSimWrongName).arg(QLatin1String(kSimDeviceName), device);
         return false;
     }
     close();
@@ -53,7 +55,7 @@ void SimSerialPort::close()
 bool SimSerialPort::write(const QByteArray& bytes)
 {
     if (!m_open) {
-        m_error = QStringLiteral("模拟泵的端口未打开");
+        m_error = recorded::text(QT_TRANSLATE_NOOP("recorded", "模拟泵的端口未打开"));
         return false;
     }
     if (bytes.isEmpty())
@@ -134,7 +136,7 @@ platform::PortMaker withSimulatedPump(platform::PortMaker realPorts)
 platform::PortLister withSimulatedPumpListed(platform::PortLister realPorts)
 {
     return [realPorts = std::move(realPorts)] {
-        QList<platform::PortListing> ports{{QLatin1String(kSimDeviceName), QStringLiteral("内置模拟泵")}};
+        QList<platform::PortListing> ports{{QLatin1String(kSimDeviceName), QCoreApplication::translate("pumpsim", "内置模拟泵")}};
         if (realPorts)
             ports += realPorts();
         return ports;

@@ -11,8 +11,6 @@ namespace {
 constexpr qint64 kSecondsPerMinute = 60;
 constexpr qint64 kSecondsPerHour = 3600;
 
-const QString kDurationPrompt = QStringLiteral("请输入设定时间 单位 分 ");
-const QString kDurationTitle = QStringLiteral("时间设定");
 const QString kDurationDefault = QStringLiteral("0");
 
 }  // namespace
@@ -29,7 +27,7 @@ TimedRun::TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, platform:
 
 void TimedRun::stset()
 {
-    const QString answer = m_dialogs.inputBox(kDurationPrompt, kDurationTitle, kDurationDefault);
+    const QString answer = m_dialogs.inputBox(tr("请输入设定时间 单位 分 "), tr("时间设定"), kDurationDefault);
     const std::optional<double> minutes = numbers::toDouble(answer);
     if (!minutes)
         return;

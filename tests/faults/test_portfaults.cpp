@@ -235,7 +235,7 @@ void TestPortFaults::vanishedPumpThenANewLineLosesNothing()
     QCOMPARE(int(rig.panel.state().itime), 6);
     rig.panel.save();
     QCOMPARE(rig.fakes.store.content.count(' '), 12);  // six fields of two spaces each
-    QCOMPARE(rig.dialogs.messages.last().text, QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(rig.dialogs.messages.last().text, Recorder::savedText());
     QCOMPARE(second.finish(), qint64(3));
 }
 

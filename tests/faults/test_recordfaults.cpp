@@ -94,7 +94,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     WindowRig rig(path);
     rig.answers(7);
     rig.save();
-    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(rig.lastMessage(), Recorder::savedText());
     const QByteArray first = fileContent(path);
     QCOMPARE(first, QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
 
@@ -105,7 +105,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     const QString message = rig.lastMessage();
     QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
-    QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(Recorder::kSavedCaption));
+    QCOMPARE(rig.dialogs.messages.last().caption, Recorder::savedCaption());
     QCOMPARE(fileContent(path), first);
     QCOMPARE(disk.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("mytext.txt")}));
     QCOMPARE(rig.window.panel().saveBuffer().saveprcout(), 60007);
@@ -113,7 +113,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     // With room again, the next save writes every reading.
     QVERIFY(QFile::remove(filler));
     rig.save();
-    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(rig.lastMessage(), Recorder::savedText());
     const QByteArray all = fileContent(path);
     QCOMPARE(all, rig.expectedFile());
     QCOMPARE(all.count("\r\n"), 60007 / 5);
@@ -149,7 +149,7 @@ void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
 
     QVERIFY(disk.setReadOnly(false));
     rig.save();
-    QCOMPARE(rig.lastMessage(), QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(rig.lastMessage(), Recorder::savedText());
     QCOMPARE(fileContent(path), QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
 }
 
@@ -205,7 +205,7 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
     const QString message = rig.lastMessage();
     QVERIFY2(message.startsWith(QStringLiteral("CSV记录无法写入 %1：").arg(path)), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
-    QCOMPARE(rig.dialogs.messages.last().caption, QString::fromUtf16(CsvLog::kCaption));
+    QCOMPARE(rig.dialogs.messages.last().caption, CsvLog::caption());
 
     const QByteArray content = fileContent(path);
     QVERIFY2(content.endsWith("\r\n"), content.right(80).constData());

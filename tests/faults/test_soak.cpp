@@ -184,7 +184,7 @@ void TestSoak::millionAnswersAndALongTimedRun()
     // The save writes every value the buffer holds.
     panel.save();
     QCOMPARE(fakes.store.content.count("\r\n"), SaveBuffer::kCapacity / 5);
-    QCOMPARE(fakes.dialogs.messages.last().text, QString::fromUtf16(Recorder::kSavedText));
+    QCOMPARE(fakes.dialogs.messages.last().text, Recorder::savedText());
 
     if (!memoryIsMeasurable())
         QSKIP("resident memory is not meaningful in this build");

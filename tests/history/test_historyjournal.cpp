@@ -61,12 +61,16 @@ void TestHistoryJournal::csvFromTheCommandLine()
         second.end();
     }
 
-    const auto run = [&](const QStringList& args, int* code) {
+    // In English, as in an English locale; the test's own C locale gives the Chinese texts.
+    const auto run = [&](const QStringList& args, int* code, const char* language = "en") {
         QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANGUAGE"), QLatin1String(language));
+        p.setProcessEnvironment(environment);
         p.start(tool(), args);
         p.waitForFinished(30000);
         *code = p.exitCode();
-        return QString::fromUtf8(p.readAllStandardError());
+        return QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
     };
     const auto read = [](const QString& path) {
         QFile f(path);
@@ -92,11 +96,11 @@ void TestHistoryJournal::csvFromTheCommandLine()
     QVERIFY2(missing.contains(QStringLiteral("no session 9")), qPrintable(missing));
     run({QStringLiteral("--csv"), out, dir.filePath(QStringLiteral("none.sqlite3"))}, &code);
     QCOMPARE(code, 1);
-    QProcess help;
-    help.start(tool(), {QStringLiteral("--help")});
-    QVERIFY(help.waitForFinished(30000));
-    QCOMPARE(help.exitCode(), 0);
-    QVERIFY(QString::fromUtf8(help.readAllStandardOutput()).contains(QStringLiteral("--session")));
+    QVERIFY(run({QStringLiteral("--csv"), out, file}, &code, "").contains(QStringLiteral("运行 2 的 2 个读数已写入")));
+    const QString help = run({QStringLiteral("--help")}, &code);
+    QCOMPARE(code, 0);
+    QVERIFY2(help.contains(QStringLiteral("The session to write (default: the newest).")), qPrintable(help));
+    QVERIFY(run({QStringLiteral("--help")}, &code, "zh_CN").contains(QStringLiteral("要写出的运行")));
 }
 
 void TestHistoryJournal::menuOpensTheWindowLive()

@@ -1,0 +1,1258 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>CsvLog</name>
+    <message>
+        <source>CSV记录</source>
+        <translation>CSV log</translation>
+    </message>
+    <message>
+        <source>CSV记录开始：%1</source>
+        <translation>CSV log started: %1</translation>
+    </message>
+    <message>
+        <source>CSV记录已关闭：%1</source>
+        <translation>CSV log closed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Form1</name>
+    <message>
+        <source>输入流量</source>
+        <translation>Enter a flow</translation>
+    </message>
+    <message>
+        <source>输入压力</source>
+        <translation>Enter a pressure limit</translation>
+    </message>
+    <message>
+        <source>运行泵</source>
+        <translation>Run the pump</translation>
+    </message>
+    <message>
+        <source>停止泵</source>
+        <translation>Stop the pump</translation>
+    </message>
+    <message>
+        <source>输入 0</source>
+        <translation>Enter 0</translation>
+    </message>
+    <message>
+        <source>文件(F)</source>
+        <translation>File (F)</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>查看记录</source>
+        <translation>View record</translation>
+    </message>
+    <message>
+        <source>运行历史</source>
+        <translation>Run history</translation>
+    </message>
+    <message>
+        <source>CSV记录</source>
+        <translation>CSV log</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>定时(T)</source>
+        <translation>Timed run (T)</translation>
+    </message>
+    <message>
+        <source>设定</source>
+        <translation>Set run time</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>泵(O)</source>
+        <translation>Pump (O)</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>设定(S)</source>
+        <translation>Settings (S)</translation>
+    </message>
+    <message>
+        <source>流量</source>
+        <translation>Flow</translation>
+    </message>
+    <message>
+        <source>压力</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>泵编号</source>
+        <translation>Pump number</translation>
+    </message>
+    <message>
+        <source>通信</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>右键</source>
+        <translation>Pop-up</translation>
+    </message>
+    <message>
+        <source>帮助(H)</source>
+        <translation>Help (H)</translation>
+    </message>
+    <message>
+        <source>设定流量</source>
+        <translation>Flow setting</translation>
+    </message>
+    <message>
+        <source>毫升每分钟</source>
+        <translation>millilitres per minute</translation>
+    </message>
+    <message>
+        <source>设定压力</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>兆帕</source>
+        <translation>megapascals</translation>
+    </message>
+    <message>
+        <source>当前压力</source>
+        <translation>Current pressure</translation>
+    </message>
+    <message>
+        <source>压力曲线</source>
+        <translation>Pressure chart</translation>
+    </message>
+    <message>
+        <source>泵当前压力，兆帕</source>
+        <translation>Current pressure of the pump, megapascals</translation>
+    </message>
+    <message>
+        <source>小时</source>
+        <translation>hours</translation>
+    </message>
+    <message>
+        <source>时</source>
+        <comment>label after the hours</comment>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>minutes</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <comment>label after the minutes</comment>
+        <translation>m</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <comment>label after the seconds</comment>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>泵控制面板</source>
+        <translation>Pump control panel</translation>
+    </message>
+    <message>
+        <source>菜单栏</source>
+        <translation>Menu bar</translation>
+    </message>
+    <message>
+        <source>状态栏</source>
+        <translation>Status bar</translation>
+    </message>
+    <message>
+        <source>连接状态</source>
+        <translation>Connection status</translation>
+    </message>
+    <message>
+        <source>运行历史不可用：没有运行记录文件</source>
+        <translation>Run history not available: no run history file</translation>
+    </message>
+    <message>
+        <source>无法打开运行历史 %1：%2</source>
+        <translation>Cannot open the run history %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Form2</name>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>回到主窗口</source>
+        <translation>Back to the main window</translation>
+    </message>
+    <message>
+        <source>读取记录</source>
+        <translation>Read record</translation>
+    </message>
+    <message>
+        <source>显示记录文件的最后一行</source>
+        <translation>Shows the last line of the record file</translation>
+    </message>
+    <message>
+        <source>记录的最后一行</source>
+        <translation>Last line of the record</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWindow</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>事件</source>
+        <comment>column heading</comment>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>运行历史</source>
+        <translation>Run history</translation>
+    </message>
+    <message>
+        <source>全部显示</source>
+        <translation>Show all</translation>
+    </message>
+    <message>
+        <source>显示所选运行的全部时间</source>
+        <translation>Show the whole of the chosen run</translation>
+    </message>
+    <message>
+        <source>回到实时</source>
+        <translation>Back to live</translation>
+    </message>
+    <message>
+        <source>跟随最新读数</source>
+        <translation>Follow the latest readings</translation>
+    </message>
+    <message>
+        <source>导出读数CSV…</source>
+        <translation>Export readings CSV…</translation>
+    </message>
+    <message>
+        <source>所示范围的读数</source>
+        <translation>The readings of the range shown</translation>
+    </message>
+    <message>
+        <source>导出事件CSV…</source>
+        <translation>Export events CSV…</translation>
+    </message>
+    <message>
+        <source>所示范围的事件</source>
+        <translation>The events of the range shown</translation>
+    </message>
+    <message>
+        <source>导出图片…</source>
+        <translation>Export picture…</translation>
+    </message>
+    <message>
+        <source>曲线存为PNG图片</source>
+        <translation>The plot as a PNG picture</translation>
+    </message>
+    <message>
+        <source>导出PDF…</source>
+        <translation>Export PDF…</translation>
+    </message>
+    <message>
+        <source>曲线存为PDF</source>
+        <translation>The plot as a PDF</translation>
+    </message>
+    <message>
+        <source>运行报告PDF…</source>
+        <translation>Run report PDF…</translation>
+    </message>
+    <message>
+        <source>一页报告：曲线、光标统计、事件</source>
+        <translation>One-page report: plot, cursor statistics, events</translation>
+    </message>
+    <message>
+        <source>打印报告…</source>
+        <translation>Print report…</translation>
+    </message>
+    <message>
+        <source>在打印机上打印一页报告</source>
+        <translation>Print the one-page report</translation>
+    </message>
+    <message>
+        <source>运行记录</source>
+        <translation>Runs</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>读数</source>
+        <translation>Readings</translation>
+    </message>
+    <message>
+        <source>事件</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>将鼠标移到曲线上查看数值</source>
+        <translation>Move the mouse over the plot to read the values</translation>
+    </message>
+    <message>
+        <source>滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2</source>
+        <translation>Wheel: zoom · left drag: pan · right drag (or Shift+left drag): zoom into a stretch · click or drag: cursors 1 and 2</translation>
+    </message>
+    <message>
+        <source>运行中</source>
+        <translation>running</translation>
+    </message>
+    <message>
+        <source>（未结束）</source>
+        <translation> (not ended)</translation>
+    </message>
+    <message>
+        <source>（未正常结束）</source>
+        <translation> (ended abnormally)</translation>
+    </message>
+    <message>
+        <source>运行 %1，端口 %2</source>
+        <translation>Run %1, port %2</translation>
+    </message>
+    <message>
+        <source>未打开</source>
+        <translation>none opened</translation>
+    </message>
+    <message>
+        <source>统计中…</source>
+        <translation>Calculating…</translation>
+    </message>
+    <message>
+        <source>时间 </source>
+        <translation>Time </translation>
+    </message>
+    <message>
+        <source>    压力 %1    压力上限 %2    流量设定 %3</source>
+        <translation>    Pressure %1    Pressure limit %2    Flow setting %3</translation>
+    </message>
+    <message>
+        <source>    此时没有读数</source>
+        <translation>    No reading at this time</translation>
+    </message>
+    <message>
+        <source>单击曲线放置光标1和光标2，查看两者之间的统计</source>
+        <translation>Click the plot to place cursor 1 and cursor 2 and see the statistics between them</translation>
+    </message>
+    <message>
+        <source>光标 %1 至 %2，间隔 %3
+%4</source>
+        <translation>Cursors %1 to %2, %3 apart
+%4</translation>
+    </message>
+    <message>
+        <source>运行 %1  %2 至 %3</source>
+        <translation>Run %1  %2 to %3</translation>
+    </message>
+    <message>
+        <source>导出失败：%1（%2）</source>
+        <translation>Export failed: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>已导出读数：%1</source>
+        <translation>Readings exported: %1</translation>
+    </message>
+    <message>
+        <source>导出读数CSV</source>
+        <translation>Export readings CSV</translation>
+    </message>
+    <message>
+        <source>导出事件CSV</source>
+        <translation>Export events CSV</translation>
+    </message>
+    <message>
+        <source>已导出事件：%1</source>
+        <translation>Events exported: %1</translation>
+    </message>
+    <message>
+        <source>导出图片</source>
+        <translation>Export picture</translation>
+    </message>
+    <message>
+        <source>已导出图片：%1</source>
+        <translation>Picture exported: %1</translation>
+    </message>
+    <message>
+        <source>导出PDF</source>
+        <translation>Export PDF</translation>
+    </message>
+    <message>
+        <source>已导出PDF：%1</source>
+        <translation>PDF exported: %1</translation>
+    </message>
+    <message>
+        <source>运行报告PDF</source>
+        <translation>Run report PDF</translation>
+    </message>
+    <message>
+        <source>已保存运行报告：%1</source>
+        <translation>Run report saved: %1</translation>
+    </message>
+    <message>
+        <source>运行报告已打印</source>
+        <translation>Run report printed</translation>
+    </message>
+    <message>
+        <source>打印失败</source>
+        <translation>Printing failed</translation>
+    </message>
+</context>
+<context>
+    <name>JournalFeed</name>
+    <message>
+        <source>运行历史</source>
+        <translation>Run history</translation>
+    </message>
+</context>
+<context>
+    <name>Keypad</name>
+    <message>
+        <source>流量设定错误</source>
+        <translation>Flow setting error</translation>
+    </message>
+    <message>
+        <source>设定错误</source>
+        <translation>Setting error</translation>
+    </message>
+    <message>
+        <source>压力设定错误</source>
+        <translation>Pressure limit error</translation>
+    </message>
+</context>
+<context>
+    <name>Panel</name>
+    <message>
+        <source>未连接：%1 未发送</source>
+        <translation>Not connected: %1 not sent</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>通信中断 %1 秒  %2</source>
+        <translation>Link lost %1 s  %2</translation>
+    </message>
+    <message>
+        <source>端口 %1 拒绝写入</source>
+        <translation>port %1 refused the write</translation>
+    </message>
+    <message>
+        <source>没有打开的端口</source>
+        <translation>no port open</translation>
+    </message>
+    <message>
+        <source>泵可能仍在运行：停止命令 %1 没有送到泵（%2）。
+端口再次打开时首先发送停止命令；也可以在泵上直接停泵。</source>
+        <translation>The pump may still be running: the stop command %1 did not reach the pump (%2).
+The stop command goes out first when a port opens again; the pump can also be stopped at the pump itself.</translation>
+    </message>
+    <message>
+        <source>停止命令未送达</source>
+        <translation>Stop command not delivered</translation>
+    </message>
+    <message>
+        <source>无法打开端口 %1：%2</source>
+        <translation>Cannot open port %1: %2</translation>
+    </message>
+    <message>
+        <source>
+仍在使用端口 %1。</source>
+        <translation>
+Still using port %1.</translation>
+    </message>
+    <message>
+        <source>通信</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>停止命令 %1 已补发到 %2</source>
+        <translation>Stop command %1 sent again to %2</translation>
+    </message>
+    <message>
+        <source>压力记录文件：%1</source>
+        <translation>Pressure record file: %1</translation>
+    </message>
+    <message>
+        <source>端口 %1 已断开</source>
+        <translation>Port %1 disconnected</translation>
+    </message>
+    <message>
+        <source>端口 %1 已断开：%2
+请用“通信”重新打开端口。</source>
+        <translation>Port %1 disconnected: %2
+Use “Communication” to open the port again.</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>压力记录已满（%1 个数值），此后的读数不再记录</source>
+        <translation>Pressure record full (%1 values): later readings are not kept</translation>
+    </message>
+    <message>
+        <source>当前压力数值以存储</source>
+        <translation>Pressure values saved</translation>
+    </message>
+    <message>
+        <source>存储数据</source>
+        <translation>Save data</translation>
+    </message>
+    <message>
+        <source>打印测试</source>
+        <translation>Print test</translation>
+    </message>
+    <message>
+        <source>泵启动和停止时间记录</source>
+        <translation>Pump start and stop record</translation>
+    </message>
+    <message>
+        <source>压力数值未能存储到 %1：%2</source>
+        <translation>Pressure values not saved to %1: %2</translation>
+    </message>
+    <message>
+        <source>还没有存储过压力记录（%1 不存在）</source>
+        <translation>No pressure record saved yet (%1 does not exist)</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SetPoints</name>
+    <message>
+        <source>请输入您需要的流量 单位 ml/min <byte value="xd"/>
+流量范围为1—500ml/min</source>
+        <translation>Enter the flow in ml/min<byte value="xd"/>
+Range 1—500 ml/min</translation>
+    </message>
+    <message>
+        <source>流量设定</source>
+        <translation>Flow setting</translation>
+    </message>
+    <message>
+        <source>流量设定错误!</source>
+        <translation>Flow setting error!</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>请输入您需要保护压 单位 MPa<byte value="xd"/>
+压力设定范围为0—2.0MPa</source>
+        <translation>Enter the pressure limit in MPa<byte value="xd"/>
+Range 0—2.0 MPa</translation>
+    </message>
+    <message>
+        <source>压力设定</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>压力设定错误!</source>
+        <translation>Pressure limit error!</translation>
+    </message>
+    <message>
+        <source>请输入要控制泵的编号 </source>
+        <translation>Enter the number of the pump to control</translation>
+    </message>
+    <message>
+        <source>编号设定</source>
+        <translation>Pump number</translation>
+    </message>
+    <message>
+        <source>泵编号设定错误! 编号范围为0—99</source>
+        <translation>Pump number error! Range 0—99</translation>
+    </message>
+</context>
+<context>
+    <name>TimedRun</name>
+    <message>
+        <source>请输入设定时间 单位 分 </source>
+        <translation>Enter the run time in minutes</translation>
+    </message>
+    <message>
+        <source>时间设定</source>
+        <translation>Run time</translation>
+    </message>
+</context>
+<context>
+    <name>artwork</name>
+    <message>
+        <source>恒流泵 控制面板</source>
+        <translation>Constant-flow pump control panel</translation>
+    </message>
+    <message>
+        <source>当前压力</source>
+        <translation>Current pressure</translation>
+    </message>
+    <message>
+        <source>设定压力</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>设定流量</source>
+        <translation>Flow setting</translation>
+    </message>
+    <message>
+        <source>泵当前压力 (MPa)</source>
+        <translation>Current pump pressure (MPa)</translation>
+    </message>
+</context>
+<context>
+    <name>history</name>
+    <message>
+        <source>端口打开</source>
+        <translation>Port opened</translation>
+    </message>
+    <message>
+        <source>端口打开失败</source>
+        <translation>Port open failed</translation>
+    </message>
+    <message>
+        <source>端口关闭</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>端口丢失</source>
+        <translation>Port lost</translation>
+    </message>
+    <message>
+        <source>通信中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>通信恢复</source>
+        <translation>Link restored</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>流量设定</source>
+        <translation>Flow setting</translation>
+    </message>
+    <message>
+        <source>压力设定</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>泵编号设定</source>
+        <translation>Pump number</translation>
+    </message>
+    <message>
+        <source>定时设定</source>
+        <translation>Run time set</translation>
+    </message>
+    <message>
+        <source>定时开始</source>
+        <translation>Timed run start</translation>
+    </message>
+    <message>
+        <source>定时暂停</source>
+        <translation>Timed run pause</translation>
+    </message>
+    <message>
+        <source>定时继续</source>
+        <translation>Timed run continue</translation>
+    </message>
+    <message>
+        <source>定时结束</source>
+        <translation>Timed run end</translation>
+    </message>
+    <message>
+        <source>定时自动停止</source>
+        <translation>Timed run auto stop</translation>
+    </message>
+    <message>
+        <source>记录已保存</source>
+        <translation>Record saved</translation>
+    </message>
+    <message>
+        <source>记录保存失败</source>
+        <translation>Record save failed</translation>
+    </message>
+    <message>
+        <source>已打印</source>
+        <translation>Printed</translation>
+    </message>
+    <message>
+        <source>CSV记录开</source>
+        <translation>CSV log on</translation>
+    </message>
+    <message>
+        <source>CSV记录关</source>
+        <translation>CSV log off</translation>
+    </message>
+    <message>
+        <source>程序退出</source>
+        <translation>Program exit</translation>
+    </message>
+    <message>
+        <source>非正常结束</source>
+        <translation>Ended abnormally</translation>
+    </message>
+    <message>
+        <source>命令未发送（端口未打开）</source>
+        <translation>Command not sent (no port open)</translation>
+    </message>
+    <message>
+        <source>启动泵</source>
+        <translation>Run pump</translation>
+    </message>
+    <message>
+        <source>停止泵</source>
+        <translation>Stop pump</translation>
+    </message>
+    <message>
+        <source>流量命令</source>
+        <translation>Flow command</translation>
+    </message>
+    <message>
+        <source>压力命令</source>
+        <translation>Pressure command</translation>
+    </message>
+    <message>
+        <source>键盘</source>
+        <translation>Keypad</translation>
+    </message>
+    <message>
+        <source>菜单</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>右键菜单</source>
+        <translation>Pop-up menu</translation>
+    </message>
+    <message>
+        <source>对话框</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>定时</source>
+        <translation>Timed run</translation>
+    </message>
+    <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>压力 (MPa)</source>
+        <translation>Pressure (MPa)</translation>
+    </message>
+    <message>
+        <source>压力上限 (MPa)</source>
+        <translation>Pressure limit (MPa)</translation>
+    </message>
+    <message>
+        <source>流量设定 (ml/min，右轴)</source>
+        <translation>Flow setting (ml/min, right axis)</translation>
+    </message>
+    <message>
+        <source>此范围内没有读数</source>
+        <translation>No readings in this range</translation>
+    </message>
+    <message>
+        <source>运行历史曲线</source>
+        <translation>Run history plot</translation>
+    </message>
+    <message>
+        <source>……另有 %1 条</source>
+        <translation>… %1 more</translation>
+    </message>
+    <message>
+        <source>运行历史恢复记录：%1</source>
+        <translation>Run history recording again: %1</translation>
+    </message>
+    <message>
+        <source>（其间 %1 个读数未能记录）</source>
+        <translation> (%1 readings could not be recorded meanwhile)</translation>
+    </message>
+    <message>
+        <source>运行历史无法写入 %1：%2
+面板照常工作；能够写入时自动继续记录。</source>
+        <translation>Cannot write the run history %1: %2
+The panel works as usual; recording resumes by itself once the file can be written.</translation>
+    </message>
+    <message>
+        <source>无法建立文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>；文件夹 %1 为只读</source>
+        <translation>; the folder %1 is read-only</translation>
+    </message>
+    <message>
+        <source>；文件为只读</source>
+        <translation>; the file is read-only</translation>
+    </message>
+    <message>
+        <source>文件由另一版本的程序建立（格式 %1），本程序不写入</source>
+        <translation>The file was made by another version of the program (format %1); this program does not write to it</translation>
+    </message>
+    <message>
+        <source>运行历史 %1 不是有效的数据库，已改名为 %2 保留；新的运行历史从现在开始。</source>
+        <translation>The run history %1 is not a valid database; it was renamed %2 and kept. A new run history starts now.</translation>
+    </message>
+    <message>
+        <source>%1 不存在</source>
+        <translation>%1 does not exist</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 不是本程序的运行历史</source>
+        <translation>%1 is not a run history of this program</translation>
+    </message>
+    <message>
+        <source>压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5</source>
+        <translation>Pressure min %1  max %2  mean %3    Volume delivered %4 ml    Readings %5</translation>
+    </message>
+    <message>
+        <source>运行报告</source>
+        <translation>Run report</translation>
+    </message>
+    <message>
+        <source>%1（未正常结束或仍在运行）</source>
+        <translation>%1 (ended abnormally or still running)</translation>
+    </message>
+    <message>
+        <source>运行 %1：%2 至 %3，时长 %4，读数 %5</source>
+        <translation>Run %1: %2 to %3, length %4, readings %5</translation>
+    </message>
+    <message>
+        <source>端口：%1    程序版本：%2</source>
+        <translation>Port: %1    Program version: %2</translation>
+    </message>
+    <message>
+        <source>未打开</source>
+        <translation>none opened</translation>
+    </message>
+    <message>
+        <source>所示范围：%1 至 %2（%3）</source>
+        <translation>Range shown: %1 to %2 (%3)</translation>
+    </message>
+    <message>
+        <source>光标之间</source>
+        <translation>Between the cursors</translation>
+    </message>
+    <message>
+        <source>%1 至 %2，间隔 %3</source>
+        <translation>%1 to %2, %3 apart</translation>
+    </message>
+    <message>
+        <source>未设光标</source>
+        <translation>No cursors placed</translation>
+    </message>
+    <message>
+        <source>事件</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>事件</source>
+        <comment>column heading</comment>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>另有 %1 条事件未列出（见事件CSV）</source>
+        <translation>%1 more events not listed (see the events CSV)</translation>
+    </message>
+    <message>
+        <source>所示范围内没有事件</source>
+        <translation>No events in the range shown</translation>
+    </message>
+    <message>
+        <source>制表时间 %1    文件 %2</source>
+        <translation>Made %1    File %2</translation>
+    </message>
+    <message>
+        <source>文件正被其他程序占用</source>
+        <translation>File in use by another program</translation>
+    </message>
+    <message>
+        <source>文件或文件夹为只读</source>
+        <translation>File or folder is read-only</translation>
+    </message>
+    <message>
+        <source>读写出错（设备故障或已拔出）</source>
+        <translation>Read or write error (device fault or unplugged)</translation>
+    </message>
+    <message>
+        <source>不是有效的运行历史数据库</source>
+        <translation>Not a valid run history database</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>无法打开文件</source>
+        <translation>Cannot open the file</translation>
+    </message>
+    <message>
+        <source>%1秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1分%2秒</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1小时%2分</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1天%2小时</source>
+        <translation>%1 d %2 h</translation>
+    </message>
+</context>
+<context>
+    <name>platform::QtExportFiles</name>
+    <message>
+        <source>写入失败</source>
+        <translation>Write failed</translation>
+    </message>
+</context>
+<context>
+    <name>pump-history</name>
+    <message>
+        <source>--session 需要运行编号，而不是“%1”</source>
+        <translation>--session wants a session number, not &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 中没有运行 %2</source>
+        <translation>%1 holds no session %2</translation>
+    </message>
+    <message>
+        <source>%1 中没有运行记录</source>
+        <translation>%1 holds no session</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>运行 %2 的 %1 个读数已写入 %3</source>
+        <translation>%1 readings of session %2 written to %3</translation>
+    </message>
+    <message>
+        <source>显示泵控制面板的运行历史：各次运行的压力、设定值和事件随时间的变化。
+使用 --csv 时，把一次运行的读数写成CSV后退出（默认为最新一次运行，
+可用 --session 指定）。</source>
+        <translation>Shows the pump panel&apos;s run history: sessions, pressure, set points and events over time.
+With --csv, writes one session&apos;s readings as CSV and exits (the newest session unless
+--session says which).</translation>
+    </message>
+    <message>
+        <source>把读数写到 &lt;out.csv&gt;（“-”：标准输出）后退出。</source>
+        <translation>Write the readings to &lt;out.csv&gt; (&quot;-&quot;: standard output) and exit.</translation>
+    </message>
+    <message>
+        <source>要写出的运行（默认：最新一次）。</source>
+        <translation>The session to write (default: the newest).</translation>
+    </message>
+    <message>
+        <source>运行历史文件（默认：%1）。</source>
+        <translation>The journal (default: %1).</translation>
+    </message>
+    <message>
+        <source>最多只能给一个运行历史文件；见 --help</source>
+        <translation>one journal file at most; see --help</translation>
+    </message>
+    <message>
+        <source>--session 须与 --csv 一起使用；见 --help</source>
+        <translation>--session goes with --csv; see --help</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取运行历史文件 %1：%2</source>
+        <translation>Cannot read the run history file %1: %2</translation>
+    </message>
+    <message>
+        <source>运行历史</source>
+        <translation>Run history</translation>
+    </message>
+</context>
+<context>
+    <name>pump-panel</name>
+    <message>
+        <source>泵控制面板：设定流量和压力上限，运行并监视串口上的液体泵。</source>
+        <translation>Pump control panel: set the flow and the pressure limit, run and watch a liquid pump on a serial port.</translation>
+    </message>
+    <message>
+        <source>在内置模拟泵上启动：端口提示中已填好“sim”。</source>
+        <translation>Start on the built-in simulated pump, with &quot;sim&quot; filled in at the port prompt.</translation>
+    </message>
+</context>
+<context>
+    <name>pumpsim</name>
+    <message>
+        <source>内置模拟泵</source>
+        <translation>built-in simulated pump</translation>
+    </message>
+</context>
+<context>
+    <name>recorded</name>
+    <message>
+        <source>无法打开该设备</source>
+        <translation>Cannot open this device</translation>
+    </message>
+    <message>
+        <source>端口不存在</source>
+        <translation>Port does not exist</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>File does not exist</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>Folder does not exist</translation>
+    </message>
+    <message>
+        <source>设备不存在</source>
+        <translation>Device does not exist</translation>
+    </message>
+    <message>
+        <source>路径中有一项不是文件夹</source>
+        <translation>Part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>不是串口设备</source>
+        <translation>Not a serial port</translation>
+    </message>
+    <message>
+        <source>这是文件夹，不是文件</source>
+        <translation>This is a folder, not a file</translation>
+    </message>
+    <message>
+        <source>无权访问端口</source>
+        <translation>No permission to use the port</translation>
+    </message>
+    <message>
+        <source>没有访问权限</source>
+        <translation>No permission</translation>
+    </message>
+    <message>
+        <source>端口被其他程序占用</source>
+        <translation>Port in use by another program</translation>
+    </message>
+    <message>
+        <source>同名文件已存在</source>
+        <translation>A file of that name exists</translation>
+    </message>
+    <message>
+        <source>文件正被其他程序占用</source>
+        <translation>File in use by another program</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>Disk full</translation>
+    </message>
+    <message>
+        <source>磁盘配额已用完</source>
+        <translation>Disk quota used up</translation>
+    </message>
+    <message>
+        <source>文件系统为只读</source>
+        <translation>Read-only file system</translation>
+    </message>
+    <message>
+        <source>文件超过系统允许的大小</source>
+        <translation>File larger than the system allows</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>端口已断开</source>
+        <translation>Port disconnected</translation>
+    </message>
+    <message>
+        <source>读写出错（设备故障或已拔出）</source>
+        <translation>Read or write error (device fault or unplugged)</translation>
+    </message>
+    <message>
+        <source>无法读取文件</source>
+        <translation>Cannot read the file</translation>
+    </message>
+    <message>
+        <source>无法写入文件</source>
+        <translation>Cannot write the file</translation>
+    </message>
+    <message>
+        <source>磁盘已满或系统资源不足</source>
+        <translation>Disk full or out of system resources</translation>
+    </message>
+    <message>
+        <source>无法打开文件</source>
+        <translation>Cannot open the file</translation>
+    </message>
+    <message>
+        <source>无法替换原有文件</source>
+        <translation>Cannot replace the existing file</translation>
+    </message>
+    <message>
+        <source>无法改变文件大小</source>
+        <translation>Cannot change the file size</translation>
+    </message>
+    <message>
+        <source>操作已取消</source>
+        <translation>Operation cancelled</translation>
+    </message>
+    <message>
+        <source>操作超时</source>
+        <translation>Operation timed out</translation>
+    </message>
+    <message>
+        <source>文件操作失败</source>
+        <translation>File operation failed</translation>
+    </message>
+    <message>
+        <source>端口已打开</source>
+        <translation>Port already open</translation>
+    </message>
+    <message>
+        <source>端口未打开</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>无法向端口写入</source>
+        <translation>Cannot write to the port</translation>
+    </message>
+    <message>
+        <source>端口不支持该设置</source>
+        <translation>Port does not support the settings</translation>
+    </message>
+    <message>
+        <source>端口超时</source>
+        <translation>Port timed out</translation>
+    </message>
+    <message>
+        <source>端口错误</source>
+        <translation>Port error</translation>
+    </message>
+    <message>
+        <source>没有打开的文件</source>
+        <translation>No file open</translation>
+    </message>
+    <message>
+        <source>%1 不是文件夹</source>
+        <translation>%1 is not a folder</translation>
+    </message>
+    <message>
+        <source>无法建立文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>无法建立文件夹 %1：%2</source>
+        <translation>Cannot create the folder %1: %2</translation>
+    </message>
+    <message>
+        <source>无法在 %1 建立CSV记录文件：%2
+CSV记录已关闭；泵的控制不受影响。</source>
+        <translation>Cannot create a CSV log file in %1: %2
+The CSV log is off; pump control is not affected.</translation>
+    </message>
+    <message>
+        <source>CSV记录无法写入 %1：%2
+CSV记录已关闭，此前写入的各行仍在文件中；泵的控制不受影响。</source>
+        <translation>Cannot write the CSV log %1: %2
+The CSV log is off; the lines written before stay in the file. Pump control is not affected.</translation>
+    </message>
+    <message>
+        <source>模拟泵的端口名是“%1”，不是“%2”</source>
+        <translation>The simulated pump&apos;s port is &quot;%1&quot;, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>模拟泵的端口未打开</source>
+        <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+</TS>
