@@ -41,6 +41,7 @@
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
@@ -552,6 +553,8 @@ int main(int argc, char* argv[])
 {
     g_mainMs = bench::msSinceLaunch(bench::monotonicNs());
     g_mainFaults = bench::minorFaults();
+    // As pump-panel starts.
+    platform::prepareDisplay();
     QApplication app(argc, argv);
     const Options o = parse(app.arguments().mid(1));
     if (o.mode == QLatin1String("latency"))
