@@ -2,6 +2,7 @@
 #include "history/journal.h"
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/language.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[])
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
             showHelp(argc, argv);
     }
+    platform::prepareDisplay();
     QApplication app(argc, argv);
     // Chinese or English, from the system's preferred languages; before the
     // first window.

@@ -66,12 +66,12 @@ ProcStatCpu procStatCpu()
     return statCpu("/proc/self/stat");
 }
 
-ProcStatCpu threadStatCpu(const char* name)
+double threadCpuS(const char* name)
 {
     DIR* tasks = opendir("/proc/self/task");
     if (!tasks)
-        return {};
-    ProcStatCpu cpu;
+        return 0;
+    double cpu = 0;
     while (const dirent* task = readdir(tasks)) {
         char path[320];
         std::snprintf(path, sizeof path, "/proc/self/task/%s/comm", task->d_name);
@@ -83,8 +83,13 @@ ProcStatCpu threadStatCpu(const char* name)
         std::fclose(f);
         comm[std::strcspn(comm, "\n")] = '\0';
         if (read && std::strncmp(comm, name, 15) == 0) {
-            std::snprintf(path, sizeof path, "/proc/self/task/%s/stat", task->d_name);
-            cpu = statCpu(path);
+            std::snprintf(path, sizeof path, "/proc/self/task/%s/schedstat", task->d_name);
+            if (FILE* s = std::fopen(path, "r")) {
+                unsigned long long ns = 0;
+                if (std::fscanf(s, "%llu", &ns) == 1)
+                    cpu = static_cast<double>(ns) / 1e9;
+                std::fclose(s);
+            }
             break;
         }
     }

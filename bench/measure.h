@@ -24,9 +24,10 @@ struct ProcStatCpu {
     double total() const { return user + system; }
 };
 ProcStatCpu procStatCpu();
-// The same for one thread of this process, found by its name (as the system
+// The CPU time of one thread of this process in seconds, at the scheduler's
+// nanoseconds (/proc/self/task/N/schedstat), found by its name (as the system
 // knows it: the first 15 characters); zero when there is none.
-ProcStatCpu threadStatCpu(const char* name);
+double threadCpuS(const char* name);
 
 // Minor page faults of this process so far (first touches of memory pages;
 // on some virtual machines each costs several microseconds).

@@ -5,17 +5,22 @@
 //       A driver thread writes pressure answers into a pseudo-terminal that the
 //       panel has open through QSerialPort, one at a time, and times each from
 //       its last byte written to the moment the pressure box has painted the
-//       new text.
+//       new text. Each answer comes more than a screen refresh after the last
+//       paint (answers closer together are painted together; the line mode
+//       times how long they wait).
 //   line     --device=PATH --duration=S [--warmup=S] [--hide=chart,boxes,window]
-//       The panel on a pump-sim terminal: CPU and memory over the window, then
-//       it waits for pump-sim to close the line and prints the answers handled.
-//       --hide leaves those widgets (or the whole window) unshown, to see what
-//       painting them costs.
-//   feed     --answers=N [--chunk=K] [--warm=W] [--callgrind]
+//       The panel on a pump-sim terminal: CPU and memory over the window, and
+//       how long each answer waited from its handling to the paint of the
+//       chart that shows it; then it waits for pump-sim to close the line and
+//       prints the answers handled. --hide leaves those widgets (or the whole
+//       window) unshown, to see what painting them costs.
+//   feed     --answers=N [--chunk=K] [--every=MS] [--warm=W] [--callgrind]
 //       N answers through an in-process port, K per read, as fast as the panel
 //       takes them; memory before and after. The "before" figures (and the
-//       timing) start after the first W answers. With --callgrind only that
-//       part is instrumented (run under valgrind --tool=callgrind
+//       timing) start after the first W answers. With --every the panel's
+//       clock moves on MS milliseconds per read (9.375: the line's full rate),
+//       so it paints as at that rate. With --callgrind only the measured part
+//       is instrumented (run under valgrind --tool=callgrind
 //       --instr-atstart=no).
 //   start
 //       Prints the milliseconds from exec (PUMP_BENCH_T0_NS, set by
@@ -36,6 +41,7 @@
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
@@ -43,9 +49,11 @@
 #include "platform/qtserialport.h"
 #include "sim/simserialport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -79,6 +87,7 @@ struct Options {
     qint64 answers = 1000000;
     qint64 warm = 0;
     int chunk = 64;
+    double everyMs = 0;  // feed: the panel's clock moves on this much per read
     bool split = false;
     bool callgrind = false;
     QString journal;   // the journal file; empty: one in a temporary folder
@@ -107,6 +116,8 @@ Options parse(const QStringList& args)
             o.warm = std::max<qint64>(0, value.toLongLong());
         else if (name == QLatin1String("--chunk"))
             o.chunk = std::max(1, value.toInt());
+        else if (name == QLatin1String("--every"))
+            o.everyMs = value.toDouble();
         else if (name == QLatin1String("--split"))
             o.split = true;
         else if (name == QLatin1String("--hide"))
@@ -143,10 +154,11 @@ struct Outside {
     QTemporaryDir journalFolder;
     std::unique_ptr<history::Journal> journal;
 
-    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort)
+    platform::Services services(platform::Dialogs& dialogs, platform::PortMaker makePort,
+                                platform::Clock clock = platform::steadyClock())
     {
-        return platform::Services{dialogs,   std::move(makePort), platform::steadyClock(),    recordStore,
-                                  printer,   logFiles,            platform::localWallClock()};
+        return platform::Services{dialogs,  std::move(makePort), std::move(clock), recordStore,
+                                  printer,  logFiles,            platform::localWallClock()};
     }
 
     // The journal the options ask for, given to the window.
@@ -240,9 +252,13 @@ int runLatency(const Options& o)
 
     std::atomic<qint64> sent{0};
     std::atomic<qint64> missed{0};
+    // Every answer comes alone: more than a screen refresh after the paint
+    // of the one before.
+    const int refreshUs = static_cast<int>(1e6 / window.screen()->refreshRate());
+    bench::printFigure("refresh_ms", refreshUs / 1000.0);
     std::thread driver([&] {
         std::mt19937 random(7);
-        std::uniform_int_distribution<int> pauseUs(5000, 15000);
+        std::uniform_int_distribution<int> pauseUs(refreshUs + 1000, refreshUs + 15000);
         const qint64 endNs = bench::monotonicNs() + static_cast<qint64>(o.durationS * 1e9);
         char sink[512];
         // Answer 0 would show "00.0", the box's text at start: begin at 1.
@@ -307,6 +323,8 @@ int runLine(const Options& o)
         QObject::connect(outside.journal.get(), &history::Journal::committed, qApp, [&commits] { ++commits; });
     if (!o.hide.contains(QLatin1String("window")))
         window.show();
+    bench::printFigure("accessibility_active", static_cast<qint64>(QAccessible::isActive()));
+    bench::printFigure("refresh_ms", 1000.0 / window.screen()->refreshRate());
     if (o.hide.contains(QLatin1String("chart")))
         window.Picture1()->hide();
     if (o.hide.contains(QLatin1String("boxes"))) {
@@ -333,10 +351,27 @@ int runLine(const Options& o)
         QTimer::singleShot(300, qApp, &QCoreApplication::quit);
     });
 
+    // How long each answer of the measured stretch waited from its handling
+    // to the paint of the chart that shows its step.
+    bool measuring = false;
+    std::vector<qint64> handledNs;
+    std::vector<double> waitsMs;
+    qint64 chartPaints = 0;  // paints that showed answers of the stretch
+    QObject::connect(&panel, &Panel::answerTaken, qApp, [&] {
+        if (measuring)
+            handledNs.push_back(bench::monotonicNs());
+    });
+    bench::PaintWatch chartWatch(window.Picture1(), [&](qint64 now) {
+        chartPaints += !handledNs.empty();
+        for (const qint64 t : handledNs)
+            waitsMs.push_back(static_cast<double>(now - t) / 1e6);
+        handledNs.clear();
+    });
+
     qint64 cpu0 = 0;
     qint64 wall0 = 0;
     bench::ProcStatCpu stat0;
-    bench::ProcStatCpu writer0;
+    double writer0 = 0;
     quint64 answers0 = 0;
     quint64 commits0 = 0;
     QTimer windowEnd;
@@ -345,6 +380,7 @@ int runLine(const Options& o)
     QObject::connect(&windowEnd, &QTimer::timeout, qApp, [&] {
         if (o.callgrind)
             CALLGRIND_STOP_INSTRUMENTATION;
+        measuring = false;
         const double wall = static_cast<double>(bench::monotonicNs() - wall0) / 1e9;
         const double cpu = static_cast<double>(bench::processCpuNs() - cpu0) / 1e9;
         const bench::ProcStatCpu stat1 = bench::procStatCpu();
@@ -359,12 +395,22 @@ int runLine(const Options& o)
         bench::printFigure("rss_end_kib", bench::statusKiB("VmRSS"));
         bench::printFigure("hwm_kib", bench::statusKiB("VmHWM"));
         // The journal's writer thread, a part of the CPU figures above.
-        const bench::ProcStatCpu writer1 = bench::threadStatCpu("journal writer");
+        const double writer1 = bench::threadCpuS("journal writer");
         bench::printFigure("journal", static_cast<qint64>(outside.journal != nullptr));
-        bench::printFigure("journal_writer_per_wall", (writer1.total() - writer0.total()) / wall);
+        bench::printFigure("journal_writer_per_wall", (writer1 - writer0) / wall);
         bench::printFigure("journal_writer_us_per_answer",
-                           answers ? (writer1.total() - writer0.total()) * 1e6 / static_cast<double>(answers) : -1.0);
+                           answers ? (writer1 - writer0) * 1e6 / static_cast<double>(answers) : -1.0);
         bench::printFigure("journal_commits_per_s", static_cast<double>(commits - commits0) / wall);
+        // An answer of the stretch not painted within a second counts as a
+        // wait of a second.
+        QTimer::singleShot(1000, qApp, [&] {
+            waitsMs.insert(waitsMs.end(), handledNs.size(), 1000.0);
+            bench::printFigure("paint_waits", static_cast<qint64>(waitsMs.size()));
+            bench::printFigure("paint_wait_p99_ms", bench::percentile(waitsMs, 99));
+            bench::printFigure("paint_wait_max_ms", bench::percentile(waitsMs, 100));
+            bench::printFigure("chart_paints_per_answer",
+                               static_cast<double>(chartPaints) / std::max<double>(1, waitsMs.size()));
+        });
     });
     QTimer windowStart;
     windowStart.setSingleShot(true);
@@ -373,9 +419,10 @@ int runLine(const Options& o)
         cpu0 = bench::processCpuNs();
         wall0 = bench::monotonicNs();
         stat0 = bench::procStatCpu();
-        writer0 = bench::threadStatCpu("journal writer");
+        writer0 = bench::threadCpuS("journal writer");
         commits0 = commits;
         answers0 = panel.link().answersReceived();
+        measuring = true;
         bench::printFigure("rss_start_kib", bench::statusKiB("VmRSS"));
         windowEnd.start(static_cast<int>(o.durationS * 1000));
         if (o.callgrind)
@@ -402,7 +449,15 @@ int runFeed(const Options& o)
     };
     bench::BenchDialogs dialogs(QStringLiteral("feed"));
     Outside outside;
-    Form1 window(outside.services(dialogs, makePort));
+    // With --every the panel lives on a clock of its own that the feeder moves on.
+    const platform::Clock steady = platform::steadyClock();
+    double fedMs = 0;
+    platform::Clock clock = steady;
+    if (o.everyMs > 0) {
+        const qint64 start = steady();
+        clock = [start, &fedMs] { return start + static_cast<qint64>(fedMs); };
+    }
+    Form1 window(outside.services(dialogs, makePort, clock));
     outside.record(window, o, false);
     window.show();
     settle(300);
@@ -438,6 +493,7 @@ int runFeed(const Options& o)
             end = std::min(end, warm);
         for (; next < end; ++next)
             bytes += pressureAnswer(next);
+        fedMs += o.everyMs;
         port->push(bytes);
         if (next >= o.answers) {
             feeder.stop();
@@ -497,6 +553,8 @@ int main(int argc, char* argv[])
 {
     g_mainMs = bench::msSinceLaunch(bench::monotonicNs());
     g_mainFaults = bench::minorFaults();
+    // As pump-panel starts.
+    platform::prepareDisplay();
     QApplication app(argc, argv);
     const Options o = parse(app.arguments().mid(1));
     if (o.mode == QLatin1String("latency"))

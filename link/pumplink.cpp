@@ -99,6 +99,7 @@ void PumpLink::readWaiting()
     if (m_dispatching)
         return;
     m_dispatching = true;
+    const bool any = !m_pending.isEmpty();
     while (!m_pending.isEmpty()) {
         const QByteArray frame = m_pending.takeFirst();
         ++m_answers;
@@ -111,6 +112,8 @@ void PumpLink::readWaiting()
         emit answerReceived(frame);
     }
     m_dispatching = false;
+    if (any)
+        emit readHandled();
 }
 
 qint64 PumpLink::silenceMs() const

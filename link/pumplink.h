@@ -61,6 +61,9 @@ public:
 
 signals:
     void answerReceived(const QByteArray& frame);
+    // Every answer one read completed has been handed on (only after a read
+    // that completed any): what they changed can be shown together.
+    void readHandled();
     void frameDropped(const QString& frame);
     void portLost(const QString& device, const QString& reason);
     // Link lost or back, or the silence grew while lost.

@@ -6,8 +6,10 @@
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
 #include "record/chartwidget.h"
+#include "record/refreshpacer.h"
 #include "record/viewer.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -85,6 +88,42 @@ private:
     bool m_painted = false;
 };
 
+// A value box: blue, a dark blue line round it, the text cyan while the pump
+// answers and greyed while it is silent. Painted with its own colours rather
+// than a style sheet, which costs several times as much at every repaint, and
+// the same under every style.
+class ValueBox : public QLineEdit {
+public:
+    explicit ValueBox(QWidget* parent) : QLineEdit(parent)
+    {
+        setFrame(false);
+        setTextMargins(1, 1, 1, 1);  // the text inside the line
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setLook(false);
+    }
+
+    void setLook(bool stale)
+    {
+        QPalette colours = palette();
+        colours.setColor(QPalette::Base, Qt::transparent);  // the box paints its own
+        colours.setColor(QPalette::Text, stale ? QColor(128, 150, 170) : QColor(0, 255, 255));
+        setPalette(colours);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        {
+            // The line as the edge of a fill: a stroked rectangle costs as
+            // much as the rest of the box.
+            QPainter painter(this);
+            painter.fillRect(rect(), QColor(0, 0, 80));
+            painter.fillRect(rect().adjusted(1, 1, -1, -1), QColor(0, 0, 160));
+        }
+        QLineEdit::paintEvent(event);
+    }
+};
+
 struct KeyPlace {
     const char* face;
     const char* name;
@@ -122,6 +161,9 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     , m_printer(services.printer)
 {
     m_panel = new Panel(services, this);
+    m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)
+        m_pacer->setRefreshMs(static_cast<int>(1000 / screen->refreshRate()));
     setWindowTitle(QStringLiteral("Vantero(KRV7M31)V2.0"));
     setWindowIcon(artwork::windowIcon());
     buildMenus();
@@ -202,7 +244,7 @@ void Form1::buildControls()
     // Value boxes: blue with cyan text, showing what the pump reports.
     // Each box speaks its name and unit; its text is its value.
     const auto makeBox = [this](const char* name, const char* spoken, const char* unit, int top) {
-        auto* box = new QLineEdit(m_surface);
+        auto* box = new ValueBox(m_surface);
         box->setObjectName(QLatin1String(name));
         box->setAccessibleName(tr(spoken));
         box->setAccessibleDescription(tr(unit));
@@ -212,9 +254,7 @@ void Form1::buildControls()
         font.setStretch(88);
         box->setFont(font);
         box->setReadOnly(true);
-        box->setFrame(true);
         box->setAlignment(Qt::AlignCenter);
-        box->setTextMargins(0, 0, 0, 0);
         box->setAttribute(Qt::WA_NoMousePropagation);
         return box;
     };
@@ -313,7 +353,8 @@ void Form1::wire()
     connect(panel, &Panel::boxesChanged, this, &Form1::showBoxes);
     connect(panel, &Panel::connectionChanged, this, &Form1::showConnection);
     connect(panel, &Panel::connectionChanged, this, &Form1::showBoxes);
-    connect(panel, &Panel::answerApplied, m_chart, &ChartWidget::showAnswer);
+    connect(panel, &Panel::answerApplied, this, &Form1::showAnswer);
+    connect(&panel->link(), &PumpLink::readHandled, m_pacer, &RefreshPacer::changed);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
 
@@ -366,23 +407,51 @@ void Form1::wire()
 
 void Form1::showBoxes()
 {
+    setBoxTexts(false);
+    // Whatever an answer left held goes out with this change.
+    if (m_pacer->holding())
+        m_pacer->paintHeld();
+}
+
+void Form1::setBoxTexts(bool hold)
+{
     const PanelState& s = m_panel->state();
     for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
-        if (box->text() != text)
-            box->setText(text);
+        if (box->text() == text)
+            continue;
+        if (hold && box->updatesEnabled()) {
+            box->setUpdatesEnabled(false);
+            m_heldBoxes.append(box);
+        }
+        box->setText(text);
     }
     // While the pump is silent the boxes show their last texts greyed, so
     // nobody mistakes them for live values. This runs for every answer: the
-    // style is made and applied only when the look changes.
+    // look is set only when it changes.
     const bool stale = m_panel->link().linkLost();
     if (m_boxesStale == stale)
         return;
     m_boxesStale = stale;
-    const QString style = QStringLiteral("QLineEdit { background: rgb(0,0,160); color: %1;"
-                                         " border: 1px solid rgb(0,0,80); padding: 0px; }")
-                              .arg(stale ? QStringLiteral("rgb(128,150,170)") : QStringLiteral("rgb(0,255,255)"));
     for (QLineEdit* box : {m_pnow, m_prset, m_lqset})
-        box->setStyleSheet(style);
+        static_cast<ValueBox*>(box)->setLook(stale);
+}
+
+void Form1::showAnswer(const AnswerOutcome& outcome)
+{
+    // Texts are set at once (they are the boxes' values); what they and the
+    // chart show goes to the screen once the read's answers are all in, at
+    // once or (see RefreshPacer) within a refresh.
+    setBoxTexts(true);
+    m_chart->showAnswer(outcome);
+}
+
+void Form1::paintHeld()
+{
+    // Boxes that come back to updates ask for their repaint; the chart's
+    // repaint paints them with it.
+    for (QLineEdit* box : std::exchange(m_heldBoxes, {}))
+        box->setUpdatesEnabled(true);
+    m_chart->repaintHeld();
 }
 
 void Form1::showConnection()

@@ -22,6 +22,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+class RefreshPacer;
+struct AnswerOutcome;
 
 namespace history {
 class HistorySource;
@@ -52,6 +54,9 @@ public:
     QLineEdit* prset() const { return m_prset; }
     QLineEdit* lqset() const { return m_lqset; }
     ChartWidget* Picture1() const { return m_chart; }
+    // Paints the boxes and the chart for the answers about once per screen
+    // refresh.
+    RefreshPacer& pacer() const { return *m_pacer; }
     QWidget* surface() const { return m_surface; }
     // The six elapsed-time labels: lhour, Label1, lmin, Label2, lsed, Label3.
     QLabel* label(const QString& name) const { return m_labels.value(name); }
@@ -83,6 +88,11 @@ private:
     void buildMenus();
     void wire();
     void showBoxes();
+    // While `hold`, a box whose text changes is not repainted before the
+    // pacer paints.
+    void setBoxTexts(bool hold);
+    void showAnswer(const AnswerOutcome& outcome);
+    void paintHeld();
     void showConnection();
     void showElapsedTime();
     void showViewer();
@@ -99,6 +109,8 @@ private:
     QLineEdit* m_prset = nullptr;
     QLineEdit* m_lqset = nullptr;
     ChartWidget* m_chart = nullptr;
+    RefreshPacer* m_pacer = nullptr;
+    QList<QLineEdit*> m_heldBoxes;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
     // The look the value boxes have: greyed (the pump is silent) or live;

@@ -335,7 +335,6 @@ void Panel::handleAnswer(const QByteArray& frame)
     // message comes once however many answers arrive while it is shown.
     QString logError;
     const bool logged = m_csvLog.record(frame, m_state, &logError);
-    emit boxesChanged();
     emit answerApplied(outcome);
     // Still inside the port's signal: a modal box here would hold up every
     // later answer, and its event loop could delete the port under us.

@@ -116,9 +116,10 @@ public:
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
-    // A value box's text changed.
+    // A value box's text changed by a command, the keypad or a dialog.
     void boxesChanged();
-    // An accepted answer has been applied; the chart draws its step.
+    // An accepted answer has been applied to the boxes and the reading
+    // store; the window shows its texts and the chart draws its step.
     void answerApplied(const AnswerOutcome& outcome);
     void connectionChanged();
     // A short notice for the status line.

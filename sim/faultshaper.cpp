@@ -91,8 +91,14 @@ QList<TimedWrite> FaultShaper::emitWrite(QByteArray bytes, int answers, double r
         const int cut = std::uniform_int_distribution<int>(1, bytes.size() - 1)(m_random);
         const double firstMs = startMs + wireMs(cut);
         const double secondMs = std::max(endMs, firstMs + kMinSplitGapMs);
-        writes.append({firstMs, bytes.left(cut), 0});
-        writes.append({secondMs, bytes.mid(cut), answers});
+        // The answers stand at the end, each as long as the sample: the
+        // first piece completes those that end in it (the first of a merged
+        // pair may).
+        int completed = 0;
+        while (completed < answers && bytes.size() - sample.size() * (answers - 1 - completed) <= cut)
+            ++completed;
+        writes.append({firstMs, bytes.left(cut), completed});
+        writes.append({secondMs, bytes.mid(cut), answers - completed});
         m_lineFreeMs = secondMs;
     } else {
         writes.append({endMs, bytes, answers});

@@ -1,7 +1,12 @@
+#include "fakes/fakeservices.h"
 #include "link/answers.h"
+#include "panel/mainwindow.h"
 #include "record/chartwidget.h"
+#include "record/refreshpacer.h"
 #include "record/trendchart.h"
 
+#include <QLineEdit>
+#include <QToolButton>
 #include <QPainter>
 #include <QScreen>
 #include <QtTest>
@@ -60,7 +65,7 @@ private slots:
     void stepByStepRepaintsMatchAFullRepaint();
     void partOfTheChartMatchesTheWholeChart_data();
     void partOfTheChartMatchesTheWholeChart();
-    void fastAnswersArePaintedTogether();
+    void answersArePaintedOncePerRefresh();
 };
 
 void TestChart::coordinates()
@@ -232,58 +237,55 @@ protected:
 
 }  // namespace
 
-void TestChart::fastAnswersArePaintedTogether()
+void TestChart::answersArePaintedOncePerRefresh()
 {
-    PanelState state;
-    qint64 now = 1000;
-    QWidget window;
-    auto* chart = new ChartWidget(state, &window, [&now] { return now; });
-    chart->setGeometry(QRect(QPoint(10, 10), kSize));
-    window.resize(kSize + QSize(20, 20));
+    FakeServices fakes;
+    Form1 window(fakes.services());
+    fakes.dialogs.answer(QStringLiteral("/dev/pts/1"));
+    window.panel().Communication();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCoreApplication::processEvents();
-    PaintCounter counter(chart);
-    const auto answer = [&](double mpa) {
-        chart->showAnswer(applyAnswer(state, pressureAnswer(mpa)));
+    PaintCounter chart(window.Picture1());
+    PaintCounter box(window.pnow());
+    RefreshPacer& pacer = window.pacer();
+    const auto answer = [&](qint64 afterMs, double mpa, const QByteArray& before = {}) {
+        fakes.now += afterMs;
+        fakes.port->feed(before + pressureAnswer(mpa));
         QCoreApplication::processEvents();
     };
+    const auto painted = [&](int times) { return chart.paints == times && box.paints == times; };
 
-    answer(1.0);  // the first: painted at once
-    QCOMPARE(counter.paints, 1);
-    QVERIFY(!chart->holdTimer().isActive());
+    answer(1500, 1.0, pressureAnswer(0.5));  // alone (two in one read): painted at once, together
+    QVERIFY(painted(1));
+    QVERIFY(!pacer.holding());
 
-    now += 9;  // faster than a screen shows: held
-    answer(1.2);
-    QCOMPARE(counter.paints, 1);
-    QVERIFY(chart->holdTimer().isActive());
-    QCOMPARE(chart->holdTimer().interval(), ChartWidget::kHoldMs);
+    answer(9, 1.2);  // within a refresh: its text is set, its paint held
+    QCOMPARE(window.pnow()->text(), QStringLiteral("01.2"));
+    QVERIFY(painted(1));
+    QVERIFY(pacer.holding());
+    QVERIFY(pacer.holdTimer().interval() < 1000 / window.screen()->refreshRate());
 
-    now += 9;  // the next answer takes the held step with it
-    answer(0.8);
-    QCOMPARE(counter.paints, 2);
-    QVERIFY(!chart->holdTimer().isActive());
+    answer(9, 0.8);  // a refresh after the last paint: both go out together
+    QVERIFY(painted(2));
+    QVERIFY(!pacer.holding());
 
-    now += 5;  // held, and no answer follows: the timer's tick paints it
-    answer(1.1);
-    QCOMPARE(counter.paints, 2);
-    QVERIFY(chart->holdTimer().isActive());
-    chart->repaintHeld();
+    answer(5, 1.1);  // held, and no answer follows: the timer's tick paints it
+    QVERIFY(painted(2));
+    pacer.paintHeld();
+    QVERIFY(painted(3));
+
+    answer(5, 1.3);  // held; the operator's key shows at once, and the held answer with it
+    QTest::mouseClick(window.key(QStringLiteral("L")), Qt::LeftButton);
+    QVERIFY(chart.paints == 4 && !pacer.holding());
     QCoreApplication::processEvents();
-    QCOMPARE(counter.paints, 3);
-    QVERIFY(!chart->holdTimer().isActive());
-
-    now += 1500;  // at the poll's pace every answer is painted at once
-    answer(1.3);
-    QCOMPARE(counter.paints, 4);
-    QVERIFY(!chart->holdTimer().isActive());
+    QCOMPARE(window.pnow()->text(), QStringLiteral("01.3"));
 
     // Whatever was held, the screen ends up as the chart drawn whole.
-    const QImage onScreen = window.screen()
-                                ->grabWindow(window.winId(), 10, 10, kSize.width(), kSize.height())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(onScreen, render(state));
+    const QPoint at = window.Picture1()->mapTo(&window, QPoint(0, 0));
+    const QImage onScreen =
+        window.screen()->grabWindow(window.winId(), at.x(), at.y(), kSize.width(), kSize.height()).toImage();
+    QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), render(window.panel().state()));
 }
 
 QTEST_MAIN(TestChart)

@@ -251,10 +251,10 @@ void TestPortFaults::answersFlowWhileABoxIsOpen()
     int handledInBox = 0, lostInBox = 0;
     rig.dialogs.whileModal = [&] {
         pty.write("Q01N01.6YQ01N01.7Y");
-        QTest::qWaitFor([&] { return rig.applied.count() >= 3; }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return rig.applied.count() >= 3; }, kWaitMs);
         handledInBox = rig.applied.count();
         pty.vanish();
-        QTest::qWaitFor([&] { return lost.count() >= 1; }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return lost.count() >= 1; }, kWaitMs);
         lostInBox = lost.count();
     };
     QVERIFY(pty.write("Q01N01.5Y"));  // the log cannot take it

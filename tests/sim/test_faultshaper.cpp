@@ -142,7 +142,7 @@ void TestFaultShaper::everyPassedAnswerIsFoundAndCounted_data()
 }
 
 // A reader that resynchronises on "Q" must find exactly the answers that were
-// let through, in order, and the writes must count each of them once.
+// let through, in order, and each write must count the answers it completes.
 void TestFaultShaper::everyPassedAnswerIsFoundAndCounted()
 {
     QFETCH(double, split);
@@ -169,6 +169,7 @@ void TestFaultShaper::everyPassedAnswerIsFoundAndCounted()
             last = w.atMs;
             found += reader.push(w.bytes);
             counted += w.answers;
+            QCOMPARE(counted, found.size());
             bytes += w.bytes.size();
         }
         QCOMPARE(found, passed);
