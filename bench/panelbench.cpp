@@ -357,7 +357,7 @@ int runLine(const Options& o)
     std::vector<qint64> handledNs;
     std::vector<double> waitsMs;
     qint64 chartPaints = 0;  // paints that showed answers of the stretch
-    QObject::connect(&panel, &Panel::answerTaken, qApp, [&] {
+    QObject::connect(&panel, &Panel::answerApplied, qApp, [&] {
         if (measuring)
             handledNs.push_back(bench::monotonicNs());
     });

@@ -251,7 +251,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Snapshot beforeAnswer = snapshot(panel);
     AnswerOutcome lastOutcome;
     // The panel's own handler runs first (it connected first); these run after it.
-    QObject::connect(&panel, &Panel::answerApplied, [&](const AnswerOutcome& o) { lastOutcome = o; });
+    QObject::connect(&panel, &Panel::answerApplied, [&](const QByteArray&, const AnswerOutcome& o) { lastOutcome = o; });
     QObject::connect(&panel.link(), &PumpLink::answerReceived, [&](const QByteArray& frame) {
         const Snapshot after = snapshot(panel);
         checkAnswer(frame, lastOutcome, beforeAnswer, after);

@@ -45,7 +45,7 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     : QObject(parent), m_panel(panel), m_journal(journal)
 {
     history::Journal* j = &journal;
-    connect(&panel, &Panel::answerTaken, this, [this](const QByteArray& frame) {
+    connect(&panel, &Panel::answerApplied, this, [this](const QByteArray& frame) {
         // A box the operator is typing into shows no set point yet: its
         // digits so far would draw a dip that never happened.
         const PanelState& s = m_panel.state();

@@ -9,9 +9,9 @@
 #include "record/refreshpacer.h"
 #include "record/viewer.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -436,7 +436,7 @@ void Form1::setBoxTexts(bool hold)
         static_cast<ValueBox*>(box)->setLook(stale);
 }
 
-void Form1::showAnswer(const AnswerOutcome& outcome)
+void Form1::showAnswer(const QByteArray&, const AnswerOutcome& outcome)
 {
     // Texts are set at once (they are the boxes' values); what they and the
     // chart show goes to the screen once the read's answers are all in, at

@@ -91,7 +91,7 @@ private:
     // While `hold`, a box whose text changes is not repainted before the
     // pacer paints.
     void setBoxTexts(bool hold);
-    void showAnswer(const AnswerOutcome& outcome);
+    void showAnswer(const QByteArray& frame, const AnswerOutcome& outcome);
     void paintHeld();
     void showConnection();
     void showElapsedTime();

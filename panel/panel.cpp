@@ -326,7 +326,6 @@ void Panel::setMenusEnabled(bool enabled)
 void Panel::handleAnswer(const QByteArray& frame)
 {
     const AnswerOutcome outcome = applyAnswer(m_state, frame);
-    emit answerTaken(frame);
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
         emit notice(Recorder::fullNotice());
@@ -335,7 +334,7 @@ void Panel::handleAnswer(const QByteArray& frame)
     // message comes once however many answers arrive while it is shown.
     QString logError;
     const bool logged = m_csvLog.record(frame, m_state, &logError);
-    emit answerApplied(outcome);
+    emit answerApplied(frame, outcome);
     // Still inside the port's signal: a modal box here would hold up every
     // later answer, and its event loop could delete the port under us.
     if (!logged) {

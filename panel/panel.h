@@ -118,9 +118,10 @@ signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
     // A value box's text changed by a command, the keypad or a dialog.
     void boxesChanged();
-    // An accepted answer has been applied to the boxes and the reading
-    // store; the window shows its texts and the chart draws its step.
-    void answerApplied(const AnswerOutcome& outcome);
+    // An accepted answer (as received) has been applied to the boxes and the
+    // reading store; the window shows its texts and the chart draws its
+    // step, the run history records it.
+    void answerApplied(const QByteArray& frame, const AnswerOutcome& outcome);
     void connectionChanged();
     // A short notice for the status line.
     void notice(const QString& text);
@@ -132,8 +133,6 @@ signals:
     void csvLogChanged(bool on);
 
     // What happened, as it happened, for the run history.
-    // An accepted answer, once it has been applied to the boxes.
-    void answerTaken(const QByteArray& frame);
     // A command frame went out, or was dropped with no port open.
     void commandSent(const QString& frame, CommandSource source, bool dropped);
     // A set point was given: the box's text (the number for the pump number

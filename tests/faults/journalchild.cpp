@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     Form1 window(services);
     window.setJournal(&journal);
     quint64 answers = 0;
-    QObject::connect(&window.panel(), &Panel::answerTaken, [&answers] {
+    QObject::connect(&window.panel(), &Panel::answerApplied, [&answers] {
         std::printf("%llu\n", static_cast<unsigned long long>(++answers));
         std::fflush(stdout);
     });
