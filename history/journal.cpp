@@ -24,6 +24,7 @@
 #include <deque>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace history {
@@ -88,6 +89,14 @@ struct Item {
 QString lockPath(const QString& journal, qint64 session)
 {
     return journal + QStringLiteral(".session-%1.lock").arg(session);
+}
+
+// Whether the panel writing the session still runs: it holds its lock.
+bool sessionRuns(const QString& journal, qint64 session)
+{
+    QLockFile lock(lockPath(journal, session));
+    lock.setStaleLockTime(0);
+    return !lock.tryLock(0);
 }
 
 // A free name beside `path` with the local time in it, for a file moved aside.
@@ -182,7 +191,6 @@ protected:
 private:
     struct State {
         Key last{-1, 0};
-        bool hasLast = false;
         std::array<Summary, kLevels> open;
         std::array<int, kLevels> parts{};  // summaries (readings at level 1) in each open one
         bool spanOpen = false;
@@ -191,20 +199,9 @@ private:
         qint64 readings = 0;
         QString port;
         qint64 lastMs = 0;
-        // For the summaries' volumes: the flow last read, whether the pump
-        // runs (the last run or stop command that went out), and the flow
-        // integrated since the last reading (ml/min × ms).
-        double flow = std::numeric_limits<double>::quiet_NaN();
-        bool running = false;
-        qint64 volumeFrom = 0;
-        double sinceReading = 0;
-
-        void integrateTo(qint64 t)
-        {
-            if (t > volumeFrom && running && !std::isnan(flow))
-                sinceReading += flow * static_cast<double>(t - volumeFrom);
-            volumeFrom = std::max(volumeFrom, t);
-        }
+        // For the summaries' volumes: the flow integrated since the last
+        // reading.
+        Volume volume;
     };
 
     bool attempt(bool ending);
@@ -213,7 +210,7 @@ private:
     bool startSession(QString* reason);
     void noticeUncleanEnds();
     void removeOldSessions();
-    bool writeBatch(bool ending, qint64* committedItems);
+    bool writeBatch(bool ending);
     bool writeReading(const Item& item, std::vector<std::pair<qint64, qint64>>& spans);
     bool writeSummary(int level);
     bool exec(QSqlQuery& query);
@@ -329,8 +326,7 @@ bool Journal::Writer::attempt(bool ending)
     if (m_backlog.empty() && !ending && !heartbeat)
         return true;
     const State saved = m_state;
-    qint64 written = 0;
-    if (!writeBatch(ending, &written)) {
+    if (!writeBatch(ending)) {
         m_state = saved;
         reason = schema::reason(m_lastError);
         exec(QStringLiteral("ROLLBACK"));
@@ -546,12 +542,8 @@ void Journal::Writer::noticeUncleanEnds()
     std::vector<std::pair<qint64, qint64>> dead;
     while (q.next()) {
         const qint64 id = q.value(0).toLongLong();
-        QLockFile lock(lockPath(m_path, id));
-        lock.setStaleLockTime(0);
-        // Still held: that panel runs.
-        if (!lock.tryLock(0))
+        if (sessionRuns(m_path, id))
             continue;
-        lock.unlock();
         dead.emplace_back(id, q.value(1).toLongLong());
     }
     q.finish();
@@ -579,12 +571,8 @@ void Journal::Writer::removeOldSessions()
     std::vector<qint64> old;
     while (q.next()) {
         const qint64 id = q.value(0).toLongLong();
-        if (q.value(1).toBool()) {
-            QLockFile lock(lockPath(m_path, id));
-            lock.setStaleLockTime(0);
-            if (!lock.tryLock(0))
-                continue;
-        }
+        if (q.value(1).toBool() && sessionRuns(m_path, id))
+            continue;
         old.push_back(id);
     }
     q.finish();
@@ -603,7 +591,7 @@ void Journal::Writer::removeOldSessions()
     }
 }
 
-bool Journal::Writer::writeBatch(bool ending, qint64* committedItems)
+bool Journal::Writer::writeBatch(bool ending)
 {
     if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
@@ -630,8 +618,8 @@ bool Journal::Writer::writeBatch(bool ending, qint64* committedItems)
         // one says so in more).
         if (*item.kind == EventKind::Command && item.detail.size() == 9
             && (item.detail.at(3) == QLatin1Char('R') || item.detail.at(3) == QLatin1Char('S'))) {
-            m_state.integrateTo(item.tMs);
-            m_state.running = item.detail.at(3) == QLatin1Char('R');
+            m_state.volume.to(item.tMs);
+            m_state.volume.running = item.detail.at(3) == QLatin1Char('R');
         }
         if (*item.kind == EventKind::PortOpened)
             m_state.port = item.detail;
@@ -652,10 +640,7 @@ bool Journal::Writer::writeBatch(bool ending, qint64* committedItems)
     s.bindValue(2, m_state.port.isEmpty() ? QVariant() : QVariant(m_state.port));
     s.bindValue(3, ending ? QVariant(m_state.lastMs) : QVariant());
     s.bindValue(4, session);
-    if (!exec(s) || !exec(QStringLiteral("COMMIT")))
-        return false;
-    *committedItems = static_cast<qint64>(m_backlog.size());
-    return true;
+    return exec(s) && exec(QStringLiteral("COMMIT"));
 }
 
 bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint64, qint64>>& spans)
@@ -663,10 +648,9 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     // Readings of one millisecond keep their order through n; a clock that
     // went back (it should not) cannot put a reading before an older one.
     Key key{std::max(item.tMs, m_state.last.t), 0};
-    if (m_state.hasLast && key.t == m_state.last.t)
+    if (m_state.readings > 0 && key.t == m_state.last.t)
         key.n = m_state.last.n + 1;
     m_state.last = key;
-    m_state.hasLast = true;
 
     const QByteArray& a = item.answer;
     QSqlQuery& q = *m_insertReading;
@@ -677,8 +661,8 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     if (pump.size() == 2 && std::isdigit(static_cast<unsigned char>(pump[0])) && std::isdigit(static_cast<unsigned char>(pump[1])))
         q.bindValue(3, pump.toInt());
     else
-        q.bindValue(3, schema::answerText(pump));
-    q.bindValue(4, schema::answerText(a.mid(3, 5)));
+        q.bindValue(3, QString::fromLatin1(pump));
+    q.bindValue(4, QString::fromLatin1(a.mid(3, 5)));
     q.bindValue(5, schema::stored(item.values[Pressure]));
     q.bindValue(6, schema::stored(item.values[Flow]));
     q.bindValue(7, schema::stored(item.values[Limit]));
@@ -688,11 +672,10 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     m_state.lastMs = std::max(m_state.lastMs, key.t);
 
     Summary& open = m_state.open[0];
-    m_state.integrateTo(key.t);
-    (open.count == 0 ? open.lead : open.volume) += m_state.sinceReading;
-    m_state.sinceReading = 0;
+    m_state.volume.to(key.t);
+    (open.count == 0 ? open.lead : open.volume) += std::exchange(m_state.volume.total, 0.0);
     if (!std::isnan(item.values[Flow]))
-        m_state.flow = item.values[Flow];
+        m_state.volume.flow = item.values[Flow];
     open.add(key, item.values);
     if (++m_state.parts[0] == kFanout && !writeSummary(0))
         return false;

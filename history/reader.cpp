@@ -33,7 +33,6 @@ QString defaultJournalPath()
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // How far back the value in force is looked for where the last reading's
 // box held no number.
 constexpr qint64 kBackLookMs = 3600 * 1000;
@@ -525,36 +524,31 @@ double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const s
             commands.emplace_back(q.value(0).toLongLong(), q.value(1).toBool());
     }
     const ColumnStats flowBefore = valuesBefore(session, Key{fromMs, 0})[Flow];
-    double flow = flowBefore.count > 0 ? flowBefore.last : kNaN;
-    bool running = false;
-    qint64 cursor = fromMs;
-    double total = 0;  // ml/min × ms
+    Volume v;
+    if (flowBefore.count > 0)
+        v.flow = flowBefore.last;
+    v.from = fromMs;
     size_t c = 0;
     // Up to t: commands change whether it runs; `integrate` says whether the
     // time counts here (between pieces) or was counted by a summary.
     const auto advance = [&](qint64 t, bool integrate) {
-        const auto to = [&](qint64 at) {
-            if (integrate && at > cursor && running && !std::isnan(flow))
-                total += flow * static_cast<double>(at - cursor);
-            cursor = std::max(cursor, at);
-        };
         for (; c < commands.size() && commands[c].first <= t; ++c) {
-            to(std::max(commands[c].first, fromMs));
-            running = commands[c].second;
+            v.to(std::max(commands[c].first, fromMs), integrate);
+            v.running = commands[c].second;
         }
-        to(t);
+        v.to(t, integrate);
     };
     for (const Piece& piece : parts) {
         advance(piece.summary.first.t, true);
         if (!piece.raw) {
-            total += piece.summary.volume;
+            v.total += piece.summary.volume;
             advance(piece.summary.last.t, false);
         }
         if (piece.summary.series[Flow].count > 0)
-            flow = piece.summary.series[Flow].last;
+            v.flow = piece.summary.series[Flow].last;
     }
     advance(toMs, true);
-    return total / 60000.0;
+    return v.total / 60000.0;
 }
 
 }  // namespace

@@ -86,11 +86,6 @@ QVariant stored(double value)
     return QVariant(value);
 }
 
-QString answerText(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes);
-}
-
 QString reason(const QSqlError& error)
 {
     QString text = error.databaseText().trimmed();

@@ -28,9 +28,6 @@ double number(const QVariant& stored);
 // A number to store: NaN becomes NULL, a whole number of tenths that number.
 QVariant stored(double value);
 
-// The answer's bytes as text, one character per byte (Latin-1), and back.
-QString answerText(const QByteArray& bytes);
-
 // Why SQLite failed, in the operator's words with SQLite's own text in
 // brackets: "磁盘已满 (database or disk is full)".
 QString reason(const QSqlError& error);

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -39,6 +41,25 @@ struct Key {
 // 02.0: every value the pump sends) as that number of tenths, so it takes a
 // byte or two instead of eight. Nothing when the value is not one exactly.
 std::optional<qint64> exactTenths(double value);
+
+// The flow set point integrated over the time the pump runs (ml/min × ms),
+// moved on in time step by step: `flow` the flow last read, `running` whether
+// the last run or stop command that went out was a run.
+struct Volume {
+    double flow = std::numeric_limits<double>::quiet_NaN();
+    bool running = false;
+    qint64 from = 0;
+    double total = 0;
+
+    // Up to t; the time counts only when `counts` (else something else has
+    // counted it).
+    void to(qint64 t, bool counts = true)
+    {
+        if (counts && t > from && running && !std::isnan(flow))
+            total += flow * static_cast<double>(t - from);
+        from = std::max(from, t);
+    }
+};
 
 struct Summary {
     Key first;

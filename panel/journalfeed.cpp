@@ -45,13 +45,14 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     : QObject(parent), m_panel(panel), m_journal(journal)
 {
     history::Journal* j = &journal;
-    connect(&panel, &Panel::answerApplied, this, [this](const QByteArray& frame) {
+    connect(&panel, &Panel::answerApplied, this, [this](const QByteArray& frame, const AnswerOutcome& outcome) {
         // A box the operator is typing into shows no set point yet: its
-        // digits so far would draw a dip that never happened.
+        // digits so far would draw a dip that never happened. The pressure
+        // is the reading the answer stored (pnow as a number).
         const PanelState& s = m_panel.state();
         const Keypad& keypad = m_panel.keypad();
         constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-        m_journal.reading(frame, boxNumber(s.pnow), keypad.typingFlow() ? kNone : boxNumber(s.lqset),
+        m_journal.reading(frame, outcome.stored ? outcome.reading : kNone, keypad.typingFlow() ? kNone : boxNumber(s.lqset),
                           keypad.typingPressure() ? kNone : boxNumber(s.prset));
     });
     connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
