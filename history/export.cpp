@@ -13,15 +13,6 @@ namespace history::exportcsv {
 
 namespace {
 
-QString joined(const QStringList& fields)
-{
-    QStringList out;
-    out.reserve(fields.size());
-    for (const QString& f : fields)
-        out << csvlog::field(f);
-    return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-}
-
 QString isoLocal(qint64 tMs)
 {
     return QDateTime::fromMSecsSinceEpoch(tMs).toString(Qt::ISODateWithMs);
@@ -79,7 +70,7 @@ QString readingsHeader()
 
 QString readingLine(const Reading& reading, qint64 firstMs)
 {
-    return joined({
+    return csvlog::row({
         isoLocal(reading.tMs),
         csvlog::seconds(reading.tMs - firstMs),
         QStringLiteral("%1").arg(reading.pump, 2, 10, QLatin1Char('0')),
@@ -98,7 +89,7 @@ QString eventsHeader()
 
 QString eventRow(const Event& event)
 {
-    return joined({isoLocal(event.tMs), event.kind, eventName(event), event.detail, event.source});
+    return csvlog::row({isoLocal(event.tMs), event.kind, eventName(event), event.detail, event.source});
 }
 
 bool writeReadings(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, QIODevice& out,

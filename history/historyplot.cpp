@@ -256,8 +256,7 @@ void drawSteps(QPainter& p, const PlotData& data, Series series, const Mapper& m
 void drawBackground(QPainter& p, const PlotData& data, const Mapper& m, const QFont& font)
 {
     const QRect& a = m.area;
-    p.fillRect(a, Qt::white);
-    // Stretches without readings, and those in which the link was lost.
+    // (On the white paintPlot() laid.) Stretches without readings, and those in which the link was lost.
     qint64 at = data.fromMs;
     const auto noData = [&](qint64 from, qint64 to) {
         if (to > from)

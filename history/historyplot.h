@@ -2,8 +2,6 @@
 
 #include "history/historysource.h"
 
-#include <QImage>
-#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -53,8 +51,6 @@ public:
     // Shows one session of the source (not owned; it must outlive the plot
     // or be replaced first). Nothing is shown until a range is set.
     void setSource(history::HistorySource* source, qint64 session);
-    history::HistorySource* source() const { return m_source; }
-    qint64 session() const { return m_session; }
 
     // Shows [fromMs, toMs]. Not an operator action: nothing is emitted.
     void setRange(qint64 fromMs, qint64 toMs);

@@ -133,7 +133,6 @@ public:
         default:
             return {};
         }
-        return {};
     }
 
 private:
@@ -292,10 +291,10 @@ void HistoryWindow::setSource(history::HistorySource* source, std::optional<qint
     statusBar()->showMessage(journalPath);
     fillSessions();
     // The session being written when there is one, else the newest.
-    std::optional<history::SessionInfo> first = history::exportcsv::pickSession(
-        source ? source->sessions() : QList<history::SessionInfo>{}, liveSession);
-    if (!first && source)
-        first = history::exportcsv::pickSession(source->sessions(), std::nullopt);
+    const QList<history::SessionInfo> sessions = source ? source->sessions() : QList<history::SessionInfo>{};
+    std::optional<history::SessionInfo> first = history::exportcsv::pickSession(sessions, liveSession);
+    if (!first)
+        first = history::exportcsv::pickSession(sessions, std::nullopt);
     if (first)
         showSession(first->id);
     updateActions();
@@ -546,16 +545,14 @@ bool HistoryWindow::writeExport(const QString& caption, const QString& name, con
 
 void HistoryWindow::exportCsv()
 {
-    qint64 count = 0;
     const qint64 from = m_plot->fromMs();
     const qint64 to = m_plot->toMs();
-    const QString done = tr("已导出读数：%1");
     writeExport(tr("导出读数CSV"), history::exportcsv::fileName(m_session.id, from, QString(), QStringLiteral("csv")),
                 QStringLiteral("CSV (*.csv)"),
                 [&](QIODevice& out, QString* error) {
-                    return history::exportcsv::writeReadings(*m_source, m_session.id, from, to, out, error, &count);
+                    return history::exportcsv::writeReadings(*m_source, m_session.id, from, to, out, error);
                 },
-                done);
+                tr("已导出读数：%1"));
 }
 
 void HistoryWindow::exportEvents()
@@ -574,21 +571,16 @@ void HistoryWindow::exportEvents()
 void HistoryWindow::exportPng()
 {
     // Twice the size on screen, so the picture stays sharp in a document.
-    const QSize size = m_plot->size() * 2;
+    const QSize size = m_plot->size();
     writeExport(tr("导出图片"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
                 QStringLiteral("PNG (*.png)"),
                 [&](QIODevice& out, QString*) {
                     history::PlotPicture picture = history::queryPicture(
-                        *m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(), size / 2, m_plot->events());
+                        *m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(), size, m_plot->events());
                     picture.cursor1 = m_plot->cursor1();
                     picture.cursor2 = m_plot->cursor2();
-                    QImage image(size, QImage::Format_RGB32);
-                    QPainter painter(&image);
-                    painter.scale(2, 2);
-                    history::paintPlot(painter, size / 2, picture);
-                    painter.end();
-                    return image.save(&out, "PNG");
+                    return history::writePlotPng(picture, size, 2, out);
                 },
                 tr("已导出图片：%1"));
 }

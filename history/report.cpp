@@ -171,10 +171,11 @@ bool writePlotPdf(const PlotPicture& picture, const QSize& size, const QString& 
     return painter.end();
 }
 
-bool writePlotPng(const PlotPicture& picture, const QSize& size, QIODevice& out)
+bool writePlotPng(const PlotPicture& picture, const QSize& size, int scale, QIODevice& out)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(size * scale, QImage::Format_RGB32);
     QPainter painter(&image);
+    painter.scale(scale, scale);
     paintPlot(painter, size, picture);
     painter.end();
     return image.save(&out, "PNG");

@@ -30,10 +30,11 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& cont
 // The report as a one-page A4 PDF.
 bool writeReportPdf(const ReportContent& content, QIODevice& out);
 // The plot alone: an A4 landscape PDF page (the picture queried at
-// plotPdfSize(), under a title line), or a PNG picture.
+// plotPdfSize(), under a title line), or a PNG picture `scale` times the
+// size it is drawn at.
 QSize plotPdfSize();
 bool writePlotPdf(const PlotPicture& picture, const QSize& size, const QString& title, QIODevice& out);
-bool writePlotPng(const PlotPicture& picture, const QSize& size, QIODevice& out);
+bool writePlotPng(const PlotPicture& picture, const QSize& size, int scale, QIODevice& out);
 
 // The statistics in words, one line: "最小 0.10 MPa  最大 …  体积 795.0 ml".
 QString statsText(const RangeStats& stats);

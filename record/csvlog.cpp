@@ -63,6 +63,11 @@ QString line(const Entry& entry)
         entry.prset,
         entry.lqset,
     };
+    return row(fields);
+}
+
+QString row(const QStringList& fields)
+{
     QStringList out;
     out.reserve(fields.size());
     for (const QString& f : fields)

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 struct PanelState;
 
@@ -21,6 +22,8 @@ QString headerLine();
 // One field: as it stands, or in double quotes with each quote doubled when
 // it holds a comma, a quote, a line break or any other control character.
 QString field(const QString& text);
+// Fields (each as field() has it) joined by commas, ending in CR LF.
+QString row(const QStringList& fields);
 
 // Milliseconds as seconds with three decimals: 0 "0.000", 61005 "61.005".
 QString seconds(qint64 ms);
