@@ -62,13 +62,6 @@ QColor markerColor(Marker m)
     return {110, 110, 110};
 }
 
-QFont plotFont(qreal points)
-{
-    QFont font = look::songti(points);
-    font.setBold(false);
-    return font;
-}
-
 // A round step for about `wanted` divisions of [0, span].
 double niceStep(double span, int wanted)
 {
@@ -435,7 +428,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     Mapper m{plotArea(size), data.fromMs, std::max(data.toMs, data.fromMs + 1)};
-    const QFont font = plotFont(9);
+    const QFont font = look::songti(9, false);
 
     const auto [pLow, pHigh] = extremes(data, {Pressure, Limit});
     const auto [fLow, fHigh] = extremes(data, {Flow});
@@ -469,7 +462,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(m.area.adjusted(-1, -1, 0, 0));
     if (data.covered.isEmpty()) {
-        painter.setFont(plotFont(11));
+        painter.setFont(look::songti(11, false));
         painter.setPen(QColor(120, 120, 120));
         painter.drawText(m.area, Qt::AlignCenter, QCoreApplication::translate("history", "此范围内没有读数"));
     }

@@ -37,21 +37,6 @@ namespace {
 constexpr qint64 kSessionsRefreshMs = 5000;
 constexpr qint64 kEndOfTime = std::numeric_limits<qint64>::max() / 4;
 
-QFont listFont()
-{
-    QFont font = look::songti(10);
-    font.setBold(false);
-    return font;
-}
-
-// Pressures with two decimals, as the statistics show them; flows as they are.
-QString valueText(std::optional<double> v, const char* unit)
-{
-    if (!v)
-        return QStringLiteral("—");
-    const bool mpa = qstrcmp(unit, "MPa") == 0;
-    return (mpa ? QString::number(*v, 'f', 2) : history::exportcsv::number(v)) + QLatin1Char(' ') + QLatin1String(unit);
-}
 
 }  // namespace
 
@@ -150,7 +135,7 @@ HistoryWindow::HistoryWindow(platform::ExportFiles& files, platform::Printer& pr
     setObjectName(QStringLiteral("history"));
     setWindowTitle(tr("运行历史"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/pump.svg")));
-    setFont(listFont());
+    setFont(look::songti(10, false));
     buildControls();
     updateActions();
     resize(1180, 720);
@@ -218,7 +203,7 @@ void HistoryWindow::buildControls()
     m_events->setModel(m_eventTable);
     m_events->header()->setStretchLastSection(true);
     // Widths from the longest texts they hold, not from reading every row.
-    const QFontMetrics fm(listFont());
+    const QFontMetrics fm(look::songti(10, false));
     const auto widest = [&fm](const QStringList& texts) {
         int width = 0;
         for (const QString& text : texts)
@@ -406,7 +391,7 @@ void HistoryWindow::fillEvents(bool keepOld)
         const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
                                  != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
         m_eventTable->setEvents(m_source->events(m_session.id, m_session.startedMs, kEndOfTime), severalDays);
-        m_events->setColumnWidth(0, QFontMetrics(listFont()).horizontalAdvance(
+        m_events->setColumnWidth(0, QFontMetrics(look::songti(10, false)).horizontalAdvance(
                                         severalDays ? QStringLiteral("00-00 00:00:00") : QStringLiteral("00:00:00"))
                                         + 12);
     }
@@ -489,7 +474,8 @@ void HistoryWindow::showReadout(qint64 tMs)
         covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
     if (r && covered) {
         text += tr("    压力 %1    压力上限 %2    流量设定 %3")
-                    .arg(valueText(r->pressure, "MPa"), valueText(r->limit, "MPa"), valueText(r->flow, "ml/min"));
+                    .arg(history::mpaText(r->pressure), history::mpaText(r->limit),
+                         r->flow ? history::exportcsv::number(r->flow) + QStringLiteral(" ml/min") : QStringLiteral("—"));
     } else {
         text += tr("    此时没有读数");
     }

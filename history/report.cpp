@@ -23,23 +23,22 @@ constexpr int kMargin = 48;
 
 QFont textFont(int pixels, bool bold = false)
 {
-    QFont font = look::songti(10);
+    QFont font = look::songti(10, bold);
     font.setPixelSize(pixels);
-    font.setBold(bold);
     return font;
-}
-
-QString mpa(std::optional<double> v)
-{
-    return v ? QString::number(*v, 'f', 2) + QStringLiteral(" MPa") : QStringLiteral("—");
 }
 
 }  // namespace
 
+QString mpaText(std::optional<double> v)
+{
+    return v ? QString::number(*v, 'f', 2) + QStringLiteral(" MPa") : QStringLiteral("—");
+}
+
 QString statsText(const RangeStats& stats)
 {
     return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5")
-        .arg(mpa(stats.minPressure), mpa(stats.maxPressure), mpa(stats.meanPressure),
+        .arg(mpaText(stats.minPressure), mpaText(stats.maxPressure), mpaText(stats.meanPressure),
              QString::number(stats.volumeMl, 'f', 1), QString::number(stats.readings));
 }
 

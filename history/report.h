@@ -4,6 +4,8 @@
 
 #include <QSize>
 
+#include <optional>
+
 class QIODevice;
 
 // The one-page run report: the session and its port, the plot of the range
@@ -38,5 +40,7 @@ bool writePlotPng(const PlotPicture& picture, const QSize& size, int scale, QIOD
 
 // The statistics in words, one line: "最小 0.10 MPa  最大 …  体积 795.0 ml".
 QString statsText(const RangeStats& stats);
+// A pressure with two decimals and its unit, "—" for none.
+QString mpaText(std::optional<double> v);
 
 }  // namespace history

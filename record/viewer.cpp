@@ -30,9 +30,7 @@ Form2::Form2(ReadLastLine readLastLine, QWidget* parent)
     setWindowIcon(drawIcon());
     resize(px(8670), px(5070));
     // A small face, so that "Command2" fits its narrow button.
-    QFont font = look::songti(8);
-    font.setBold(false);
-    setFont(font);
+    setFont(look::songti(8, false));
 
     m_Command1 = new QPushButton(tr("退出"), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));

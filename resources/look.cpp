@@ -5,7 +5,7 @@
 
 namespace look {
 
-QFont songti(qreal pointSize)
+QFont songti(qreal pointSize, bool bold)
 {
     // 宋体 where it is installed, else the first CJK face of the list that
     // is. Resolved once: asking the font system for a face it lacks, for
@@ -22,7 +22,7 @@ QFont songti(qreal pointSize)
     }();
     QFont font(family);
     font.setPointSizeF(pointSize);
-    font.setBold(true);
+    font.setBold(bold);
     return font;
 }
 

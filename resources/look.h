@@ -14,7 +14,8 @@ inline QRect twipRect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-// The face "宋体" in bold, falling back to an installed CJK face.
-QFont songti(qreal pointSize);
+// The face "宋体", in bold unless asked otherwise, falling back to an
+// installed CJK face.
+QFont songti(qreal pointSize, bool bold = true);
 
 }  // namespace look
