@@ -569,19 +569,22 @@ double HistoryPlot::xOf(qint64 tMs) const
     return a.left() + double(tMs - m_from) / double(std::max<qint64>(1, m_to - m_from)) * a.width();
 }
 
+history::PlotPicture HistoryPlot::pictureAt(const QSize& size) const
+{
+    history::PlotPicture picture = m_source && m_to > m_from
+                                       ? history::queryPicture(*m_source, m_session, m_from, m_to, size, m_events)
+                                       : history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}};
+    picture.cursor1 = m_picture.cursor1;
+    picture.cursor2 = m_picture.cursor2;
+    return picture;
+}
+
 void HistoryPlot::ensureData()
 {
     if (!m_dirty)
         return;
     m_dirty = false;
-    const auto c1 = m_picture.cursor1;
-    const auto c2 = m_picture.cursor2;
-    if (m_source && m_to > m_from)
-        m_picture = history::queryPicture(*m_source, m_session, m_from, m_to, size(), m_events);
-    else
-        m_picture = history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}};
-    m_picture.cursor1 = c1;
-    m_picture.cursor2 = c2;
+    m_picture = pictureAt(size());
 }
 
 void HistoryPlot::paintEvent(QPaintEvent*)

@@ -72,6 +72,9 @@ public:
 
     // The picture as it is on screen now (after the last paint).
     const history::PlotPicture& picture() const { return m_picture; }
+    // The range shown with its cursors, queried afresh for a picture of this
+    // size (an export or a report).
+    history::PlotPicture pictureAt(const QSize& size) const;
     // The time under a position in the widget.
     qint64 timeAt(double x) const;
     double xOf(qint64 tMs) const;

@@ -562,11 +562,7 @@ void HistoryWindow::exportPng()
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
                 QStringLiteral("PNG (*.png)"),
                 [&](QIODevice& out, QString*) {
-                    history::PlotPicture picture = history::queryPicture(
-                        *m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(), size, m_plot->events());
-                    picture.cursor1 = m_plot->cursor1();
-                    picture.cursor2 = m_plot->cursor2();
-                    return history::writePlotPng(picture, size, 2, out);
+                    return history::writePlotPng(m_plot->pictureAt(size), size, 2, out);
                 },
                 tr("已导出图片：%1"));
 }
@@ -577,12 +573,8 @@ void HistoryWindow::exportPdf()
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
                 [&](QIODevice& out, QString*) {
-                    history::PlotPicture picture =
-                        history::queryPicture(*m_source, m_session.id, m_plot->fromMs(), m_plot->toMs(),
-                                              history::plotPdfSize(), m_plot->events());
-                    picture.cursor1 = m_plot->cursor1();
-                    picture.cursor2 = m_plot->cursor2();
-                    return history::writePlotPdf(picture, history::plotPdfSize(), sessionTitle(), out);
+                    return history::writePlotPdf(m_plot->pictureAt(history::plotPdfSize()), history::plotPdfSize(),
+                                                 sessionTitle(), out);
                 },
                 tr("已导出PDF：%1"));
 }
@@ -596,9 +588,7 @@ history::ReportContent reportOf(history::HistorySource& source, const history::S
     c.session = session;
     c.fromMs = plot.fromMs();
     c.toMs = plot.toMs();
-    c.picture = history::queryPicture(source, session.id, c.fromMs, c.toMs, history::reportPlotSize(), plot.events());
-    c.picture.cursor1 = plot.cursor1();
-    c.picture.cursor2 = plot.cursor2();
+    c.picture = plot.pictureAt(history::reportPlotSize());
     c.events = history::eventsIn(plot.events(), c.fromMs, c.toMs);
     if (plot.cursor1() && plot.cursor2())
         c.stats = source.stats(session.id, std::min(*plot.cursor1(), *plot.cursor2()),
