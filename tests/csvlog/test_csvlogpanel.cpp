@@ -11,42 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
-
 namespace {
-
-// Dialogs whose message box runs something while it is "shown", as the real
-// one's event loop goes on taking answers from the pump.
-class BusyDialogs : public platform::Dialogs {
-public:
-    explicit BusyDialogs(FakeDialogs& inner) : m_inner(inner) {}
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override
-    {
-        return m_inner.inputBox(prompt, title, defaultAnswer);
-    }
-    void messageBox(const QString& text, const QString& caption) override
-    {
-        m_inner.messageBox(text, caption);
-        if (whileShown)
-            whileShown();
-    }
-    void notify(const QString& text, const QString& caption) override
-    {
-        m_inner.notify(text, caption);
-        if (whileShown)
-            whileShown();
-    }
-    std::function<void()> whileShown;
-
-private:
-    FakeDialogs& m_inner;
-};
 
 // The main window on fake services, connected to a fake port.
 struct Rig {
     FakeServices fakes;
-    BusyDialogs dialogs{fakes.dialogs};
-    Form1 window{fakes.services(&dialogs)};
+    Form1 window{fakes.services()};
     Panel& panel = window.panel();
     QAction* item = window.action(QStringLiteral("csvlog"));
 
@@ -194,7 +164,7 @@ void TestCsvLogPanel::writeFailureSaysSoOnceAndThePumpGoesOn()
 
     // Answers keep coming while the message is up.
     int shown = 0;
-    rig.dialogs.whileShown = [&] {
+    rig.fakes.dialogs.whileShown = [&] {
         ++shown;
         rig.fakes.port->feed("Q01N01.8YQ01N01.9Y");
     };
@@ -214,7 +184,7 @@ void TestCsvLogPanel::writeFailureSaysSoOnceAndThePumpGoesOn()
     rig.fakes.port->feed("Q01N02.0Y");
     QCOMPARE(rig.window.pnow()->text(), QStringLiteral("02.0"));
     QCOMPARE(rig.lines().size(), 1);
-    rig.dialogs.whileShown = nullptr;
+    rig.fakes.dialogs.whileShown = nullptr;
     rig.window.action(QStringLiteral("run"))->trigger();
     QCOMPARE(rig.fakes.port->writtenFrames().last(), QStringLiteral("Q00R0000Y"));
 }
