@@ -3,8 +3,8 @@
 #include "record/csvlog.h"
 
 #include "fakes/fakeservices.h"
+#include "fakes/readfile.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -217,22 +217,18 @@ void TestCsvLogPanel::realFileHoldsEveryLineWhileTheLogIsOn()
     const QString path = tmp.filePath(QStringLiteral("pump-log/pump-log-2024-05-01_14-03-22.csv"));
     QCOMPARE(window.panel().csvLog().path(), QDir::toNativeSeparators(path));
 
-    const auto read = [&] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    };
     QByteArray expected = csvlog::headerLine().toUtf8();
-    QCOMPARE(read(), expected);
+    QCOMPARE(readFile(path), expected);
     for (const char* value : {"01.5", "01.6", "01.7"}) {
         fakes.now += 1500;
         fakes.port->feed(QByteArray("Q01N") + value + "Y");
         expected += "2024-05-01T14:03:22.125+08:00," + csvlog::seconds(fakes.now).toUtf8() + ",01,N," + value + ","
                     + value + ",02.0,0000\r\n";
         // Another program reads the file while the log is still on.
-        QCOMPARE(read(), expected);
+        QCOMPARE(readFile(path), expected);
     }
     window.action(QStringLiteral("csvlog"))->trigger();
-    QCOMPARE(read(), expected);
+    QCOMPARE(readFile(path), expected);
 }
 
 QTEST_MAIN(TestCsvLogPanel)

@@ -3,6 +3,7 @@
 // `pump-history --csv` writes a session's readings from the command line.
 #include "fakes/fakeexportfiles.h"
 #include "fakes/fakeservices.h"
+#include "fakes/readfile.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
 #include "history/journal.h"
@@ -72,16 +73,12 @@ void TestHistoryJournal::csvFromTheCommandLine()
         *code = p.exitCode();
         return QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
     };
-    const auto read = [](const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("missing");
-    };
     const QString out = dir.filePath(QStringLiteral("out.csv"));
     int code = -1;
     const QString said = run({QStringLiteral("--csv"), out, file}, &code);
     QCOMPARE(code, 0);
     QVERIFY2(said.contains(QStringLiteral("2 readings of session 2")), qPrintable(said));
-    QCOMPARE(read(out), QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
+    QCOMPARE(QString::fromUtf8(readFile(out)), QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
                                        "lqset (ml/min)\r\n"
                                        "2024-05-01T15:00:00.000,0.000,01,N,01.2,1.2,2,120\r\n"
                                        "2024-05-01T15:00:01.500,1.500,01,P,\"AB,\"\"\",,,120\r\n"));
@@ -89,7 +86,7 @@ void TestHistoryJournal::csvFromTheCommandLine()
     QCOMPARE(run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("1"), file}, &code).isEmpty(),
              false);
     QCOMPARE(code, 0);
-    QVERIFY(read(out).endsWith(QStringLiteral("\r\n2024-05-01T14:00:00.000,0.000,01,N,00.5,0.5,2,100\r\n")));
+    QVERIFY(QString::fromUtf8(readFile(out)).endsWith(QStringLiteral("\r\n2024-05-01T14:00:00.000,0.000,01,N,00.5,0.5,2,100\r\n")));
 
     const QString missing = run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("9"), file}, &code);
     QCOMPARE(code, 1);
