@@ -83,9 +83,7 @@ private slots:
 
 void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
 {
-    SmallDisk disk(1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("history.sqlite3"));
     Journal journal(path, QStringLiteral("2.0"));
     QSignalSpy failed(&journal, &Journal::failed);
@@ -117,9 +115,7 @@ void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
 // meets it read-only when it starts, with or without its folder there.
 void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
 {
-    SmallDisk disk(4 * 1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 4 * 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("pump-panel/history.sqlite3"));
     struct Case {
         const char* reason;
@@ -257,13 +253,6 @@ void TestJournalFaults::killedWhileTheLineFloodsLosesAtMostASecond()
              QStringList{"1"});
 }
 
-int main(int argc, char** argv)
-{
-    SmallDisk::enterPrivateMounts();
-    QCoreApplication app(argc, argv);
-    TestJournalFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SMALL_DISK_TEST_MAIN(TestJournalFaults, QCoreApplication)
 
 #include "test_journalfaults.moc"

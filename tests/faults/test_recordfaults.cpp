@@ -82,9 +82,7 @@ private slots:
 
 void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
 {
-    SmallDisk disk(512 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 512 * 1024);
     const QString path = disk.filePath(QStringLiteral("mytext.txt"));
     WindowRig rig(path);
     rig.answers(7);
@@ -117,9 +115,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
 
 void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
 {
-    SmallDisk disk(1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("mytext.txt"));
     WindowRig rig(path);
     rig.answers(3);
@@ -178,9 +174,7 @@ void TestRecordFaults::viewerWithNoRecordFileYet()
 // one an answer that came, in order.
 void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
 {
-    SmallDisk disk(64 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 64 * 1024);
     WindowRig rig(disk.filePath(QStringLiteral("mytext.txt")));
     QAction* item = rig.window.action(QStringLiteral("csvlog"));
     item->trigger();
@@ -215,13 +209,6 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
     }
 }
 
-int main(int argc, char** argv)
-{
-    SmallDisk::enterPrivateMounts();
-    QApplication app(argc, argv);
-    TestRecordFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SMALL_DISK_TEST_MAIN(TestRecordFaults, QApplication)
 
 #include "test_recordfaults.moc"
