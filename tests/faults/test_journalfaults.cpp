@@ -3,6 +3,7 @@
 // database, two panels writing into one file, and a panel killed while the
 // pump floods the line. The journal says so once, the panel goes on, writing
 // resumes by itself, and the file is never damaged.
+#include "fakes/fakeserialport.h"
 #include "fakes/journalrows.h"
 #include "fakes/smalldisk.h"
 #include "history/historysource.h"
@@ -22,15 +23,10 @@ using history::Journal;
 
 namespace {
 
-QByteArray answer(int i)
-{
-    return QStringLiteral("Q01N%1Y").arg(i % 200 / 10.0, 4, 'f', 1, QLatin1Char('0')).toLatin1();
-}
-
 void readings(Journal& journal, int from, int count)
 {
     for (int i = from; i < from + count; ++i)
-        journal.reading(answer(i), i % 200 / 10.0, 150, 2);
+        journal.reading(pressureAnswer(i % 200 / 10.0), i % 200 / 10.0, 150, 2);
 }
 
 qint64 count(const QString& path)

@@ -57,7 +57,7 @@ struct WindowRig {
     {
         QByteArray bytes;
         for (int k = first; k < first + n; ++k)
-            bytes += "Q01N" + QString::asprintf("%04.1f", (k % 200) / 10.0).toLatin1() + "Y";
+            bytes += pressureAnswer((k % 200) / 10.0);
         fakes.port->feed(bytes);
     }
     void save() { window.action(QStringLiteral("save"))->trigger(); }
