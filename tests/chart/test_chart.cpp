@@ -26,11 +26,6 @@ QImage render(const PanelState& state, QSize size = kSize)
     return image;
 }
 
-QByteArray pressureAnswer(double mpa)
-{
-    return QByteArray("Q01N") + QByteArray::number(mpa, 'f', 1).rightJustified(4, '0') + "Y";
-}
-
 bool hasColourNear(const QImage& image, QPointF at, const QColor& colour, int radius = 1)
 {
     for (int dx = -radius; dx <= radius; ++dx)

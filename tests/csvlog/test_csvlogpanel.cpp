@@ -3,50 +3,20 @@
 #include "record/csvlog.h"
 
 #include "fakes/fakeservices.h"
+#include "fakes/readfile.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
-
 namespace {
-
-// Dialogs whose message box runs something while it is "shown", as the real
-// one's event loop goes on taking answers from the pump.
-class BusyDialogs : public platform::Dialogs {
-public:
-    explicit BusyDialogs(FakeDialogs& inner) : m_inner(inner) {}
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override
-    {
-        return m_inner.inputBox(prompt, title, defaultAnswer);
-    }
-    void messageBox(const QString& text, const QString& caption) override
-    {
-        m_inner.messageBox(text, caption);
-        if (whileShown)
-            whileShown();
-    }
-    void notify(const QString& text, const QString& caption) override
-    {
-        m_inner.notify(text, caption);
-        if (whileShown)
-            whileShown();
-    }
-    std::function<void()> whileShown;
-
-private:
-    FakeDialogs& m_inner;
-};
 
 // The main window on fake services, connected to a fake port.
 struct Rig {
     FakeServices fakes;
-    BusyDialogs dialogs{fakes.dialogs};
-    Form1 window{fakes.services(&dialogs)};
+    Form1 window{fakes.services()};
     Panel& panel = window.panel();
     QAction* item = window.action(QStringLiteral("csvlog"));
 
@@ -194,7 +164,7 @@ void TestCsvLogPanel::writeFailureSaysSoOnceAndThePumpGoesOn()
 
     // Answers keep coming while the message is up.
     int shown = 0;
-    rig.dialogs.whileShown = [&] {
+    rig.fakes.dialogs.whileShown = [&] {
         ++shown;
         rig.fakes.port->feed("Q01N01.8YQ01N01.9Y");
     };
@@ -214,7 +184,7 @@ void TestCsvLogPanel::writeFailureSaysSoOnceAndThePumpGoesOn()
     rig.fakes.port->feed("Q01N02.0Y");
     QCOMPARE(rig.window.pnow()->text(), QStringLiteral("02.0"));
     QCOMPARE(rig.lines().size(), 1);
-    rig.dialogs.whileShown = nullptr;
+    rig.fakes.dialogs.whileShown = nullptr;
     rig.window.action(QStringLiteral("run"))->trigger();
     QCOMPARE(rig.fakes.port->writtenFrames().last(), QStringLiteral("Q00R0000Y"));
 }
@@ -247,22 +217,18 @@ void TestCsvLogPanel::realFileHoldsEveryLineWhileTheLogIsOn()
     const QString path = tmp.filePath(QStringLiteral("pump-log/pump-log-2024-05-01_14-03-22.csv"));
     QCOMPARE(window.panel().csvLog().path(), QDir::toNativeSeparators(path));
 
-    const auto read = [&] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    };
     QByteArray expected = csvlog::headerLine().toUtf8();
-    QCOMPARE(read(), expected);
+    QCOMPARE(readFile(path), expected);
     for (const char* value : {"01.5", "01.6", "01.7"}) {
         fakes.now += 1500;
         fakes.port->feed(QByteArray("Q01N") + value + "Y");
         expected += "2024-05-01T14:03:22.125+08:00," + csvlog::seconds(fakes.now).toUtf8() + ",01,N," + value + ","
                     + value + ",02.0,0000\r\n";
         // Another program reads the file while the log is still on.
-        QCOMPARE(read(), expected);
+        QCOMPARE(readFile(path), expected);
     }
     window.action(QStringLiteral("csvlog"))->trigger();
-    QCOMPARE(read(), expected);
+    QCOMPARE(readFile(path), expected);
 }
 
 QTEST_MAIN(TestCsvLogPanel)

@@ -1,3 +1,4 @@
+#include "fakes/readfile.h"
 #include "platform/qtlogfiles.h"
 #include "platform/recordstore.h"
 
@@ -11,12 +12,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Files may grow only to this size for as long as it lives; a write beyond
 // it fails as on a full disk.

@@ -26,4 +26,13 @@ void FakeDialogs::messageBox(const QString& text, const QString& caption)
         QTimer::singleShot(0, &loop, [&] { script(); loop.quit(); });
         loop.exec();
     }
+    if (whileShown)
+        whileShown();
+}
+
+void FakeDialogs::notify(const QString& text, const QString& caption)
+{
+    messages.append({text, caption, false});
+    if (whileShown)
+        whileShown();
 }

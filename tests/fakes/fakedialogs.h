@@ -11,6 +11,7 @@
 // test fills (an empty queue answers like Cancel), and every prompt and
 // message is recorded.
 // With `whileModal` set, the next message box runs a nested event loop (as a real one does) with the script in it.
+// With `whileShown` set, every message box and notice runs it once shown, as the real one's event loop goes on.
 class FakeDialogs : public platform::Dialogs {
 public:
     struct Input {
@@ -31,11 +32,12 @@ public:
     QString inputBoxWithChoices(const QString& prompt, const QString& title, const QString& defaultAnswer,
                                 const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
-    void notify(const QString& text, const QString& caption) override { messages.append({text, caption, false}); }
+    void notify(const QString& text, const QString& caption) override;
 
     QList<Input> inputs;
     QList<Message> messages;
     std::function<void()> whileModal;
+    std::function<void()> whileShown;
 
 private:
     QQueue<QString> m_answers;

@@ -5,6 +5,12 @@
 #include <QByteArrayList>
 #include <QStringList>
 
+// The pump's answer giving the pressure `mpa`, as "Q01N01.5Y".
+inline QByteArray pressureAnswer(double mpa)
+{
+    return QByteArray("Q01N") + QByteArray::number(mpa, 'f', 1).rightJustified(4, '0') + "Y";
+}
+
 // A serial port that records what is written and is fed bytes by the test.
 // open() succeeds unless refuseOpen() was called; failLine() acts like a
 // vanished device: the port closes and failed() is emitted.

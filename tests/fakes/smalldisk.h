@@ -66,3 +66,20 @@ private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
 };
+
+// Declares `disk`, a small disk of `bytes`, or skips the test where none can be mounted.
+#define SMALL_DISK_OR_SKIP(disk, bytes) \
+    SmallDisk disk(bytes);              \
+    if (!disk.ok())                     \
+    QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)")
+
+// main() of a test with small disks: it enters the private mounts while the process has one thread.
+#define SMALL_DISK_TEST_MAIN(TestClass, Application)   \
+    int main(int argc, char** argv)                    \
+    {                                                  \
+        SmallDisk::enterPrivateMounts();               \
+        Application app(argc, argv);                   \
+        TestClass test;                                \
+        QTEST_SET_MAIN_SOURCE_PATH                     \
+        return QTest::qExec(&test, argc, argv);        \
+    }

@@ -3,6 +3,7 @@
 // database, two panels writing into one file, and a panel killed while the
 // pump floods the line. The journal says so once, the panel goes on, writing
 // resumes by itself, and the file is never damaged.
+#include "fakes/fakeserialport.h"
 #include "fakes/journalrows.h"
 #include "fakes/smalldisk.h"
 #include "history/historysource.h"
@@ -22,15 +23,10 @@ using history::Journal;
 
 namespace {
 
-QByteArray answer(int i)
-{
-    return QStringLiteral("Q01N%1Y").arg(i % 200 / 10.0, 4, 'f', 1, QLatin1Char('0')).toLatin1();
-}
-
 void readings(Journal& journal, int from, int count)
 {
     for (int i = from; i < from + count; ++i)
-        journal.reading(answer(i), i % 200 / 10.0, 150, 2);
+        journal.reading(pressureAnswer(i % 200 / 10.0), i % 200 / 10.0, 150, 2);
 }
 
 qint64 count(const QString& path)
@@ -83,9 +79,7 @@ private slots:
 
 void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
 {
-    SmallDisk disk(1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("history.sqlite3"));
     Journal journal(path, QStringLiteral("2.0"));
     QSignalSpy failed(&journal, &Journal::failed);
@@ -117,9 +111,7 @@ void TestJournalFaults::fullDiskIsToldOnceAndWritingResumes()
 // meets it read-only when it starts, with or without its folder there.
 void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
 {
-    SmallDisk disk(4 * 1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 4 * 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("pump-panel/history.sqlite3"));
     struct Case {
         const char* reason;
@@ -146,16 +138,15 @@ void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
 
 void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    Journal journal(path, QStringLiteral("2.0"));
+    JournalFile file;
+    Journal journal(file.path, QStringLiteral("2.0"));
     QSignalSpy failed(&journal, &Journal::failed);
     readings(journal, 0, 10);
     QVERIFY(journal.flush());
     {
         // Another program holds the file for writing.
         auto other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        other.setDatabaseName(path);
+        other.setDatabaseName(file.path);
         QVERIFY(other.open());
         QSqlQuery hold(other);
         QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
@@ -168,59 +159,57 @@ void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     QVERIFY(journal.flush());
-    QCOMPARE(count(path), 20);
+    QCOMPARE(count(file.path), 20);
 }
 
 void TestJournalFaults::fileThatIsNotADatabaseIsMovedAside()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    QFile garbage(path);
+    JournalFile file;
+    QFile garbage(file.path);
     QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(5000, 'x')) == 5000);
     garbage.close();
     QString error;
-    QVERIFY(!history::openJournal(path, &error));
+    QVERIFY(!history::openJournal(file.path, &error));
     QVERIFY2(error.contains(QStringLiteral("not a database")), qPrintable(error));
     {
-        Journal journal(path, QStringLiteral("2.0"));
+        Journal journal(file.path, QStringLiteral("2.0"));
         QSignalSpy replaced(&journal, &Journal::replaced);
         QSignalSpy failed(&journal, &Journal::failed);
         readings(journal, 0, 10);
         QVERIFY(journal.flush());
         QTRY_COMPARE(replaced.size(), 1);
         QVERIFY(failed.isEmpty());
-        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("history.sqlite3.20*")});
+        const QStringList aside = QDir(file.dir.path()).entryList({QStringLiteral("history.sqlite3.20*")});
         QCOMPARE(aside.size(), 1);
-        QVERIFY2(replaced.first().first().toString().contains(dir.filePath(aside.first())),
+        QVERIFY2(replaced.first().first().toString().contains(file.dir.filePath(aside.first())),
                  qPrintable(replaced.first().first().toString()));
-        QFile kept(dir.filePath(aside.first()));
+        QFile kept(file.dir.filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray(5000, 'x'));
     }
-    QCOMPARE(count(path), 10);
-    QVERIFY(history::openJournal(path, &error));
+    QCOMPARE(count(file.path), 10);
+    QVERIFY(history::openJournal(file.path, &error));
 }
 
 void TestJournalFaults::twoPanelsWriteIntoOneFile()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    JournalFile file;
     Child first;
     Child second;
-    QVERIFY(first.start(path, 3));
-    QVERIFY(second.start(path, 3));
+    QVERIFY(first.start(file.path, 3));
+    QVERIFY(second.start(file.path, 3));
     for (Child* c : {&first, &second}) {
         QVERIFY(c->process.waitForFinished(20000));
         QCOMPARE(c->process.exitCode(), 0);
         c->read();
         QVERIFY(c->counts.size() > 100);
     }
-    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    QCOMPARE(journalRows(file.path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
     const QStringList sessions = journalRows(
-        path, QStringLiteral("SELECT reading_count, ended_ms IS NOT NULL,"
-                             " (SELECT count(*) FROM readings r WHERE r.session_id = s.id),"
-                             " (SELECT kind FROM events e WHERE e.session_id = s.id ORDER BY t_ms DESC, rowid DESC)"
-                             " FROM sessions s ORDER BY id"));
+        file.path, QStringLiteral("SELECT reading_count, ended_ms IS NOT NULL,"
+                                  " (SELECT count(*) FROM readings r WHERE r.session_id = s.id),"
+                                  " (SELECT kind FROM events e WHERE e.session_id = s.id ORDER BY t_ms DESC, rowid DESC)"
+                                  " FROM sessions s ORDER BY id"));
     QCOMPARE(sessions.size(), 2);
     QStringList expected;
     for (const qint64 n : {first.counts.last().second, second.counts.last().second})
@@ -230,10 +219,9 @@ void TestJournalFaults::twoPanelsWriteIntoOneFile()
 
 void TestJournalFaults::killedWhileTheLineFloodsLosesAtMostASecond()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    JournalFile file;
     Child child;
-    QVERIFY(child.start(path, 0));
+    QVERIFY(child.start(file.path, 0));
     // A few hundred answers in, and on for a while longer.
     qint64 until = 20000;
     while (child.clock.elapsed() < until) {
@@ -248,26 +236,19 @@ void TestJournalFaults::killedWhileTheLineFloodsLosesAtMostASecond()
     const qint64 aSecondBefore = child.handledBy(killedAt - 1000);
     QVERIFY2(aSecondBefore > 200, qPrintable(QString::number(aSecondBefore)));
 
-    QCOMPARE(journalRows(path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
-    const qint64 kept = count(path);
+    QCOMPARE(journalRows(file.path, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    const qint64 kept = count(file.path);
     QVERIFY2(kept >= aSecondBefore, qPrintable(QStringLiteral("%1 < %2").arg(kept).arg(aSecondBefore)));
     QVERIFY(kept <= child.counts.last().second);
     // The next start finds the session that did not end.
     {
-        Journal next(path, QStringLiteral("2.0"));
+        Journal next(file.path, QStringLiteral("2.0"));
         QVERIFY(next.flush());
     }
-    QCOMPARE(journalRows(path, QStringLiteral("SELECT session_id FROM events WHERE kind = 'unclean_end'")),
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT session_id FROM events WHERE kind = 'unclean_end'")),
              QStringList{"1"});
 }
 
-int main(int argc, char** argv)
-{
-    SmallDisk::enterPrivateMounts();
-    QCoreApplication app(argc, argv);
-    TestJournalFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SMALL_DISK_TEST_MAIN(TestJournalFaults, QCoreApplication)
 
 #include "test_journalfaults.moc"

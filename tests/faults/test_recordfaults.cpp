@@ -10,6 +10,7 @@
 // the disk cases skip; the file-size limit cases of the store's own test
 // still cover a full disk there.
 #include "fakes/fakeservices.h"
+#include "fakes/readfile.h"
 #include "fakes/smalldisk.h"
 #include "panel/mainwindow.h"
 #include "platform/qtlogfiles.h"
@@ -27,12 +28,6 @@
 
 
 namespace {
-
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
 
 // Form1 on a fake port and scripted dialogs, saving the record and writing
 // the CSV log to real files.
@@ -62,7 +57,7 @@ struct WindowRig {
     {
         QByteArray bytes;
         for (int k = first; k < first + n; ++k)
-            bytes += "Q01N" + QString::asprintf("%04.1f", (k % 200) / 10.0).toLatin1() + "Y";
+            bytes += pressureAnswer((k % 200) / 10.0);
         fakes.port->feed(bytes);
     }
     void save() { window.action(QStringLiteral("save"))->trigger(); }
@@ -87,15 +82,13 @@ private slots:
 
 void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
 {
-    SmallDisk disk(512 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 512 * 1024);
     const QString path = disk.filePath(QStringLiteral("mytext.txt"));
     WindowRig rig(path);
     rig.answers(7);
     rig.save();
     QCOMPARE(rig.lastMessage(), Recorder::savedText());
-    const QByteArray first = fileContent(path);
+    const QByteArray first = readFile(path);
     QCOMPARE(first, QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
 
     // Far more readings than the disk has room for once it is nearly full.
@@ -106,7 +99,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
     QCOMPARE(rig.dialogs.messages.last().caption, Recorder::savedCaption());
-    QCOMPARE(fileContent(path), first);
+    QCOMPARE(readFile(path), first);
     QCOMPARE(disk.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("mytext.txt")}));
     QCOMPARE(rig.window.panel().saveBuffer().saveprcout(), 60007);
 
@@ -114,7 +107,7 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
     QVERIFY(QFile::remove(filler));
     rig.save();
     QCOMPARE(rig.lastMessage(), Recorder::savedText());
-    const QByteArray all = fileContent(path);
+    const QByteArray all = readFile(path);
     QCOMPARE(all, rig.expectedFile());
     QCOMPARE(all.count("\r\n"), 60007 / 5);
     QVERIFY(all.startsWith(first.left(27)));
@@ -122,14 +115,12 @@ void TestRecordFaults::fullDiskKeepsThePreviousFileAndTheReadings()
 
 void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
 {
-    SmallDisk disk(1024 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 1024 * 1024);
     const QString path = disk.filePath(QStringLiteral("mytext.txt"));
     WindowRig rig(path);
     rig.answers(3);
     rig.save();
-    const QByteArray first = fileContent(path);
+    const QByteArray first = readFile(path);
     QCOMPARE(first, QByteArray(" 0.1  0.2  0.3 "));
 
     QVERIFY(disk.setReadOnly(true));
@@ -139,7 +130,7 @@ void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
     QVERIFY2(message.startsWith(QStringLiteral("压力数值未能存储到 %1：").arg(path)), qPrintable(message));
     // Qt finds the file not writable before the system says why.
     QVERIFY2(message.contains(QStringLiteral("：文件系统为只读 (")), qPrintable(message));
-    QCOMPARE(fileContent(path), first);
+    QCOMPARE(readFile(path), first);
     QCOMPARE(disk.entries(), QStringList{QStringLiteral("mytext.txt")});
 
     // The viewer still reads the file that is there.
@@ -150,7 +141,7 @@ void TestRecordFaults::readOnlyDiskKeepsThePreviousFileAndTheReadings()
     QVERIFY(disk.setReadOnly(false));
     rig.save();
     QCOMPARE(rig.lastMessage(), Recorder::savedText());
-    QCOMPARE(fileContent(path), QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
+    QCOMPARE(readFile(path), QByteArray(" 0.1  0.2  0.3  0.4  0.5 \r\n 0.6  0.7 "));
 }
 
 void TestRecordFaults::viewerWithNoRecordFileYet()
@@ -183,9 +174,7 @@ void TestRecordFaults::viewerWithNoRecordFileYet()
 // one an answer that came, in order.
 void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
 {
-    SmallDisk disk(64 * 1024);
-    if (!disk.ok())
-        QSKIP("cannot mount a small disk here (needs CAP_SYS_ADMIN)");
+    SMALL_DISK_OR_SKIP(disk, 64 * 1024);
     WindowRig rig(disk.filePath(QStringLiteral("mytext.txt")));
     QAction* item = rig.window.action(QStringLiteral("csvlog"));
     item->trigger();
@@ -207,7 +196,7 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
     QVERIFY2(message.contains(QStringLiteral("：磁盘已满 (No space left on device)")), qPrintable(message));
     QCOMPARE(rig.dialogs.messages.last().caption, CsvLog::caption());
 
-    const QByteArray content = fileContent(path);
+    const QByteArray content = readFile(path);
     QVERIFY2(content.endsWith("\r\n"), content.right(80).constData());
     QStringList lines = QString::fromUtf8(content).split(QStringLiteral("\r\n"));
     lines.removeLast();
@@ -220,13 +209,6 @@ void TestRecordFaults::csvLogOnAFullDiskKeepsWholeLines()
     }
 }
 
-int main(int argc, char** argv)
-{
-    SmallDisk::enterPrivateMounts();
-    QApplication app(argc, argv);
-    TestRecordFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SMALL_DISK_TEST_MAIN(TestRecordFaults, QApplication)
 
 #include "test_recordfaults.moc"

@@ -3,6 +3,8 @@
 // `pump-history --csv` writes a session's readings from the command line.
 #include "fakes/fakeexportfiles.h"
 #include "fakes/fakeservices.h"
+#include "fakes/journalrows.h"
+#include "fakes/readfile.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
 #include "history/journal.h"
@@ -10,22 +12,13 @@
 
 #include <QAction>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
-
-#include <atomic>
 
 namespace {
 
 // 2024-05-01 14:00:00 China Standard Time (the test runs with TZ=Asia/Shanghai).
 constexpr qint64 kStart = 1714543200000;
-
-struct TestClocks {
-    std::atomic<qint64> mono{0};
-    std::atomic<qint64> wall{kStart};
-    history::Journal::Clocks clocks() { return {[this] { return mono.load(); }, [this] { return wall.load(); }}; }
-};
 
 QString tool()
 {
@@ -43,18 +36,17 @@ private slots:
 
 void TestHistoryJournal::csvFromTheCommandLine()
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("history.sqlite3"));
-    TestClocks clock;
+    JournalFile file;
+    TestClocks clock(kStart);
     {
-        history::Journal first(file, QStringLiteral("2.0"), clock.clocks());
+        history::Journal first(file.path, QStringLiteral("2.0"), clock.clocks());
         first.reading("Q01N00.5Y", 0.5, 100, 2.0);
         first.end();
     }
     clock.wall = kStart + 3600000;
     clock.mono = 0;
     {
-        history::Journal second(file, QStringLiteral("2.0"), clock.clocks());
+        history::Journal second(file.path, QStringLiteral("2.0"), clock.clocks());
         second.reading("Q01N01.2Y", 1.2, 120, 2.0);
         clock.mono = 1500;
         second.reading("Q01PAB,\"Y", std::nan(""), 120, std::nan(""));
@@ -72,31 +64,28 @@ void TestHistoryJournal::csvFromTheCommandLine()
         *code = p.exitCode();
         return QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
     };
-    const auto read = [](const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QStringLiteral("missing");
-    };
-    const QString out = dir.filePath(QStringLiteral("out.csv"));
+    const QString out = file.dir.filePath(QStringLiteral("out.csv"));
     int code = -1;
-    const QString said = run({QStringLiteral("--csv"), out, file}, &code);
+    const QString said = run({QStringLiteral("--csv"), out, file.path}, &code);
     QCOMPARE(code, 0);
     QVERIFY2(said.contains(QStringLiteral("2 readings of session 2")), qPrintable(said));
-    QCOMPARE(read(out), QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
-                                       "lqset (ml/min)\r\n"
-                                       "2024-05-01T15:00:00.000,0.000,01,N,01.2,1.2,2,120\r\n"
-                                       "2024-05-01T15:00:01.500,1.500,01,P,\"AB,\"\"\",,,120\r\n"));
+    QCOMPARE(QString::fromUtf8(readFile(out)),
+             QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
+                            "lqset (ml/min)\r\n"
+                            "2024-05-01T15:00:00.000,0.000,01,N,01.2,1.2,2,120\r\n"
+                            "2024-05-01T15:00:01.500,1.500,01,P,\"AB,\"\"\",,,120\r\n"));
 
-    QCOMPARE(run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("1"), file}, &code).isEmpty(),
+    QCOMPARE(run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("1"), file.path}, &code).isEmpty(),
              false);
     QCOMPARE(code, 0);
-    QVERIFY(read(out).endsWith(QStringLiteral("\r\n2024-05-01T14:00:00.000,0.000,01,N,00.5,0.5,2,100\r\n")));
+    QVERIFY(readFile(out).endsWith("\r\n2024-05-01T14:00:00.000,0.000,01,N,00.5,0.5,2,100\r\n"));
 
-    const QString missing = run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("9"), file}, &code);
+    const QString missing = run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("9"), file.path}, &code);
     QCOMPARE(code, 1);
     QVERIFY2(missing.contains(QStringLiteral("no session 9")), qPrintable(missing));
-    run({QStringLiteral("--csv"), out, dir.filePath(QStringLiteral("none.sqlite3"))}, &code);
+    run({QStringLiteral("--csv"), out, file.dir.filePath(QStringLiteral("none.sqlite3"))}, &code);
     QCOMPARE(code, 1);
-    QVERIFY(run({QStringLiteral("--csv"), out, file}, &code, "").contains(QStringLiteral("运行 2 的 2 个读数已写入")));
+    QVERIFY(run({QStringLiteral("--csv"), out, file.path}, &code, "").contains(QStringLiteral("运行 2 的 2 个读数已写入")));
     const QString help = run({QStringLiteral("--help")}, &code);
     QCOMPARE(code, 0);
     QVERIFY2(help.contains(QStringLiteral("The session to write (default: the newest).")), qPrintable(help));
@@ -105,9 +94,9 @@ void TestHistoryJournal::csvFromTheCommandLine()
 
 void TestHistoryJournal::menuOpensTheWindowLive()
 {
-    QTemporaryDir dir;
-    TestClocks clock;
-    history::Journal journal(dir.filePath(QStringLiteral("history.sqlite3")), QStringLiteral("2.0"), clock.clocks());
+    JournalFile file;
+    TestClocks clock(kStart);
+    history::Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
     FakeServices fakes;
     FakeExportFiles files;
     Form1 window(fakes.services());

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -19,13 +18,6 @@ namespace {
 
 constexpr qint64 kStart = 1764590400000;  // 2025-12-01 12:00 UTC
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-
-// Clocks the test steps; the writer thread reads them too.
-struct TestClocks {
-    std::atomic<qint64> mono{0};
-    std::atomic<qint64> wall{kStart};
-    Journal::Clocks clocks() { return {[this] { return mono.load(); }, [this] { return wall.load(); }}; }
-};
 
 QByteArray answer(const char* pump, char letter, const QByteArray& value)
 {
@@ -73,7 +65,7 @@ void TestJournal::rowsAsUsersQueryThem()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new/folder/history.sqlite3"));
-    TestClocks clock;
+    TestClocks clock(kStart);
     {
         Journal journal(path, QStringLiteral("2.0"), clock.clocks());
         clock.mono = 1500;
@@ -102,26 +94,25 @@ void TestJournal::rowsAsUsersQueryThem()
 
 void TestJournal::sessionsAndUncleanEnds()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    TestClocks clock;
+    JournalFile file;
+    TestClocks clock(kStart);
     {
-        Journal first(path, QStringLiteral("2.0"), clock.clocks());
+        Journal first(file.path, QStringLiteral("2.0"), clock.clocks());
         first.record(EventKind::PortOpened, QStringLiteral("COM4"), Source::Menu);
         writeReadings(first, clock, 10, 1500);
     }
     // A session whose program died: no end, and nobody holds it.
-    QCOMPARE(journalRows(path, QStringLiteral("INSERT INTO sessions (started_ms, last_ms) VALUES (1764590500000, 1764590600000)")),
+    QCOMPARE(journalRows(file.path, QStringLiteral("INSERT INTO sessions (started_ms, last_ms) VALUES (1764590500000, 1764590600000)")),
              QStringList());
     clock.wall = kStart + 3600000;
-    Journal live(path, QStringLiteral("2.1"), clock.clocks());
+    Journal live(file.path, QStringLiteral("2.1"), clock.clocks());
     QVERIFY(live.flush());
     // A panel starting beside a live one leaves the live session alone.
-    Journal beside(path, QStringLiteral("2.1"), clock.clocks());
+    Journal beside(file.path, QStringLiteral("2.1"), clock.clocks());
     QVERIFY(beside.flush());
 
     QString error;
-    auto source = openJournal(path, &error);
+    auto source = openJournal(file.path, &error);
     QVERIFY2(source, qPrintable(error));
     const QList<SessionInfo> sessions = source->sessions();
     QCOMPARE(sessions.size(), 4);
@@ -132,10 +123,10 @@ void TestJournal::sessionsAndUncleanEnds()
     QCOMPARE(sessions.at(2).id, 2);
     QVERIFY(!sessions.at(2).endedMs);
     QCOMPARE(sessions.at(2).lastMs, 1764590600000);
-    QCOMPARE(journalRows(path, QStringLiteral("SELECT session_id, t_ms, kind, detail FROM events WHERE kind = 'unclean_end'")),
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT session_id, t_ms, kind, detail FROM events WHERE kind = 'unclean_end'")),
              QStringList{"2|1764590600000|unclean_end|no clean exit; noticed when session 3 started"});
     QVERIFY(!sessions.at(1).endedMs);  // the live one
-    QVERIFY(!openJournal(dir.filePath(QStringLiteral("missing.sqlite3")), &error));
+    QVERIFY(!openJournal(file.dir.filePath(QStringLiteral("missing.sqlite3")), &error));
     QVERIFY(error.contains(QStringLiteral("不存在")));
 }
 
@@ -144,19 +135,18 @@ void TestJournal::sessionsAndUncleanEnds()
 // wide ranges) are placed by their middle, at most half a column off.
 void TestJournal::decimationKeepsEachColumnsExtremes()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    TestClocks clock;
+    JournalFile file;
+    TestClocks clock(kStart);
     Recorded data;
     {
-        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         data = writeReadings(journal, clock, 5000, 1000);
         clock.mono += 60000;  // a gap: the line breaks
         const Recorded more = writeReadings(journal, clock, 3000, 10, 5000);
         data.t += more.t;
         data.p += more.p;
     }
-    auto source = openJournal(path, nullptr);
+    auto source = openJournal(file.path, nullptr);
     QVERIFY(source);
     struct Case {
         qint64 from, to;
@@ -223,11 +213,10 @@ void TestJournal::decimationKeepsEachColumnsExtremes()
 
 void TestJournal::readoutAndRangeStatistics()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    TestClocks clock;
+    JournalFile file;
+    TestClocks clock(kStart);
     {
-        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         // 120 ml/min from 0 s; run at 10 s; 300 ml/min from 70 s; a stop
         // dropped with no port at 100 s does not stop it; stop at 130 s;
         // run at 150 s until the end at 200 s. Readings every second.
@@ -243,7 +232,7 @@ void TestJournal::readoutAndRangeStatistics()
                             s == 20 ? kNone : 2);
         }
     }
-    auto source = openJournal(path, nullptr);
+    auto source = openJournal(file.path, nullptr);
     QVERIFY(source);
     const auto at = source->readingAt(1, kStart + 49999);
     QVERIFY(at);
@@ -290,21 +279,20 @@ void TestJournal::readoutAndRangeStatistics()
 
 void TestJournal::retentionRemovesOldSessions()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    TestClocks clock;
+    JournalFile file;
+    TestClocks clock(kStart);
     constexpr qint64 kDay = 24 * 3600 * 1000LL;
     for (const qint64 daysAgo : {100, 91, 89}) {
         clock.wall = kStart - daysAgo * kDay;
-        Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         writeReadings(journal, clock, 100, 1000);
     }
     clock.wall = kStart;
-    Journal today(path, QStringLiteral("2.0"), clock.clocks());
+    Journal today(file.path, QStringLiteral("2.0"), clock.clocks());
     QVERIFY(today.flush());
-    QCOMPARE(journalRows(path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
-    QCOMPARE(journalRows(path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
-    QCOMPARE(journalRows(path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

@@ -1,3 +1,4 @@
+#include "fakes/readfile.h"
 #include "platform/qtrecordstore.h"
 
 #include <QDir>
@@ -21,12 +22,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 QStringList entries(const QString& dir)
