@@ -11,6 +11,7 @@
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
+#include "platform/qtsettings.h"
 #include "sim/simserialport.h"
 
 #include <QApplication>
@@ -70,8 +71,12 @@ int main(int argc, char* argv[])
         pumpsim::withSimulatedPump([](const QString&) -> std::unique_ptr<platform::SerialPort> {
             return std::make_unique<platform::QtSerialPort>();
         });
+    // The settings file (alarms, remote access, the broker); missing means
+    // every setting at its default.
+    platform::QtSettings settings;
     platform::Services services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
                                 platform::localWallClock()};
+    services.settings = &settings;
     // The port prompt lists the system's ports; on the simulated pump, "sim" first.
     services.listPorts =
         simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();

@@ -7,13 +7,15 @@
 #include "platform/printer.h"
 #include "platform/recordstore.h"
 #include "platform/serialport.h"
+#include "platform/settings.h"
 
 namespace platform {
 
 // Everything the panel reaches outside itself: dialogs, serial ports, the
 // clock, the record file, the printer, and the CSV log's files with the local
 // time for its time stamps; and the list of ports the port prompt offers
-// (none when not set). The program hands in the real ones; tests hand in
+// (none when not set); and the settings file (none when not set: every
+// setting at its default). The program hands in the real ones; tests hand in
 // scripted fakes. The objects must outlive the panel.
 struct Services {
     Dialogs& dialogs;
@@ -24,6 +26,7 @@ struct Services {
     LogFiles& logFiles;
     WallClock wallClock;
     PortLister listPorts = {};
+    Settings* settings = nullptr;
 };
 
 }  // namespace platform

@@ -5,17 +5,20 @@
 #include "fakes/fakeprinter.h"
 #include "fakes/fakerecordstore.h"
 #include "fakes/fakeserialport.h"
+#include "fakes/fakesettings.h"
 #include "platform/services.h"
 
 // Every outside thing a panel needs, faked: scripted dialogs, fake ports
 // (each one made is kept in `ports`; `port` is the newest), a clock the test
 // steps, the record file in memory, a counting printer, the CSV log's folder
-// in memory, a local time the test sets and a scripted list of ports.
+// in memory, a local time the test sets, a scripted list of ports and the
+// settings file in memory.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeRecordStore store;
     FakePrinter printer;
     FakeLogFiles logFiles;
+    FakeSettings settings;
     QList<FakeSerialPort*> ports;
     FakeSerialPort* port = nullptr;
     QString refuseOpen;  // non-empty: the next ports refuse to open, saying this
@@ -37,7 +40,7 @@ struct FakeServices {
                                       return made;
                                   },
                                   [this] { return now; }, store, printer, logFiles,
-                                  [this] { return localNow; }, [this] { return portList; }};
+                                  [this] { return localNow; }, [this] { return portList; }, &settings};
     }
 
     // Every device name a port was asked to open, in order.
