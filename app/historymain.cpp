@@ -15,6 +15,11 @@
 
 #include <cstdio>
 #include <cstring>
+
+#if defined(Q_OS_WIN)
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <limits>
 #include <memory>
 
@@ -36,7 +41,12 @@ int writeCsv(history::HistorySource& source, const QString& file, const QString&
             return 2;
         }
     }
-    const std::optional<history::SessionInfo> session = history::exportcsv::pickSession(source.sessions(), wanted);
+    const QList<history::SessionInfo> sessions = source.sessions();
+    if (!source.lastError().isEmpty()) {
+        say(source.lastError());
+        return 1;
+    }
+    const std::optional<history::SessionInfo> session = history::exportcsv::pickSession(sessions, wanted);
     if (!session) {
         say(wanted ? QCoreApplication::translate("pump-history", "%1 中没有运行 %2").arg(file).arg(*wanted)
                    : QCoreApplication::translate("pump-history", "%1 中没有运行记录").arg(file));
@@ -50,11 +60,20 @@ int writeCsv(history::HistorySource& source, const QString& file, const QString&
     };
     bool ok = false;
     if (out == QLatin1String("-")) {
+#if defined(Q_OS_WIN)
+        // The lines end in CR LF already: a text-mode stdout would make them CR CR LF.
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         QFile standardOutput;
         ok = standardOutput.open(stdout, QIODevice::WriteOnly) && write(standardOutput);
     } else {
         platform::QtExportFiles files;
         ok = files.writeFile(out, write, &error);
+    }
+    if (!ok && !source.lastError().isEmpty()) {
+        // The journal could not be read to the end: no CSV that looks whole.
+        say(QCoreApplication::translate("pump-history", "导出未完成，%1 未写出：%2").arg(out, source.lastError()));
+        return 1;
     }
     if (!ok) {
         say(QCoreApplication::translate("pump-history", "无法写入 %1：%2").arg(out, error));

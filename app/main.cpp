@@ -3,6 +3,7 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/display.h"
+#include "platform/exitsignals.h"
 #include "platform/language.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
@@ -86,6 +87,18 @@ int main(int argc, char* argv[])
     printer.setDialogParent(&window);
     exportFiles.setParentWindow(&window);
     window.setExportFiles(&exportFiles);
+    // A logout, a shutdown or `kill` ends the session as "退出" does; the
+    // journal ends it in the file when main() returns.
+    platform::ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &platform::ExitSignals::received, &window.panel(), &Panel::endBy);
+#if defined(Q_OS_WIN)
+    // A logoff or a shutdown: Windows may end the process soon after this
+    // returns, so the session is ended in the file here and now.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window, &journal] {
+        window.panel().endBy(QStringLiteral("session end"));
+        journal.end();
+    });
+#endif
     window.show();
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled

@@ -47,6 +47,8 @@ const KindText kKinds[] = {
     {"csv_log_off", QT_TRANSLATE_NOOP("history", "CSV记录关"), Marker::None},
     {"app_exit", QT_TRANSLATE_NOOP("history", "程序退出"), Marker::Session},
     {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
+    {"session_restarted", QT_TRANSLATE_NOOP("history", "记录文件已更换，另起运行"), Marker::Session},
+    {"retention_skipped", QT_TRANSLATE_NOOP("history", "时钟不可信，未清理旧运行"), Marker::None},
 };
 
 const KindText* kindOf(const QString& kind)

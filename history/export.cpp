@@ -13,9 +13,11 @@ namespace history::exportcsv {
 
 namespace {
 
+// Local time with its offset from UTC, as the CSV log writes it: the hour
+// that repeats when summer time ends stays two different hours.
 QString isoLocal(qint64 tMs)
 {
-    return QDateTime::fromMSecsSinceEpoch(tMs).toString(Qt::ISODateWithMs);
+    return csvlog::timeText(QDateTime::fromMSecsSinceEpoch(tMs));
 }
 
 // Collects lines and hands them to the device in blocks of about 64 KiB.
@@ -73,7 +75,7 @@ QString readingLine(const Reading& reading, qint64 firstMs)
     return csvlog::row({
         isoLocal(reading.tMs),
         csvlog::seconds(reading.tMs - firstMs),
-        QStringLiteral("%1").arg(reading.pump, 2, 10, QLatin1Char('0')),
+        reading.pumpText.isEmpty() ? QStringLiteral("%1").arg(reading.pump, 2, 10, QLatin1Char('0')) : reading.pumpText,
         reading.letter,
         reading.value,
         number(reading.pressure),
@@ -110,6 +112,12 @@ bool writeReadings(HistorySource& source, qint64 session, qint64 fromMs, qint64 
     }
     if (written)
         *written = count;
+    // A read that stopped short is no export, however much went out.
+    if (ok && !source.lastError().isEmpty()) {
+        if (error)
+            *error = source.lastError();
+        return false;
+    }
     return ok && writer.flush();
 }
 
@@ -118,6 +126,11 @@ bool writeEvents(HistorySource& source, qint64 session, qint64 fromMs, qint64 to
     BlockWriter writer(out, error);
     bool ok = writer.add(eventsHeader());
     const QList<Event> events = source.events(session, fromMs, toMs);
+    if (!source.lastError().isEmpty()) {
+        if (error)
+            *error = source.lastError();
+        return false;
+    }
     for (const Event& e : events) {
         if (!ok)
             break;

@@ -10,7 +10,8 @@ class QIODevice;
 
 // The run history's CSV exports, in the CSV log's form: UTF-8, comma
 // separated, "." as the decimal point, lines ended by CR LF, fields quoted as
-// RFC 4180 has it, local time in ISO 8601 with milliseconds. Streamed from
+// RFC 4180 has it, local time in ISO 8601 with milliseconds and the offset
+// from UTC. Streamed from
 // the journal: nothing holds a whole run in memory.
 namespace history::exportcsv {
 
@@ -30,7 +31,8 @@ QString eventsHeader();
 QString eventRow(const Event& event);
 
 // Writes the readings of the range to `out`. False, with the reason in
-// *error, when the device refuses a write.
+// *error, when the device refuses a write or the journal cannot be read
+// to the end (the reason then names the journal file).
 bool writeReadings(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, QIODevice& out,
                    QString* error, qint64* written = nullptr);
 bool writeEvents(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, QIODevice& out,

@@ -461,7 +461,13 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     painter.setPen(QPen(trendchart::kFrameColor, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(m.area.adjusted(-1, -1, 0, 0));
-    if (data.covered.isEmpty()) {
+    if (!picture.error.isEmpty()) {
+        painter.setFont(look::songti(11, false));
+        painter.setPen(QColor(190, 0, 0));
+        painter.drawText(m.area.adjusted(10, 10, -10, -10), Qt::AlignCenter | Qt::TextWordWrap,
+                         QCoreApplication::translate("history", "无法读取运行历史，曲线不完整，不予显示。\n%1")
+                             .arg(picture.error));
+    } else if (data.covered.isEmpty()) {
         painter.setFont(look::songti(11, false));
         painter.setPen(QColor(120, 120, 120));
         painter.drawText(m.area, Qt::AlignCenter, QCoreApplication::translate("history", "此范围内没有读数"));
@@ -483,6 +489,12 @@ PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, q
 {
     PlotPicture picture;
     picture.data = source.plot(session, fromMs, toMs, plotArea(size).width());
+    picture.error = source.lastError();
+    if (!picture.error.isEmpty()) {
+        // Nothing of it is shown as if it were the whole.
+        picture.data = emptyPlot(fromMs, toMs, picture.data.columns);
+        return picture;
+    }
     int lastColumn = -1;
     for (const Event& e : eventsIn(events, fromMs, toMs)) {
         if (markerOf(e) == Marker::None)

@@ -18,6 +18,9 @@ struct PlotPicture {
     QList<Event> markers;  // events marked on the time line
     std::optional<qint64> cursor1;
     std::optional<qint64> cursor2;
+    // Why the journal could not be read for it; the picture then shows this
+    // rather than a plot that would look complete.
+    QString error = {};
 };
 
 // The plot area of a picture of `size`, leaving room for the legend, the

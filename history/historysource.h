@@ -34,12 +34,15 @@ struct Event {
 
 struct Reading {
     qint64 tMs = 0;
-    int pump = 0;
+    int pump = 0;  // -1 when the pump field is not two digits
+
     QString letter;
     QString value;  // the four value characters as received
     std::optional<double> pressure;
     std::optional<double> flow;
     std::optional<double> limit;
+    // The pump field as received ("01", "xx"); empty: two digits, as `pump`.
+    QString pumpText = {};
 };
 
 // For the range between the two cursors.
@@ -70,6 +73,12 @@ public:
     // stream; nothing holds a whole run in memory). Stops when fn returns false.
     virtual void forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
                                 const std::function<bool(const Reading&)>& fn) = 0;
+
+    // Why the last call above could not read all it was asked for (a
+    // damaged file, a disk gone), naming the file; empty when it read
+    // everything. What such a call returned is incomplete and must not be
+    // shown or exported as if it were whole.
+    virtual QString lastError() const { return QString(); }
 };
 
 // The journal file of this user: history.sqlite3 in the application's local

@@ -293,6 +293,7 @@ void HistoryWindow::fillSessions()
     if (!m_source)
         return;
     const QList<history::SessionInfo> sessions = m_source->sessions();
+    showReadError();
     for (const history::SessionInfo& s : sessions) {
         // The end as a time of day when the session ended on the day it began.
         const auto endText = [&](qint64 t) {
@@ -310,7 +311,8 @@ void HistoryWindow::fillSessions()
             end = endText(s.lastMs) + tr("（未结束）");  // still being written, or cut short
         else
             end = endText(s.lastMs) + tr("（未正常结束）");
-        const qint64 last = m_liveSession == s.id ? std::max(s.lastMs, m_now()) : s.endedMs.value_or(s.lastMs);
+        const qint64 last = m_liveSession == s.id && m_liveEnd ? std::max(s.lastMs, m_liveEnd())
+                                                               : s.endedMs.value_or(s.lastMs);
         // The year only when it is not this one: the columns stay narrow.
         const QDateTime start = QDateTime::fromMSecsSinceEpoch(s.startedMs);
         const QString startText = start.toString(start.date().year() == QDateTime::fromMSecsSinceEpoch(m_now()).date().year()
@@ -362,8 +364,8 @@ void HistoryWindow::showSession(qint64 id)
 qint64 HistoryWindow::sessionEnd() const
 {
     qint64 end = m_session.endedMs.value_or(m_session.lastMs);
-    if (m_liveSession == m_session.id)
-        end = std::max(end, m_now());
+    if (m_liveSession == m_session.id && m_liveEnd)
+        end = std::max(end, m_liveEnd());
     return std::max(end, m_session.startedMs + 1000);
 }
 
@@ -384,13 +386,14 @@ void HistoryWindow::fillEvents(bool keepOld)
         for (qsizetype i = held.size() - 1; i >= 0 && held[i].tMs == lastMs; --i)
             ++same;
         more.erase(more.begin(), more.begin() + std::min(same, more.size()));
-        if (more.isEmpty())
+        if (showReadError() || more.isEmpty())
             return;
         m_eventTable->append(more);
     } else {
         const bool severalDays = QDateTime::fromMSecsSinceEpoch(m_session.startedMs).date()
                                  != QDateTime::fromMSecsSinceEpoch(sessionEnd()).date();
         m_eventTable->setEvents(m_source->events(m_session.id, m_session.startedMs, kEndOfTime), severalDays);
+        showReadError();
         m_events->setColumnWidth(0, QFontMetrics(look::songti(10, false)).horizontalAdvance(
                                         severalDays ? QStringLiteral("00-00 00:00:00") : QStringLiteral("00:00:00"))
                                         + 12);
@@ -440,7 +443,9 @@ void HistoryWindow::refresh()
 {
     if (!m_source)
         return;
-    if (m_now() - m_lastSessionsFill >= kSessionsRefreshMs)
+    // (A clock set back refreshes at once rather than in an hour.)
+    const qint64 sinceFill = m_now() - m_lastSessionsFill;
+    if (sinceFill >= kSessionsRefreshMs || sinceFill < 0)
         fillSessions();
     if (!m_liveSession || m_session.id != *m_liveSession)
         return;
@@ -493,6 +498,10 @@ void HistoryWindow::updateStats()
     const qint64 a = std::min(*c1, *c2);
     const qint64 b = std::max(*c1, *c2);
     const history::RangeStats stats = m_source->stats(m_session.id, a, b);
+    if (!m_source->lastError().isEmpty()) {
+        m_stats->setText(m_source->lastError());
+        return;
+    }
     m_stats->setText(tr("光标 %1 至 %2，间隔 %3\n%4")
                          .arg(history::localTimeText(*c1, true), history::localTimeText(*c2, true),
                               history::durationText(b - a), history::statsText(stats)));
@@ -513,6 +522,14 @@ QString HistoryWindow::sessionTitle() const
     return tr("运行 %1  %2 至 %3")
         .arg(m_session.id)
         .arg(history::localTimeText(m_plot->fromMs()), history::localTimeText(m_plot->toMs()));
+}
+
+bool HistoryWindow::showReadError()
+{
+    if (!m_source || m_source->lastError().isEmpty())
+        return false;
+    statusBar()->showMessage(m_source->lastError());
+    return true;
 }
 
 bool HistoryWindow::writeExport(const QString& caption, const QString& name, const QString& filter,
@@ -561,8 +578,10 @@ void HistoryWindow::exportPng()
     writeExport(tr("导出图片"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("png")),
                 QStringLiteral("PNG (*.png)"),
-                [&](QIODevice& out, QString*) {
-                    return history::writePlotPng(m_plot->pictureAt(size), size, 2, out);
+                [&](QIODevice& out, QString* error) {
+                    const history::PlotPicture picture = m_plot->pictureAt(size);
+                    *error = picture.error;
+                    return picture.error.isEmpty() && history::writePlotPng(picture, size, 2, out);
                 },
                 tr("已导出图片：%1"));
 }
@@ -572,9 +591,11 @@ void HistoryWindow::exportPdf()
     writeExport(tr("导出PDF"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QString(), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
-                [&](QIODevice& out, QString*) {
-                    return history::writePlotPdf(m_plot->pictureAt(history::plotPdfSize()), history::plotPdfSize(),
-                                                 sessionTitle(), out);
+                [&](QIODevice& out, QString* error) {
+                    const history::PlotPicture picture = m_plot->pictureAt(history::plotPdfSize());
+                    *error = picture.error;
+                    return picture.error.isEmpty()
+                           && history::writePlotPdf(picture, history::plotPdfSize(), sessionTitle(), out);
                 },
                 tr("已导出PDF：%1"));
 }
@@ -605,8 +626,10 @@ void HistoryWindow::reportPdf()
     writeExport(tr("运行报告PDF"),
                 history::exportcsv::fileName(m_session.id, m_plot->fromMs(), QStringLiteral("report"), QStringLiteral("pdf")),
                 QStringLiteral("PDF (*.pdf)"),
-                [&](QIODevice& out, QString*) {
-                    return history::writeReportPdf(reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now()), out);
+                [&](QIODevice& out, QString* error) {
+                    const history::ReportContent content = reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now());
+                    *error = content.picture.error;
+                    return error->isEmpty() && history::writeReportPdf(content, out);
                 },
                 tr("已保存运行报告：%1"));
 }
@@ -616,6 +639,10 @@ void HistoryWindow::printReport()
     if (!m_source)
         return;
     const history::ReportContent content = reportOf(*m_source, m_session, *m_plot, m_journalPath, m_now());
+    if (!content.picture.error.isEmpty()) {
+        statusBar()->showMessage(tr("打印失败：%1").arg(content.picture.error));
+        return;
+    }
     const std::optional<bool> printed = m_printer.printPainted(
         [&](QPainter& painter, const QRect& page) { history::paintReport(painter, page, content); });
     if (printed)

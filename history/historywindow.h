@@ -40,8 +40,13 @@ public:
     qint64 session() const { return m_session.id; }
 
     bool isLive() const { return m_live; }
-    // The clock live mode runs on (epoch ms); tests set their own.
+    // The wall clock (epoch ms) for the report's time and the year shown;
+    // tests set their own.
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+    // Where the live session ends now: the journal's own clock, which a
+    // suspend or a change of the wall clock does not throw off. Without one
+    // the live session ends at its last row.
+    void setLiveEnd(std::function<qint64()> now) { m_liveEnd = std::move(now); }
 
     HistoryPlot* plot() const { return m_plot; }
     QTreeWidget* sessionList() const { return m_sessions; }
@@ -82,6 +87,8 @@ private:
     bool writeExport(const QString& caption, const QString& name, const QString& filter,
                      const std::function<bool(QIODevice&, QString*)>& write, const QString& done);
     QString sessionTitle() const;
+    // Shows a read error of the journal in the status bar; true when there was one.
+    bool showReadError();
 
     platform::ExportFiles& m_files;
     platform::Printer& m_printer;
@@ -90,6 +97,7 @@ private:
     QString m_journalPath;
     history::SessionInfo m_session;
     std::function<qint64()> m_now;
+    std::function<qint64()> m_liveEnd;
 
     bool m_live = false;
     // While live: the width followed; none follows the whole session.

@@ -2,12 +2,12 @@
 
 #include "history/schema.h"
 #include "history/summary.h"
+#include "platform/clock.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -55,8 +55,9 @@ const char* const kKindNames[] = {
     "command", "flow_set", "pressure_set", "pump_number_set", "timed_set", "timed_start",
     "timed_pause", "timed_continue", "timed_end", "timed_auto_stop", "record_saved",
     "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
+    "session_restarted", "retention_skipped",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::UncleanEnd) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::RetentionSkipped) + 1);
 
 const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run"};
 
@@ -123,9 +124,9 @@ QString sourceName(Source source)
 
 Journal::Clocks Journal::systemClocks()
 {
-    auto timer = std::make_shared<QElapsedTimer>();
-    timer->start();
-    return Clocks{[timer] { return timer->elapsed(); }, [] { return QDateTime::currentMSecsSinceEpoch(); }};
+    // Counts through a suspend: a laptop that slept for eight hours does not
+    // stamp what follows eight hours early.
+    return Clocks{platform::steadyClock(), [] { return QDateTime::currentMSecsSinceEpoch(); }};
 }
 
 // ---- the writer thread -------------------------------------------------------
@@ -210,6 +211,7 @@ private:
     bool startSession(QString* reason);
     void noticeUncleanEnds();
     void removeOldSessions();
+    bool insertEvent(qint64 session, qint64 tMs, EventKind kind, const QString& detail);
     bool writeBatch(bool ending);
     bool writeReading(const Item& item, std::vector<std::pair<qint64, qint64>>& spans);
     bool writeSummary(int level);
@@ -236,6 +238,7 @@ private:
     const Clocks m_clocks;
     qint64 m_startWall = 0;
     qint64 m_startMono = 0;
+    qint64 m_sessionStartMs = 0;  // started_ms of the session in the file
 
     QMutex m_mutex;
     QWaitCondition m_wake;
@@ -505,13 +508,46 @@ bool Journal::Writer::prepareFile(QString* reason)
 
 bool Journal::Writer::startSession(QString* reason)
 {
-    if (sessionId != 0)
-        return true;
+    qint64 lost = 0;
+    if (sessionId != 0) {
+        // The file may have been replaced while it was closed (deleted to
+        // free a full disk, moved aside): this session must still be in it,
+        // and not another panel's of the same number.
+        QSqlQuery check(m_db);
+        check.prepare(QStringLiteral("SELECT 1 FROM sessions WHERE id = ? AND started_ms = ?"));
+        check.addBindValue(sessionId.load());
+        check.addBindValue(m_sessionStartMs);
+        if (!check.exec()) {
+            m_lastError = check.lastError();
+            *reason = schema::reason(m_lastError);
+            close();
+            return false;
+        }
+        if (check.next())
+            return true;
+        check.finish();
+        lost = sessionId.exchange(0);
+        if (m_sessionLock)
+            m_sessionLock->unlock();
+        // A new session: its own readings, summaries and spans. The port
+        // stays open and the pump runs on as before.
+        State fresh;
+        fresh.port = m_state.port;
+        fresh.volume = m_state.volume;
+        m_state = fresh;
+    }
+    // A new session after a break holds what was kept meanwhile.
+    qint64 startMs = m_startWall;
+    if (lost != 0) {
+        startMs = now();
+        for (const Item& item : m_backlog)
+            startMs = std::min(startMs, item.tMs);
+    }
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT INTO sessions (started_ms, app_version, last_ms) VALUES (?, ?, ?)"));
-    q.addBindValue(m_startWall);
+    q.addBindValue(startMs);
     q.addBindValue(m_appVersion);
-    q.addBindValue(m_startWall);
+    q.addBindValue(startMs);
     if (!q.exec()) {
         m_lastError = q.lastError();
         *reason = schema::reason(m_lastError);
@@ -519,15 +555,34 @@ bool Journal::Writer::startSession(QString* reason)
         return false;
     }
     sessionId = q.lastInsertId().toLongLong();
-    m_state.lastMs = m_startWall;
+    m_sessionStartMs = startMs;
+    m_state.lastMs = startMs;
     // Held while the session runs: a panel starting later tells a session
     // still being written from one whose program died.
     m_sessionLock = std::make_unique<QLockFile>(lockPath(m_path, sessionId));
     m_sessionLock->setStaleLockTime(0);
     m_sessionLock->tryLock(0);
+    if (lost != 0) {
+        insertEvent(sessionId, startMs, EventKind::SessionRestarted,
+                    QStringLiteral("session %1 is no longer in the file; continued as session %2").arg(lost).arg(sessionId.load()));
+        return true;
+    }
     noticeUncleanEnds();
     removeOldSessions();
     return true;
+}
+
+bool Journal::Writer::insertEvent(qint64 session, qint64 tMs, EventKind kind, const QString& detail)
+{
+    QSqlQuery insert(m_db);
+    insert.prepare(QStringLiteral("INSERT INTO events (session_id, t_ms, kind, detail, source, wall_ms)"
+                                  " VALUES (?, ?, ?, ?, NULL, ?)"));
+    insert.addBindValue(session);
+    insert.addBindValue(tMs);
+    insert.addBindValue(kindName(kind));
+    insert.addBindValue(detail);
+    insert.addBindValue(m_clocks.wallMs());
+    return insert.exec();
 }
 
 void Journal::Writer::noticeUncleanEnds()
@@ -547,35 +602,52 @@ void Journal::Writer::noticeUncleanEnds()
         dead.emplace_back(id, q.value(1).toLongLong());
     }
     q.finish();
-    for (const auto& [id, lastMs] : dead) {
-        QSqlQuery insert(m_db);
-        insert.prepare(QStringLiteral("INSERT INTO events (session_id, t_ms, kind, detail, source, wall_ms)"
-                                      " VALUES (?, ?, 'unclean_end', ?, NULL, ?)"));
-        insert.addBindValue(id);
-        insert.addBindValue(lastMs);
-        insert.addBindValue(QStringLiteral("no clean exit; noticed when session %1 started").arg(sessionId.load()));
-        insert.addBindValue(m_clocks.wallMs());
-        insert.exec();
-    }
+    for (const auto& [id, lastMs] : dead)
+        insertEvent(id, lastMs, EventKind::UncleanEnd,
+                    QStringLiteral("no clean exit; noticed when session %1 started").arg(sessionId.load()));
 }
 
 void Journal::Writer::removeOldSessions()
 {
+    // Age is counted back from the newest row in the file, never from the
+    // clock: a clock set a year ahead at start-up must not remove every run.
+    // And no session is older than one made before it: a day recorded while
+    // a reset clock said 2000 takes the age of the runs around it.
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("SELECT id, ended_ms IS NULL FROM sessions"
-                             " WHERE coalesce(ended_ms, last_ms, started_ms) < ? AND id <> ?"));
-    q.addBindValue(m_startWall - kRetentionDays * kMsPerDay);
+    q.prepare(QStringLiteral("SELECT id, coalesce(ended_ms, last_ms, started_ms), ended_ms IS NULL FROM sessions"
+                             " WHERE id <> ? ORDER BY id"));
     q.addBindValue(sessionId.load());
     if (!q.exec())
         return;
-    std::vector<qint64> old;
+    struct Row {
+        qint64 id;
+        qint64 ageMs;  // the newest time of it and every session before it
+        bool open;
+    };
+    std::vector<Row> rows;
+    qint64 newest = std::numeric_limits<qint64>::min();
     while (q.next()) {
-        const qint64 id = q.value(0).toLongLong();
-        if (q.value(1).toBool() && sessionRuns(m_path, id))
-            continue;
-        old.push_back(id);
+        newest = std::max(newest, q.value(1).toLongLong());
+        rows.push_back({q.value(0).toLongLong(), newest, q.value(2).toBool()});
     }
     q.finish();
+    if (rows.empty())
+        return;
+    if (m_startWall < newest) {
+        // The clock is behind the file: it cannot say what is old.
+        insertEvent(sessionId, m_startWall, EventKind::RetentionSkipped,
+                    QStringLiteral("the clock (%1) is earlier than the newest row (%2); no session removed")
+                        .arg(QDateTime::fromMSecsSinceEpoch(m_startWall, Qt::UTC).toString(Qt::ISODate),
+                             QDateTime::fromMSecsSinceEpoch(newest, Qt::UTC).toString(Qt::ISODate)));
+        return;
+    }
+    const qint64 cutoff = newest - kRetentionDays * kMsPerDay;
+    std::vector<qint64> old;
+    for (const Row& row : rows) {
+        if (row.ageMs >= cutoff || (row.open && sessionRuns(m_path, row.id)))
+            continue;
+        old.push_back(row.id);
+    }
     for (const qint64 id : old) {
         if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
             return;
@@ -811,6 +883,11 @@ void Journal::end()
         m_writer->detach();
         (void)m_writer.release();
     }
+}
+
+qint64 Journal::now() const
+{
+    return m_writer ? m_writer->now() : 0;
 }
 
 qint64 Journal::sessionId() const

@@ -46,6 +46,11 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    // The file no longer held this panel's session (it was deleted or
+    // replaced while writing failed): the rest goes into a new session.
+    SessionRestarted,
+    // Old sessions were not removed because the clock cannot be trusted.
+    RetentionSkipped,
 };
 QString kindName(EventKind kind);
 
@@ -53,7 +58,8 @@ QString kindName(EventKind kind);
 enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
 QString sourceName(Source source);
 
-// Sessions whose last row is older than this are removed when a panel starts.
+// Sessions whose last row is older than this, counted back from the newest
+// row in the file (not from the clock), are removed when a panel starts.
 inline constexpr int kRetentionDays = 90;
 
 // Readings further apart than this, with no break event between them, still
@@ -65,7 +71,8 @@ class Journal : public QObject {
 public:
     // The journal's time: the wall clock when the session started, then the
     // monotonic clock, so rows of a session never go back when the system
-    // clock is set. Tests and benchmarks hand in clocks of their own; the
+    // clock is set. The system's monotonic clock keeps counting while the
+    // computer sleeps. Tests and benchmarks hand in clocks of their own; the
     // functions are called from the writer thread too.
     struct Clocks {
         std::function<qint64()> monotonicMs;
@@ -82,6 +89,9 @@ public:
     ~Journal() override;
 
     QString path() const { return m_path; }
+    // The journal's time now (ms since the Unix epoch): where the session
+    // being written ends so far, whatever the wall clock says meanwhile.
+    qint64 now() const;
 
     // One accepted answer (its nine bytes as received) and the three boxes as
     // numbers after it was applied; NaN where a box holds no number.

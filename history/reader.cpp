@@ -55,6 +55,7 @@ public:
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         m_db.setDatabaseName(path);
+        m_path = path;
     }
 
     ~SqliteHistory() override
@@ -75,8 +76,11 @@ public:
     RangeStats stats(qint64 session, qint64 fromMs, qint64 toMs) override;
     void forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
                         const std::function<bool(const Reading&)>& fn) override;
+    QString lastError() const override { return m_error; }
 
 private:
+    // Keeps the first read error of the call at hand; true when `q` met one.
+    bool failed(const QSqlQuery& q);
     // Every reading of [lo, hi] once, in as few rows as `fits` allows: a
     // summary lying wholly inside that fits is taken whole, one that does
     // not is opened into the level below, down to the readings themselves.
@@ -97,6 +101,8 @@ private:
 
     QString m_connection;
     QSqlDatabase m_db;
+    QString m_path;
+    QString m_error;
     std::unique_ptr<QSqlQuery> m_summaries;
     std::unique_ptr<QSqlQuery> m_raw;
 };
@@ -114,8 +120,19 @@ QSqlQuery SqliteHistory::select(const QString& sql, const QVariantList& values)
     QSqlQuery q = query(sql);
     for (const QVariant& v : values)
         q.addBindValue(v);
-    q.exec();
+    if (!q.exec())
+        failed(q);
     return q;
+}
+
+bool SqliteHistory::failed(const QSqlQuery& q)
+{
+    if (!q.lastError().isValid())
+        return false;
+    if (m_error.isEmpty())
+        m_error = QCoreApplication::translate("history", "读取 %1 出错：%2")
+                      .arg(QDir::toNativeSeparators(m_path), schema::reason(q.lastError()));
+    return true;
 }
 
 bool SqliteHistory::open(QString* error)
@@ -146,8 +163,19 @@ bool SqliteHistory::open(QString* error)
         return true;
     };
     if (!readVersion()) {
+        // Read as it stands, the -wal beside it left aside. The URI's host
+        // stays empty: a path that begins with "//" (a Windows share) is
+        // all path.
+        const QString wal = path + QStringLiteral("-wal");
+        if (QFileInfo(wal).size() > 0)
+            return failWith(QCoreApplication::translate("history", "%1：最近的记录在 %2 中，但在此处无法读取（%3）；"
+                                                                   "请把这两个文件一起复制到可写的文件夹后再打开")
+                                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(wal), schema::reason(why)));
         m_db.close();
-        m_db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1"));
+        // "C:/x" becomes file:///C:/x, "//server/share/x" file:////server/share/x.
+        const QString uriPath = path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+        m_db.setDatabaseName(QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(uriPath, "/:"))
+                             + QStringLiteral("?immutable=1"));
         m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!m_db.open() || !readVersion())
             return failWith(
@@ -189,20 +217,26 @@ const QString kSessionColumns =
 
 QList<SessionInfo> SqliteHistory::sessions()
 {
+    m_error.clear();
     QList<SessionInfo> out;
     QSqlQuery q = query(kSessionColumns + QStringLiteral(" ORDER BY started_ms DESC, id DESC"));
-    if (!q.exec())
+    if (!q.exec()) {
+        failed(q);
         return out;
+    }
     while (q.next())
         out.append(sessionFrom(q));
+    failed(q);
     return out;
 }
 
 std::optional<SessionInfo> SqliteHistory::session(qint64 id)
 {
     QSqlQuery q = select(kSessionColumns + QStringLiteral(" WHERE id = ?"), {id});
-    if (!q.isActive() || !q.next())
+    if (!q.isActive() || !q.next()) {
+        failed(q);
         return std::nullopt;
+    }
     return sessionFrom(q);
 }
 
@@ -249,7 +283,9 @@ void SqliteHistory::summariesAt(qint64 session, int level, const Interval& in, s
     q.bindValue(5, in.hi.n);
     Key cursor = in.lo;
     bool first = true;
-    if (q.exec()) {
+    if (!q.exec())
+        failed(q);
+    if (q.isActive()) {
         while (q.next()) {
             Piece piece;
             piece.summary.first = Key{q.value(0).toLongLong(), q.value(1).toLongLong()};
@@ -268,6 +304,7 @@ void SqliteHistory::summariesAt(qint64 session, int level, const Interval& in, s
                 leave(piece.summary.first, piece.summary.last);
             }
         }
+        failed(q);
     }
     q.finish();
     leave(cursor, in.hi);
@@ -283,7 +320,9 @@ void SqliteHistory::rawReadings(qint64 session, const Interval& in, std::vector<
     q.bindValue(2, in.lo.n);
     q.bindValue(3, in.hi.t);
     q.bindValue(4, in.hi.n);
-    if (q.exec()) {
+    if (!q.exec())
+        failed(q);
+    if (q.isActive()) {
         while (q.next()) {
             Piece piece;
             piece.raw = true;
@@ -293,6 +332,7 @@ void SqliteHistory::rawReadings(qint64 session, const Interval& in, std::vector<
             piece.summary.add(key, piece.values);
             out.push_back(std::move(piece));
         }
+        failed(q);
     }
     q.finish();
 }
@@ -303,8 +343,10 @@ std::array<ColumnStats, kSeriesCount> SqliteHistory::valuesBefore(qint64 session
     QSqlQuery q = select(QStringLiteral("SELECT t_ms, p, l, f FROM reading_rows WHERE session_id = ? AND (t_ms, n) < (?, ?)"
                                         " ORDER BY t_ms DESC, n DESC LIMIT 1"),
                          {session, key.t, key.n});
-    if (!q.isActive() || !q.next())
+    if (!q.isActive() || !q.next()) {
+        failed(q);
         return out;
+    }
     const qint64 t = q.value(0).toLongLong();
     static const char* const kColumns[] = {"p", "l", "f"};
     for (int s = 0; s < kSeriesCount; ++s) {
@@ -327,6 +369,7 @@ std::array<ColumnStats, kSeriesCount> SqliteHistory::valuesBefore(qint64 session
 
 PlotData SqliteHistory::plot(qint64 sessionId, qint64 fromMs, qint64 toMs, int columns)
 {
+    m_error.clear();
     PlotData plot = emptyPlot(fromMs, toMs, columns);
     if (plot.columns == 0 || toMs < fromMs)
         return plot;
@@ -369,6 +412,7 @@ QVector<Span> SqliteHistory::covered(qint64 session, qint64 fromMs, qint64 toMs,
         else
             out.append(span);
     }
+    failed(q);
     return out;
 }
 
@@ -407,6 +451,7 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
             close(t);
         }
     }
+    failed(q);
     if (lostAt)
         close(endMs);
     return out;
@@ -414,6 +459,7 @@ QVector<Span> SqliteHistory::linkLost(qint64 session, qint64 fromMs, qint64 toMs
 
 QList<Event> SqliteHistory::events(qint64 session, qint64 fromMs, qint64 toMs)
 {
+    m_error.clear();
     QList<Event> out;
     QSqlQuery q = select(QStringLiteral("SELECT t_ms, kind, detail, source FROM events WHERE session_id = ?"
                                         " AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, rowid"),
@@ -422,6 +468,7 @@ QList<Event> SqliteHistory::events(qint64 session, qint64 fromMs, qint64 toMs)
         return out;
     while (q.next())
         out.append(Event{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
+    failed(q);
     return out;
 }
 
@@ -431,6 +478,8 @@ Reading readingFrom(const QSqlQuery& q)
     r.tMs = q.value(0).toLongLong();
     const QVariant pump = q.value(1);
     r.pump = pump.typeId() == QMetaType::LongLong ? pump.toInt() : -1;
+    if (r.pump < 0)
+        r.pumpText = pump.toString();
     const QString answer = q.value(2).toString();
     r.letter = answer.left(1);
     r.value = answer.mid(1);
@@ -448,17 +497,21 @@ const QString kReadingColumns = QStringLiteral("SELECT t_ms, pump, answer, p, f,
 
 std::optional<Reading> SqliteHistory::readingAt(qint64 session, qint64 tMs)
 {
+    m_error.clear();
     QSqlQuery q = select(kReadingColumns
                          + QStringLiteral(" WHERE session_id = ? AND t_ms <= ? ORDER BY t_ms DESC, n DESC LIMIT 1"),
                          {session, tMs});
-    if (!q.isActive() || !q.next())
+    if (!q.isActive() || !q.next()) {
+        failed(q);
         return std::nullopt;
+    }
     return readingFrom(q);
 }
 
 void SqliteHistory::forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
                                    const std::function<bool(const Reading&)>& fn)
 {
+    m_error.clear();
     QSqlQuery q = select(kReadingColumns
                          + QStringLiteral(" WHERE session_id = ? AND t_ms >= ? AND t_ms <= ? ORDER BY t_ms, n"),
                          {session, fromMs, toMs});
@@ -466,12 +519,14 @@ void SqliteHistory::forEachReading(qint64 session, qint64 fromMs, qint64 toMs,
         return;
     while (q.next()) {
         if (!fn(readingFrom(q)))
-            break;
+            return;
     }
+    failed(q);
 }
 
 RangeStats SqliteHistory::stats(qint64 sessionId, qint64 fromMs, qint64 toMs)
 {
+    m_error.clear();
     RangeStats out;
     const auto info = session(sessionId);
     if (!info)
@@ -522,6 +577,7 @@ double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const s
     if (q.isActive()) {
         while (q.next())
             commands.emplace_back(q.value(0).toLongLong(), q.value(1).toBool());
+        failed(q);
     }
     const ColumnStats flowBefore = valuesBefore(session, Key{fromMs, 0})[Flow];
     Volume v;

@@ -103,8 +103,8 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
         j->record(on ? EventKind::CsvLogOn : EventKind::CsvLogOff, failure.isEmpty() ? path : failure,
                  failure.isEmpty() ? Source::Menu : Source::None);
     });
-    connect(&panel, &Panel::exiting, this, [j](bool byMenu) {
-        j->record(EventKind::AppExit, QString(), byMenu ? Source::Menu : Source::None);
+    connect(&panel, &Panel::exiting, this, [j](bool byMenu, const QString& why) {
+        j->record(EventKind::AppExit, why, byMenu ? Source::Menu : Source::None);
     });
     // The journal's own troubles reach the operator in a box that holds up
     // nothing, from the event loop (its signals come from the writer thread).

@@ -525,6 +525,9 @@ void Form1::showHistory()
     }
     if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(*m_exportFiles, m_printer);
+        // The live view ends where the journal's clock stands, not where the
+        // wall clock does.
+        m_history->setLiveEnd([this] { return m_journal ? m_journal->now() : 0; });
         // Each commit moves a live view on; a hidden window waits.
         connect(m_journal, &history::Journal::committed, m_history.get(), [this] {
             if (m_history->isVisible())

@@ -123,10 +123,15 @@ void Panel::Communication()
     if (!device)
         return;
     QString error;
-    // Opening closes the port open before.
-    if (m_link.isOpen())
-        emit portChanged(PortChange::Closed, m_link.device(), QString());
+    // The port open before closes once the new one has opened; the same
+    // device is let go before it is opened again. A port that fails to open
+    // leaves the old one in use, and nothing is recorded as closed.
+    const QString before = m_link.isOpen() ? m_link.device() : QString();
+    if (before == *device)
+        emit portChanged(PortChange::Closed, before, QString());
     const bool opened = m_link.open(*device, &error);
+    if (opened && !before.isEmpty() && before != *device)
+        emit portChanged(PortChange::Closed, before, QString());
     emit portChanged(opened ? PortChange::Opened : PortChange::OpenFailed, *device, opened ? QString() : error);
     emit connectionChanged();
     if (!opened) {
@@ -149,6 +154,12 @@ void Panel::Communication()
 void Panel::end()
 {
     emit exiting(true);
+    emit exitRequested();
+}
+
+void Panel::endBy(const QString& why)
+{
+    emit exiting(false, why);
     emit exitRequested();
 }
 

@@ -73,6 +73,9 @@ public:
     void Form_Unload();
     void Communication();
     void end();
+    // The system asks the program to end (`why`: "SIGTERM", a logoff…): the
+    // steps of "退出", with the reason recorded.
+    void endBy(const QString& why);
     void run();
     void stop();
     void rrun();
@@ -146,8 +149,9 @@ signals:
     void printed(int copies);
     // `failure` (the message the operator saw) when a failed write switched it off.
     void csvLogSwitched(bool on, const QString& path, const QString& failure);
-    // The program ends: by "退出" (byMenu) or by closing the window.
-    void exiting(bool byMenu);
+    // The program ends: by "退出" (byMenu), by closing the window, or at the
+    // system's request (`why` says which).
+    void exiting(bool byMenu, const QString& why = QString());
 
 private:
     void setMenusEnabled(bool enabled);

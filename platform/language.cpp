@@ -34,10 +34,12 @@ bool installLanguage(Language language)
         loaded = translator->load(QStringLiteral(":/i18n/pump-panel_en.qm"));
     } else {
         // Qt's own texts: where Qt is installed (Debian: qt6-translations-l10n),
-        // or beside the program where windeployqt put them.
+        // or beside the program where windeployqt put them (it ships
+        // qt_zh_CN, which loads qtbase_zh_CN and the others beside it).
         for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
                                       QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
-            loaded = loaded || translator->load(QStringLiteral("qtbase_zh_CN"), folder);
+            for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"})
+                loaded = loaded || translator->load(QLatin1String(name), folder);
         }
     }
     if (!loaded) {

@@ -88,6 +88,10 @@ bool QtPrinter::printPage(const QString& line)
 std::optional<bool> QtPrinter::printPainted(const PagePainter& paint)
 {
     QPrinter& printer = device();
+    // As for the test page: the file the operator gave, not the last copy's
+    // numbered one, which this page would overwrite.
+    if (!m_outputFile.isEmpty())
+        printer.setOutputFileName(m_outputFile);
     if (!m_runDialog(printer))
         return std::nullopt;
     QPainter painter;

@@ -458,6 +458,10 @@
         <source>打印失败</source>
         <translation>Printing failed</translation>
     </message>
+    <message>
+        <source>打印失败：%1</source>
+        <translation>Printing failed: %1</translation>
+    </message>
 </context>
 <context>
     <name>JournalFeed</name>
@@ -983,6 +987,28 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
     </message>
+    <message>
+        <source>记录文件已更换，另起运行</source>
+        <translation>File replaced, run continued anew</translation>
+    </message>
+    <message>
+        <source>时钟不可信，未清理旧运行</source>
+        <translation>Clock not trusted, old runs kept</translation>
+    </message>
+    <message>
+        <source>无法读取运行历史，曲线不完整，不予显示。
+%1</source>
+        <translation>The run history cannot be read; the incomplete plot is not shown.
+%1</translation>
+    </message>
+    <message>
+        <source>读取 %1 出错：%2</source>
+        <translation>Error reading %1: %2</translation>
+    </message>
+    <message>
+        <source>%1：最近的记录在 %2 中，但在此处无法读取（%3）；请把这两个文件一起复制到可写的文件夹后再打开</source>
+        <translation>%1: the latest rows are in %2, which cannot be read here (%3); copy both files together to a writable folder and open them there</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
@@ -1052,6 +1078,10 @@ With --csv, writes one session&apos;s readings as CSV and exits (the newest sess
     <message>
         <source>运行历史</source>
         <translation>Run history</translation>
+    </message>
+    <message>
+        <source>导出未完成，%1 未写出：%2</source>
+        <translation>Export not completed, %1 not written: %2</translation>
     </message>
 </context>
 <context>
@@ -1253,6 +1283,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is malformed</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "fakes/fakeservices.h"
 #include "history/journal.h"
 #include "panel/mainwindow.h"
+#include "platform/exitsignals.h"
 #include "platform/qtserialport.h"
 
 #include <QApplication>
@@ -29,6 +30,9 @@ int main(int argc, char** argv)
         std::printf("%llu\n", static_cast<unsigned long long>(++answers));
         std::fflush(stdout);
     });
+    // As pump-panel: SIGTERM, SIGINT and SIGHUP end it as "退出" does.
+    platform::ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &platform::ExitSignals::received, &window.panel(), &Panel::endBy);
     fakes.dialogs.answer(QString::fromLocal8Bit(argv[1]));
     window.panel().Communication();
     if (!window.panel().link().isOpen())

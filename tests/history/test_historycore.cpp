@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QtTest>
 
+#include <time.h>
+
 // Runs with TZ=Asia/Shanghai (UTC+8, no daylight saving): local times below
 // are China Standard Time.
 namespace {
@@ -88,33 +90,54 @@ void TestHistoryCore::ticks()
 
 void TestHistoryCore::readingLine_data()
 {
+    QTest::addColumn<QString>("zone");  // empty: the test's own
+    QTest::addColumn<QString>("utc");
+    QTest::addColumn<QString>("pump");  // as received; empty: the number 7
     QTest::addColumn<QString>("value");
     QTest::addColumn<double>("pressure");
     QTest::addColumn<double>("limit");
     QTest::addColumn<double>("flow");
     QTest::addColumn<QString>("line");
     const double none = std::nan("");
-    QTest::newRow("plain") << "00.5" << 0.5 << 2.0 << 120.0
-                           << "2024-05-01T14:03:23.625,1.500,07,N,00.5,0.5,2,120\r\n";
-    QTest::newRow("box without a number") << "0A.5" << none << 1.25 << 0.0
-                                          << "2024-05-01T14:03:23.625,1.500,07,N,0A.5,,1.25,0\r\n";
-    QTest::newRow("comma and quote in the value") << "1,\"2" << 0.0001 << -0.0 << 500.0
-                                                  << "2024-05-01T14:03:23.625,1.500,07,N,\"1,\"\"2\",0.0001,0,500\r\n";
-    QTest::newRow("line break in the value") << "a\nb" << 1.0 << 2.0 << 3.0
-                                             << "2024-05-01T14:03:23.625,1.500,07,N,\"a\nb\",1,2,3\r\n";
+    const QString at = QStringLiteral("2024-05-01T06:03:23.625Z");
+    QTest::newRow("plain") << "" << at << "" << "00.5" << 0.5 << 2.0 << 120.0
+                           << "2024-05-01T14:03:23.625+08:00,1.500,07,N,00.5,0.5,2,120\r\n";
+    QTest::newRow("box without a number") << "" << at << "" << "0A.5" << none << 1.25 << 0.0
+                                          << "2024-05-01T14:03:23.625+08:00,1.500,07,N,0A.5,,1.25,0\r\n";
+    QTest::newRow("comma and quote in the value") << "" << at << "" << "1,\"2" << 0.0001 << -0.0 << 500.0
+                                                  << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"1,\"\"2\",0.0001,0,500\r\n";
+    QTest::newRow("line break in the value") << "" << at << "" << "a\nb" << 1.0 << 2.0 << 3.0
+                                             << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"a\nb\",1,2,3\r\n";
+    QTest::newRow("pump field not two digits") << "" << at << "xx" << "01.7" << 1.7 << 2.0 << 3.0
+                                               << "2024-05-01T14:03:23.625+08:00,1.500,xx,N,01.7,1.7,2,3\r\n";
+    // The hour that repeats when summer time ends: two hours, told apart.
+    QTest::newRow("summer time") << "Europe/Berlin" << "2026-10-25T00:30:00.000Z" << "" << "00.5" << 0.5 << 2.0 << 1.0
+                                 << "2026-10-25T02:30:00.000+02:00,1.500,07,N,00.5,0.5,2,1\r\n";
+    QTest::newRow("winter time") << "Europe/Berlin" << "2026-10-25T01:30:00.000Z" << "" << "00.5" << 0.5 << 2.0 << 1.0
+                                 << "2026-10-25T02:30:00.000+01:00,1.500,07,N,00.5,0.5,2,1\r\n";
 }
 
 void TestHistoryCore::readingLine()
 {
+    QFETCH(QString, zone);
+    QFETCH(QString, utc);
+    QFETCH(QString, pump);
     QFETCH(QString, value);
     QFETCH(double, pressure);
     QFETCH(double, limit);
     QFETCH(double, flow);
-    QFETCH(QString, line);
+    const QByteArray ownZone = qgetenv("TZ");
+    if (!zone.isEmpty()) {
+        qputenv("TZ", zone.toLatin1());
+        tzset();
+    }
     const auto num = [](double v) { return std::isnan(v) ? std::nullopt : std::optional<double>(v); };
-    const history::Reading r{local("2024-05-01T14:03:23.625"), 7, QStringLiteral("N"), value,
-                             num(pressure), num(flow), num(limit)};
-    QCOMPARE(history::exportcsv::readingLine(r, r.tMs - 1500), line);
+    const history::Reading r{QDateTime::fromString(utc, Qt::ISODateWithMs).toMSecsSinceEpoch(), pump.isEmpty() ? 7 : -1,
+                             QStringLiteral("N"), value, num(pressure), num(flow), num(limit), pump};
+    const QString line = history::exportcsv::readingLine(r, r.tMs - 1500);
+    qputenv("TZ", ownZone);
+    tzset();
+    QTEST(line, "line");
 }
 
 void TestHistoryCore::exportsStreamWholeRange()
@@ -135,18 +158,18 @@ void TestHistoryCore::exportsStreamWholeRange()
     QVERIFY(history::exportcsv::writeReadings(h, 1, t0 + 1500, t0 + 4500, out, &error, &written));
     QCOMPARE(written, qint64(3));
     QCOMPARE(QString::fromUtf8(out.data()),
-             history::exportcsv::readingsHeader() + "2024-05-01T14:00:01.500,0.000,00,N,00.5,0.1,2,100\r\n"
-                 "2024-05-01T14:00:03.000,1.500,00,N,00.5,0.2,2,100\r\n"
-                 "2024-05-01T14:00:04.500,3.000,00,N,00.5,0.3,2,100\r\n");
+             history::exportcsv::readingsHeader() + "2024-05-01T14:00:01.500+08:00,0.000,00,N,00.5,0.1,2,100\r\n"
+                 "2024-05-01T14:00:03.000+08:00,1.500,00,N,00.5,0.2,2,100\r\n"
+                 "2024-05-01T14:00:04.500+08:00,3.000,00,N,00.5,0.3,2,100\r\n");
 
     QBuffer events;
     events.open(QIODevice::WriteOnly);
     QVERIFY(history::exportcsv::writeEvents(h, 1, t0, t0 + 1000, events, &error));
     QCOMPARE(QString::fromUtf8(events.data()),
              QStringLiteral("time (local ISO 8601),kind,event,detail,source\r\n"
-                            "2024-05-01T14:00:00.100,pressure_set,压力设定,2.0 → 1.0,dialog\r\n"
-                            "2024-05-01T14:00:00.200,command,启动泵,Q00R0000Y,popup\r\n"
-                            "2024-05-01T14:00:00.300,record_save_failed,记录保存失败,"
+                            "2024-05-01T14:00:00.100+08:00,pressure_set,压力设定,2.0 → 1.0,dialog\r\n"
+                            "2024-05-01T14:00:00.200+08:00,command,启动泵,Q00R0000Y,popup\r\n"
+                            "2024-05-01T14:00:00.300+08:00,record_save_failed,记录保存失败,"
                             "\"d:\\mytext.txt: \"\"denied\"\", full\",\r\n"));
 }
 

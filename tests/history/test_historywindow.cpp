@@ -83,6 +83,7 @@ void TestHistoryWindow::init()
     m_now = t0 + 10 * kMin + 500;
     m_window = new HistoryWindow(*m_files, *m_printer);
     m_window->setClock([this] { return m_now; });
+    m_window->setLiveEnd([this] { return m_now; });
     m_window->setSource(m_history, 2, QStringLiteral("/tmp/history.sqlite3"));
     
     m_window->show();

@@ -119,6 +119,10 @@ void TestJournalFeed::events_data()
         "lose:gone answer:COM5 refuse:busy Communication refuse: answer:COM6 Communication unload",
         {"port_lost|COM4: gone|", "port_open_failed|COM5: busy|menu", "port_opened|COM6|menu",
          "port_closed|COM6|menu", "app_exit||"});
+    // A port that fails to open leaves the old one in use: nothing closed.
+    row("switching ports", "answer:COM5 refuse:busy Communication refuse: answer:COM4 Communication answer:COM6 Communication",
+        {"port_open_failed|COM5: busy|menu", "port_closed|COM4|menu", "port_opened|COM4|menu", "port_closed|COM4|menu",
+         "port_opened|COM6|menu"});
     row("a command with no port, then 退出", "lose:gone run end",
         {"port_lost|COM4: gone|", "command|dropped, no port open: Q00R0000Y|menu", "app_exit||menu"});
     // The stop that did not go out is sent again by the panel itself.

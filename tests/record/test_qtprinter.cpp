@@ -104,7 +104,11 @@ void TestQtPrinter::eachCopyIsAJobOfOnePage()
     for (const char* name : {"page-1.pdf", "page-2.pdf", "page-3.pdf"})
         QCOMPARE(pdfPageCount(dir.filePath(QLatin1String(name))), 1);
     QVERIFY(!QFile::exists(pdf));
-    // The next dialog offers the name the operator chose.
+    // The next dialogs offer the name the operator chose, the run report's
+    // too: it does not overwrite the last copy.
+    QVERIFY(printer.printPainted([](QPainter&, const QRect&) {}).value_or(false));
+    QCOMPARE(offered.last(), pdf);
+    QCOMPARE(pdfPageCount(pdf), 1);
     QVERIFY(printer.choosePrinter());
     QCOMPARE(offered.last(), pdf);
     QCOMPARE(platform::QtPrinter::numberedFileName(QStringLiteral("/a.b/report"), 12), QStringLiteral("/a.b/report-12"));
