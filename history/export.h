@@ -10,7 +10,8 @@ class QIODevice;
 
 // The run history's CSV exports, in the CSV log's form: UTF-8, comma
 // separated, "." as the decimal point, lines ended by CR LF, fields quoted as
-// RFC 4180 has it, local time in ISO 8601 with milliseconds. Streamed from
+// RFC 4180 has it, local time in ISO 8601 with milliseconds and the UTC
+// offset. Streamed from
 // the journal: nothing holds a whole run in memory.
 namespace history::exportcsv {
 
@@ -20,7 +21,8 @@ QString number(std::optional<double> value);
 
 // The readings file: the CSV log's columns (time, seconds since the first
 // reading of the file, the answer's pump number, letter and value as
-// received, then pnow, prset and lqset as numbers).
+// received, then pnow, prset and lqset in the boxes' digit patterns as the
+// CSV log writes them: "01.5", "02.0", "0150").
 QString readingsHeader();
 QString readingLine(const Reading& reading, qint64 firstMs);
 

@@ -458,6 +458,18 @@
         <source>打印失败</source>
         <translation>Printing failed</translation>
     </message>
+    <message>
+        <source>无读数的运行</source>
+        <translation>Runs without readings</translation>
+    </message>
+    <message>
+        <source>也列出没有读数的运行</source>
+        <translation>List runs that have no readings as well</translation>
+    </message>
+    <message>
+        <source>仍在记录</source>
+        <translation>Still being written</translation>
+    </message>
 </context>
 <context>
     <name>JournalFeed</name>
@@ -871,10 +883,6 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <translation>%1 is not a run history of this program</translation>
     </message>
     <message>
-        <source>压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5</source>
-        <translation>Pressure min %1  max %2  mean %3    Volume delivered %4 ml    Readings %5</translation>
-    </message>
-    <message>
         <source>运行报告</source>
         <translation>Run report</translation>
     </message>
@@ -982,6 +990,22 @@ The panel works as usual; recording resumes by itself once the file can be writt
     <message>
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
+    </message>
+    <message>
+        <source>没有正常退出；运行 %1 开始时发现</source>
+        <translation>No clean exit; noticed when run %1 started</translation>
+    </message>
+    <message>
+        <source>无读数</source>
+        <translation>No readings</translation>
+    </message>
+    <message>
+        <source>光标1 压力 %1  流量 %2    光标2 压力 %3  流量 %4    差（2−1） 压力 %5  流量 %6</source>
+        <translation>Cursor 1: pressure %1  flow %2    Cursor 2: pressure %3  flow %4    Difference (2−1): pressure %5  flow %6</translation>
+    </message>
+    <message>
+        <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5</source>
+        <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (estimated from the set flow)    Readings %5</translation>
     </message>
 </context>
 <context>
@@ -1253,6 +1277,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is malformed</translation>
     </message>
 </context>
 </TS>

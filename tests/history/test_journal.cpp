@@ -59,6 +59,8 @@ private slots:
     void decimationKeepsEachColumnsExtremes();
     void readoutAndRangeStatistics();
     void retentionRemovesOldSessions();
+    void lostLinkAndSpans();
+    void readingReachesTheFileWithinASecond();
 };
 
 void TestJournal::rowsAsUsersQueryThem()
@@ -213,6 +215,8 @@ void TestJournal::decimationKeepsEachColumnsExtremes()
 
 void TestJournal::readoutAndRangeStatistics()
 {
+    // A pressure box that held no number at 60 s and 61 s.
+    const auto pressureAt = [](qint64 s) { return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0; };
     JournalFile file;
     TestClocks clock(kStart);
     {
@@ -228,8 +232,7 @@ void TestJournal::readoutAndRangeStatistics()
                 journal.record(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
             if (s == 130)
                 journal.record(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
-            journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
-                            s == 20 ? kNone : 2);
+            journal.reading(answer("01", 'N', "00.5"), pressureAt(s), s < 70 ? 120 : 300, s == 20 ? kNone : 2);
         }
     }
     auto source = openJournal(file.path, nullptr);
@@ -262,10 +265,12 @@ void TestJournal::readoutAndRangeStatistics()
     const RangeStats all = source->stats(1, kStart, kStart + 200000);
     QCOMPARE(*all.minPressure, 0.5);
     QCOMPARE(*all.maxPressure, 1.9);
+    // The mean is that of the numbers, whole summaries or single readings.
     double sum = 0;
     for (int s = 0; s <= 200; ++s)
-        sum += s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0;
-    QCOMPARE(*all.meanPressure, sum / 201);
+        sum += std::isnan(pressureAt(s)) ? 0 : pressureAt(s);
+    QCOMPARE(*all.meanPressure, sum / 199);
+    QCOMPARE(*source->stats(1, kStart + 59000, kStart + 62000).meanPressure, (pressureAt(59) + pressureAt(62)) / 2);
 
     int streamed = 0;
     source->forEachReading(1, kStart + 100000, kStart + 200000, [&](const Reading& r) {
@@ -282,17 +287,74 @@ void TestJournal::retentionRemovesOldSessions()
     JournalFile file;
     TestClocks clock(kStart);
     constexpr qint64 kDay = 24 * 3600 * 1000LL;
-    for (const qint64 daysAgo : {100, 91, 89}) {
+    // The 92-day-old session ran for three days: its last row is 89 days old.
+    for (const qint64 daysAgo : {100, 91, 89, 92}) {
         clock.wall = kStart - daysAgo * kDay;
+        clock.mono = 0;
         Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         writeReadings(journal, clock, 100, 1000);
+        if (daysAgo == 92) {
+            clock.mono = 3 * kDay;
+            writeReadings(journal, clock, 1, 1000);
+        }
     }
     clock.wall = kStart;
     Journal today(file.path, QStringLiteral("2.0"), clock.clocks());
     QVERIFY(today.flush());
-    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4"}));
-    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), QStringList{"3"});
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT id FROM sessions")), (QStringList{"3", "4", "5"}));
+    QCOMPARE(journalRows(file.path, QStringLiteral("SELECT DISTINCT session_id FROM readings")), (QStringList{"3", "4"}));
     QCOMPARE(journalRows(file.path, QStringLiteral("SELECT count(*) FROM summaries WHERE session_id < 3")), QStringList{"0"});
+}
+
+// Readings every 1.5 s at 0–30 s and 45–60 s, the link lost at 36 s and
+// back at 45 s: one lost stretch from the last reading before the loss to
+// the return, and the line is whole on either side of it at any zoom.
+void TestJournal::lostLinkAndSpans()
+{
+    JournalFile file;
+    {
+        SessionAt run(file.path, kStart);
+        for (qint64 t = 0; t <= 60000; t += 1500) {
+            if (t == 36000)
+                run.event(kStart + t, EventKind::LinkLost);
+            if (t == 45000)
+                run.event(kStart + t, EventKind::LinkRestored);
+            if (t <= 30000 || t >= 45000)
+                run.reading(kStart + t, 0.5);
+        }
+    }
+    auto source = openJournal(file.path, nullptr);
+    QVERIFY(source);
+    const auto spans = [](const QVector<Span>& got) {
+        QStringList out;
+        for (const Span& s : got)
+            out << QStringLiteral("%1-%2").arg(s.fromMs - kStart).arg(s.toMs - kStart);
+        return out.join(QLatin1Char(' '));
+    };
+    for (const int columns : {60, 600, 3000}) {
+        const PlotData whole = source->plot(1, kStart, kStart + 60000, columns);
+        QCOMPARE(spans(whole.linkLost), QStringLiteral("30000-45000"));
+        QCOMPARE(spans(whole.covered), QStringLiteral("0-30000 45000-60000"));
+    }
+    QCOMPARE(spans(source->plot(1, kStart + 3000, kStart + 12000, 2000).covered), QStringLiteral("3000-12000"));
+}
+
+// At the normal poll rate a reading is in the file within a second, with
+// no flush: a crash loses at most the last second.
+void TestJournal::readingReachesTheFileWithinASecond()
+{
+    JournalFile file;
+    TestClocks clock(kStart);
+    Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
+    QVERIFY(journal.flush());  // the file is open and the writer idle
+    clock.mono = 1500;
+    QElapsedTimer waited;
+    waited.start();
+    journal.reading(answer("01", 'N', "00.5"), 0.5, 100, 2);
+    const QString count = QStringLiteral("SELECT count(*) FROM readings");
+    while (journalRows(file.path, count) != QStringList{"1"} && waited.elapsed() < 5000)
+        QTest::qWait(20);
+    QVERIFY2(waited.elapsed() < 1000, qPrintable(QString::number(waited.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestJournal)
