@@ -159,6 +159,7 @@ void fillHistory(SessionAt& h, qint64 t0)
 // `language`: the texts seen, and what the journal was handed meanwhile.
 struct Everything {
     QStringList seen;
+    QStringList report;  // the texts of the printed report
     QStringList journalReasons;
 };
 
@@ -255,6 +256,7 @@ Everything showEverything(Language language, const QString& screenshots = {})
     history::paintReport(painter, QRect(0, 0, 794, 1123), content);
     painter.end();
     out.seen += report.texts;
+    out.report = report.texts;
 
     history::Journal unwritable(QStringLiteral("/proc/none/history.sqlite3"), QStringLiteral("2.0"));
     QSignalSpy failed(&unwritable, &history::Journal::failed);
@@ -328,7 +330,8 @@ void TestLanguage::englishShowsNoChinese()
 
 void TestLanguage::chineseTextsAreToday()
 {
-    const QStringList seen = showEverything(Language::Chinese, qEnvironmentVariable("PUMP_SCREENSHOT_DIR")).seen;
+    const Everything everything = showEverything(Language::Chinese, qEnvironmentVariable("PUMP_SCREENSHOT_DIR"));
+    const QStringList& seen = everything.seen;
     const char* const today[] = {
         "文件(F)", "保存", "打印", "查看记录", "运行历史", "CSV记录", "退出", "定时(T)", "设定", "操作", "开始", "暂停",
         "继续", "结束", "泵(O)", "运行", "停止", "设定(S)", "流量", "压力", "泵编号", "通信", "帮助(H)",
@@ -351,6 +354,9 @@ void TestLanguage::chineseTextsAreToday()
             missing << QString::fromUtf8(text);
     }
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
+    // A report with more events than fit lists the stop before set-point commands.
+    QVERIFY(everything.report.contains(QStringLiteral("Q00S0000Y")));
+    QVERIFY(!everything.report.contains(QStringLiteral("Q00L0100Y")));
     // Details the journal keeps in English are shown in the interface's language.
     QCOMPARE(seen.filter(QRegularExpression(QStringLiteral("dropped|no clean exit"))), QStringList());
 }
