@@ -332,33 +332,52 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
     }
 }
 
-void drawLegend(QPainter& p, const QRect& a, const QFont& font)
+void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font)
 {
     p.setFont(font);
     const QFontMetrics fm = p.fontMetrics();
-    int x = a.left();
+    QString lines[] = {QCoreApplication::translate("history", "压力 (MPa)"),
+                             QCoreApplication::translate("history", "压力上限 (MPa)"),
+                             QCoreApplication::translate("history", "流量设定 (ml/min，右轴)")};
+    const QString bands[] = {QCoreApplication::translate("history", "通信中断"),
+                             QCoreApplication::translate("history", "无读数")};
+    // Closer together where the whole legend would not fit the picture.
+    int sample = 22;
+    int gap = 18;
+    int needed = 0;
+    for (const QString& text : lines)
+        needed += sample + 5 + fm.horizontalAdvance(text) + gap;
+    for (const QString& text : bands)
+        needed += 19 + fm.horizontalAdvance(text) + gap;
+    if (a.left() + needed > width) {
+        // The right axis is drawn in the flow's colour: the words can go.
+        needed -= fm.horizontalAdvance(lines[2]);
+        lines[2] = QCoreApplication::translate("history", "流量设定 (ml/min)");
+        needed += fm.horizontalAdvance(lines[2]) - 5 * 10 - 3 * 10;
+        sample = 12;
+        gap = 8;
+    }
+    // Still too wide: the legend starts in the left margin.
+    int x = a.left() + needed > width ? std::max(4, width - needed) : a.left();
     const int yy = 4 + fm.ascent() / 2 + 3;
-    const auto item = [&](const QPen& pen, const QString& text) {
-        p.setPen(pen);
-        p.drawLine(x, yy, x + 22, yy);
-        x += 27;
+    const QPen pens[] = {QPen(kPressureColor, 2), QPen(kLimitColor, 2, Qt::DashLine), QPen(kFlowColor, 2)};
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(pens[i]);
+        p.drawLine(x, yy, x + sample, yy);
+        x += sample + 5;
         p.setPen(Qt::black);
-        p.drawText(QPoint(x, 4 + fm.ascent()), text);
-        x += fm.horizontalAdvance(text) + 18;
-    };
-    item(QPen(kPressureColor, 2), QCoreApplication::translate("history", "压力 (MPa)"));
-    item(QPen(kLimitColor, 2, Qt::DashLine), QCoreApplication::translate("history", "压力上限 (MPa)"));
-    item(QPen(kFlowColor, 2), QCoreApplication::translate("history", "流量设定 (ml/min，右轴)"));
-    const auto band = [&](const QColor& color, const QString& text) {
-        p.fillRect(QRectF(x, yy - 5, 14, 10), color);
+        p.drawText(QPoint(x, 4 + fm.ascent()), lines[i]);
+        x += fm.horizontalAdvance(lines[i]) + gap;
+    }
+    const QColor colors[] = {kLinkLostColor, kNoDataColor};
+    for (int i = 0; i < 2; ++i) {
+        p.fillRect(QRectF(x, yy - 5, 14, 10), colors[i]);
         p.setPen(QColor(150, 150, 150));
         p.drawRect(QRectF(x, yy - 5, 14, 10));
         p.setPen(Qt::black);
-        p.drawText(QPoint(x + 19, 4 + fm.ascent()), text);
-        x += 19 + fm.horizontalAdvance(text) + 18;
-    };
-    band(kLinkLostColor, QCoreApplication::translate("history", "通信中断"));
-    band(kNoDataColor, QCoreApplication::translate("history", "无读数"));
+        p.drawText(QPoint(x + 19, 4 + fm.ascent()), bands[i]);
+        x += 19 + fm.horizontalAdvance(bands[i]) + gap;
+    }
 }
 
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
@@ -458,7 +477,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     drawBackground(painter, data, m, font);
     drawCursorRange(painter, picture, m);
     drawAxes(painter, data, m, ps, fs, font);
-    drawLegend(painter, m.area, font);
+    drawLegend(painter, m.area, size.width(), font);
     drawMarkers(painter, picture, m);
 
     painter.save();

@@ -1007,6 +1007,10 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5</source>
         <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (estimated from the set flow)    Readings %5</translation>
     </message>
+    <message>
+        <source>流量设定 (ml/min)</source>
+        <translation>Flow setting (ml/min)</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
