@@ -466,10 +466,20 @@ void HistoryWindow::refresh()
     if (!m_liveSession || m_session.id != *m_liveSession)
         return;
     fillEvents(true);
-    if (m_live)
+    // While following, a cursor at the end of the run stays at its end, and
+    // the statistics take in what came.
+    const qint64 oldEnd = m_plot->extentLastMs();
+    if (m_live) {
+        const auto atEnd = [oldEnd](std::optional<qint64> c) { return c && *c >= oldEnd; };
+        const bool move1 = atEnd(m_plot->cursor1());
+        const bool move2 = atEnd(m_plot->cursor2());
         followLive();
-    else
+        if (move1 || move2)
+            m_plot->setCursors(move1 ? sessionEnd() : m_plot->cursor1(), move2 ? sessionEnd() : m_plot->cursor2());
+        m_statsTimer->start();
+    } else {
         m_plot->setExtent(m_session.startedMs, sessionEnd());
+    }
     m_plot->reload();
 }
 

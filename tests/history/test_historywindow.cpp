@@ -263,6 +263,9 @@ void TestHistoryWindow::liveFollowsUntilZoomed()
     m_now = t0 + 11 * kMin + 200;
     m_window->refresh();
     QCOMPARE(plot->toMs(), m_now);
+    // Cursor 2 was at the end: it stays there, and the statistics count the new reading.
+    QCOMPARE(plot->cursor2(), std::optional<qint64>(m_now));
+    QTRY_VERIFY(m_window->cursorStats()->text().contains(QStringLiteral("读数 %1").arg(m_readings + 1)));
     QCOMPARE(m_window->eventList()->model()->rowCount(), 7);
     QCOMPARE(m_window->plot()->events().size(), 7);
 
