@@ -494,16 +494,23 @@ void HistoryWindow::goToEvent(int row)
     m_plot->setRange(t - span / 2, t - span / 2 + span);
 }
 
+std::optional<history::Reading> HistoryWindow::inForce(qint64 tMs) const
+{
+    // Inside a stretch of readings the values in force are the last ones at
+    // or before that time; outside, the pump said nothing. (Beyond the range
+    // shown the stretches are not at hand: the last reading stands.)
+    const history::PlotData& shown = m_plot->picture().data;
+    bool covered = tMs < shown.fromMs || tMs > shown.toMs;
+    for (const history::Span& s : shown.covered)
+        covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
+    return m_source && covered ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
+}
+
 void HistoryWindow::showReadout(qint64 tMs)
 {
     QString text = tr("时间 ") + history::localTimeText(tMs, true);
-    const std::optional<history::Reading> r = m_source ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
-    // Inside a stretch of readings the values in force are the last ones at
-    // or before the pointer; outside, the pump said nothing.
-    bool covered = false;
-    for (const history::Span& s : m_plot->picture().data.covered)
-        covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
-    if (r && covered) {
+    const std::optional<history::Reading> r = inForce(tMs);
+    if (r) {
         text += tr("    压力 %1    压力上限 %2    流量设定 %3")
                     .arg(history::mpaText(r->pressure), history::mpaText(r->limit),
                          r->flow ? history::exportcsv::number(r->flow) + QStringLiteral(" ml/min") : QStringLiteral("—"));
@@ -528,8 +535,7 @@ void HistoryWindow::updateStats()
                          .arg(history::localTimeText(*c1, true), history::localTimeText(*c2, true),
                               history::durationText(b - a), history::statsText(stats))
                      + QLatin1Char('\n')
-                     + history::cursorValuesText(m_source->readingAt(m_session.id, *c1),
-                                                 m_source->readingAt(m_session.id, *c2)));
+                     + history::cursorValuesText(inForce(*c1), inForce(*c2)));
 }
 
 void HistoryWindow::updateActions()
