@@ -4,6 +4,7 @@
 #include "platform/recorded.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <utility>
 
@@ -153,6 +154,15 @@ QString detailText(const Event& event)
         if (event.kind == QLatin1String(kind))
             return recorded::shown(event.detail);
     }
+    // The journal keeps these two in English, the same in every language;
+    // the event's name already says the command was dropped.
+    static const QLatin1String kDroppedPrefix("dropped, no port open: ");
+    if (event.kind == QLatin1String("command") && event.detail.startsWith(kDroppedPrefix))
+        return event.detail.mid(kDroppedPrefix.size());
+    static const QRegularExpression unclean(QStringLiteral("^no clean exit; noticed when session (\\d+) started$"));
+    const QRegularExpressionMatch m = unclean.match(event.detail);
+    if (event.kind == QLatin1String("unclean_end") && m.hasMatch())
+        return QCoreApplication::translate("history", "没有正常退出；运行 %1 开始时发现").arg(m.captured(1));
     return event.detail;
 }
 

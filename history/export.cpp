@@ -1,12 +1,15 @@
 #include "history/export.h"
 
 #include "history/eventtext.h"
+#include "link/numbers.h"
 #include "record/csvlog.h"
 
 #include <QDateTime>
 #include <QIODevice>
+#include <QLocale>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace history::exportcsv {
@@ -65,6 +68,22 @@ QString number(std::optional<double> value)
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
+namespace {
+
+// A box's number in the box's own digit pattern ("01.5", "0150"), as the
+// panel showed it and the CSV log writes it; a number the pattern cannot
+// carry exactly keeps all its digits.
+QString boxText(std::optional<double> value, int intDigits, int decimals)
+{
+    if (!value || !std::isfinite(*value))
+        return QString();
+    const QString text = numbers::formatPattern(*value, intDigits, decimals);
+    const std::optional<double> back = numbers::toDouble(text, QLocale::c());
+    return back && std::abs(*back - *value) <= 1e-9 * std::max(1.0, std::abs(*value)) ? text : number(value);
+}
+
+}  // namespace
+
 QString readingsHeader()
 {
     return csvlog::headerLine();
@@ -73,14 +92,14 @@ QString readingsHeader()
 QString readingLine(const Reading& reading, qint64 firstMs)
 {
     return csvlog::row({
-        isoLocal(reading.tMs),
+        csvlog::timeText(QDateTime::fromMSecsSinceEpoch(reading.tMs)),
         csvlog::seconds(reading.tMs - firstMs),
         reading.pumpText.isEmpty() ? QStringLiteral("%1").arg(reading.pump, 2, 10, QLatin1Char('0')) : reading.pumpText,
         reading.letter,
         reading.value,
-        number(reading.pressure),
-        number(reading.limit),
-        number(reading.flow),
+        boxText(reading.pressure, 2, 1),
+        boxText(reading.limit, 2, 1),
+        boxText(reading.flow, 4, 0),
     });
 }
 

@@ -21,7 +21,8 @@ QString number(std::optional<double> value);
 
 // The readings file: the CSV log's columns (time, seconds since the first
 // reading of the file, the answer's pump number, letter and value as
-// received, then pnow, prset and lqset as numbers).
+// received, then pnow, prset and lqset in the boxes' digit patterns as the
+// CSV log writes them: "01.5", "02.0", "0150").
 QString readingsHeader();
 QString readingLine(const Reading& reading, qint64 firstMs);
 

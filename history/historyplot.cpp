@@ -91,11 +91,15 @@ struct Scale {
     double step = 0.5;
 };
 
+// The highest value a scale must show clear of its top, so that a level at
+// a round value (a 2.0 MPa limit, 200 ml/min) never lies on the frame.
+constexpr double kScaleHeadroom = 1.05;
+
 Scale scaleFor(double low, double high, double minimumTop)
 {
     Scale s;
     s.bottom = std::min(0.0, low);
-    const double top = std::max(high, minimumTop);
+    const double top = std::max(high > 0 ? high * kScaleHeadroom : high, minimumTop);
     s.step = niceStep(top - s.bottom, 5);
     s.top = std::ceil(top / s.step - 1e-9) * s.step;
     s.bottom = std::floor(s.bottom / s.step + 1e-9) * s.step;
@@ -328,26 +332,52 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
     }
 }
 
-void drawLegend(QPainter& p, const QRect& a, const QFont& font)
+void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font)
 {
     p.setFont(font);
     const QFontMetrics fm = p.fontMetrics();
-    int x = a.left();
+    QString lines[] = {QCoreApplication::translate("history", "压力 (MPa)"),
+                             QCoreApplication::translate("history", "压力上限 (MPa)"),
+                             QCoreApplication::translate("history", "流量设定 (ml/min，右轴)")};
+    const QString bands[] = {QCoreApplication::translate("history", "通信中断"),
+                             QCoreApplication::translate("history", "无读数")};
+    // Closer together where the whole legend would not fit the picture.
+    int sample = 22;
+    int gap = 18;
+    int needed = 0;
+    for (const QString& text : lines)
+        needed += sample + 5 + fm.horizontalAdvance(text) + gap;
+    for (const QString& text : bands)
+        needed += 19 + fm.horizontalAdvance(text) + gap;
+    if (a.left() + needed > width) {
+        // The right axis is drawn in the flow's colour: the words can go.
+        needed -= fm.horizontalAdvance(lines[2]);
+        lines[2] = QCoreApplication::translate("history", "流量设定 (ml/min)");
+        needed += fm.horizontalAdvance(lines[2]) - 5 * 10 - 3 * 10;
+        sample = 12;
+        gap = 8;
+    }
+    // Still too wide: the legend starts in the left margin.
+    int x = a.left() + needed > width ? std::max(4, width - needed) : a.left();
     const int yy = 4 + fm.ascent() / 2 + 3;
-    const auto item = [&](const QPen& pen, const QString& text) {
-        p.setPen(pen);
-        p.drawLine(x, yy, x + 22, yy);
-        x += 27;
+    const QPen pens[] = {QPen(kPressureColor, 2), QPen(kLimitColor, 2, Qt::DashLine), QPen(kFlowColor, 2)};
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(pens[i]);
+        p.drawLine(x, yy, x + sample, yy);
+        x += sample + 5;
         p.setPen(Qt::black);
-        p.drawText(QPoint(x, 4 + fm.ascent()), text);
-        x += fm.horizontalAdvance(text) + 18;
-    };
-    item(QPen(kPressureColor, 2), QCoreApplication::translate("history", "压力 (MPa)"));
-    item(QPen(kLimitColor, 2, Qt::DashLine), QCoreApplication::translate("history", "压力上限 (MPa)"));
-    item(QPen(kFlowColor, 2), QCoreApplication::translate("history", "流量设定 (ml/min，右轴)"));
-    QRectF shade(x, yy - 5, 14, 10);
-    p.fillRect(shade, kLinkLostColor);
-    p.drawText(QPoint(x + 19, 4 + fm.ascent()), QCoreApplication::translate("history", "通信中断"));
+        p.drawText(QPoint(x, 4 + fm.ascent()), lines[i]);
+        x += fm.horizontalAdvance(lines[i]) + gap;
+    }
+    const QColor colors[] = {kLinkLostColor, kNoDataColor};
+    for (int i = 0; i < 2; ++i) {
+        p.fillRect(QRectF(x, yy - 5, 14, 10), colors[i]);
+        p.setPen(QColor(150, 150, 150));
+        p.drawRect(QRectF(x, yy - 5, 14, 10));
+        p.setPen(Qt::black);
+        p.drawText(QPoint(x + 19, 4 + fm.ascent()), bands[i]);
+        x += 19 + fm.horizontalAdvance(bands[i]) + gap;
+    }
 }
 
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
@@ -388,9 +418,11 @@ void drawCursorRange(QPainter& p, const PlotPicture& picture, const Mapper& m)
 {
     const QRect& a = m.area;
     if (picture.cursor1 && picture.cursor2) {
-        const double x1 = m.x(std::min(*picture.cursor1, *picture.cursor2));
-        const double x2 = m.x(std::max(*picture.cursor1, *picture.cursor2));
-        p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(128, 0, 128, 12));
+        // Inside the plot, whatever lies beyond the range shown.
+        const double x1 = std::max<double>(a.left(), m.x(std::min(*picture.cursor1, *picture.cursor2)));
+        const double x2 = std::min<double>(a.right() + 1, m.x(std::max(*picture.cursor1, *picture.cursor2)));
+        if (x2 > x1)
+            p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(128, 0, 128, 12));
     }
 }
 
@@ -404,7 +436,8 @@ void drawCursors(QPainter& p, const PlotPicture& picture, const Mapper& m, const
             const double xx = m.x(*c);
             p.setPen(QPen(kCursorColor, 1, Qt::DashLine));
             p.drawLine(QLineF(xx, a.top(), xx, a.bottom()));
-            const QRectF tag(xx - 7, a.bottom() - 17, 14, 16);
+            // The tag stays whole at the plot's edges.
+            const QRectF tag(std::clamp(xx - 7, double(a.left()), double(a.right() + 1 - 14)), a.bottom() - 17, 14, 16);
             p.fillRect(tag, kCursorColor);
             p.setPen(Qt::white);
             p.drawText(tag, Qt::AlignCenter, QString::number(number));
@@ -437,14 +470,14 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     // grid lines.
     const int divisions = std::max(1, int(std::lround((ps.top - ps.bottom) / ps.step)));
     Scale fs;
-    fs.step = niceStep(std::max(fHigh, 10.0) - std::min(0.0, fLow), divisions);
+    fs.step = niceStep(std::max(fHigh * kScaleHeadroom, 10.0) - std::min(0.0, fLow), divisions);
     fs.bottom = std::min(0.0, std::floor(fLow / fs.step) * fs.step);
-    fs.top = std::max(fs.bottom + fs.step * divisions, fHigh);
+    fs.top = std::max(fs.bottom + fs.step * divisions, fHigh * kScaleHeadroom);
 
     drawBackground(painter, data, m, font);
     drawCursorRange(painter, picture, m);
     drawAxes(painter, data, m, ps, fs, font);
-    drawLegend(painter, m.area, font);
+    drawLegend(painter, m.area, size.width(), font);
     drawMarkers(painter, picture, m);
 
     painter.save();
@@ -455,8 +488,8 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     drawSteps(painter, data, Limit, m, ps);
     painter.setPen(QPen(kPressureColor, 1));
     drawLine(painter, data, Pressure, m, ps);
-    drawCursors(painter, picture, m, font);
     painter.restore();
+    drawCursors(painter, picture, m, font);
 
     painter.setPen(QPen(trendchart::kFrameColor, 1));
     painter.setBrush(Qt::NoBrush);

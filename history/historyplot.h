@@ -62,6 +62,7 @@ public:
     // The stretch the operator may move over (the session's readings); zoom
     // and pan stop a little beyond it.
     void setExtent(qint64 firstMs, qint64 lastMs);
+    qint64 extentLastMs() const { return m_extentTo; }
 
     void setCursors(std::optional<qint64> cursor1, std::optional<qint64> cursor2);
     std::optional<qint64> cursor1() const { return m_picture.cursor1; }

@@ -3,6 +3,7 @@
 #include "history/eventtext.h"
 #include "history/export.h"
 #include "history/historyplot.h"
+#include "history/journal.h"
 #include "history/report.h"
 #include "history/timeaxis.h"
 #include "platform/exportfiles.h"
@@ -158,6 +159,8 @@ void HistoryWindow::buildControls()
     };
     add("fitAll", tr("全部显示"), tr("显示所选运行的全部时间"), &HistoryWindow::fitAll);
     add("backToLive", tr("回到实时"), tr("跟随最新读数"), &HistoryWindow::backToLive);
+    add("showEmptyRuns", tr("无读数的运行"), tr("也列出没有读数的运行"), &HistoryWindow::fillSessions);
+    m_actions.value(QStringLiteral("showEmptyRuns"))->setCheckable(true);
     bar->addSeparator();
     add("exportCsv", tr("导出读数CSV…"), tr("所示范围的读数"), &HistoryWindow::exportCsv);
     add("exportEvents", tr("导出事件CSV…"), tr("所示范围的事件"), &HistoryWindow::exportEvents);
@@ -275,9 +278,19 @@ void HistoryWindow::setSource(history::HistorySource* source, std::optional<qint
     m_plot->setSource(nullptr, 0);
     statusBar()->showMessage(journalPath);
     fillSessions();
-    // The session being written when there is one, else the newest.
+    // The session being written when there is one, else the newest with
+    // readings, else the newest.
     const QList<history::SessionInfo> sessions = source ? source->sessions() : QList<history::SessionInfo>{};
-    std::optional<history::SessionInfo> first = history::exportcsv::pickSession(sessions, liveSession);
+    std::optional<history::SessionInfo> first;
+    if (liveSession)
+        first = history::exportcsv::pickSession(sessions, liveSession);
+    QList<history::SessionInfo> withReadings;
+    for (const history::SessionInfo& s : sessions) {
+        if (s.readings > 0)
+            withReadings << s;
+    }
+    if (!first)
+        first = history::exportcsv::pickSession(withReadings, std::nullopt);
     if (!first)
         first = history::exportcsv::pickSession(sessions, std::nullopt);
     if (first)
@@ -294,7 +307,10 @@ void HistoryWindow::fillSessions()
         return;
     const QList<history::SessionInfo> sessions = m_source->sessions();
     showReadError();
+    const bool showEmpty = m_actions.value(QStringLiteral("showEmptyRuns"))->isChecked();
     for (const history::SessionInfo& s : sessions) {
+        if (s.readings == 0 && !showEmpty && s.id != m_liveSession && s.id != m_session.id)
+            continue;
         // The end as a time of day when the session ended on the day it began.
         const auto endText = [&](qint64 t) {
             const QDateTime end = QDateTime::fromMSecsSinceEpoch(t);
@@ -303,11 +319,16 @@ void HistoryWindow::fillSessions()
                        : history::localTimeText(t);
         };
         QString end;
+        const std::optional<bool> written = s.endedMs || m_liveSession == s.id
+                                                ? std::nullopt
+                                                : history::sessionBeingWritten(m_journalPath, s.id);
         if (s.endedMs)
             end = endText(*s.endedMs);
         else if (m_liveSession == s.id)
             end = tr("运行中");
-        else if (&s == &sessions.first())
+        else if (written == true)
+            end = tr("仍在记录");  // by a panel that runs
+        else if (!written && &s == &sessions.first())
             end = endText(s.lastMs) + tr("（未结束）");  // still being written, or cut short
         else
             end = endText(s.lastMs) + tr("（未正常结束）");
@@ -450,10 +471,20 @@ void HistoryWindow::refresh()
     if (!m_liveSession || m_session.id != *m_liveSession)
         return;
     fillEvents(true);
-    if (m_live)
+    // While following, a cursor at the end of the run stays at its end, and
+    // the statistics take in what came.
+    const qint64 oldEnd = m_plot->extentLastMs();
+    if (m_live) {
+        const auto atEnd = [oldEnd](std::optional<qint64> c) { return c && *c >= oldEnd; };
+        const bool move1 = atEnd(m_plot->cursor1());
+        const bool move2 = atEnd(m_plot->cursor2());
         followLive();
-    else
+        if (move1 || move2)
+            m_plot->setCursors(move1 ? sessionEnd() : m_plot->cursor1(), move2 ? sessionEnd() : m_plot->cursor2());
+        m_statsTimer->start();
+    } else {
         m_plot->setExtent(m_session.startedMs, sessionEnd());
+    }
     m_plot->reload();
 }
 
@@ -468,16 +499,23 @@ void HistoryWindow::goToEvent(int row)
     m_plot->setRange(t - span / 2, t - span / 2 + span);
 }
 
+std::optional<history::Reading> HistoryWindow::inForce(qint64 tMs) const
+{
+    // Inside a stretch of readings the values in force are the last ones at
+    // or before that time; outside, the pump said nothing. (Beyond the range
+    // shown the stretches are not at hand: the last reading stands.)
+    const history::PlotData& shown = m_plot->picture().data;
+    bool covered = tMs < shown.fromMs || tMs > shown.toMs;
+    for (const history::Span& s : shown.covered)
+        covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
+    return m_source && covered ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
+}
+
 void HistoryWindow::showReadout(qint64 tMs)
 {
     QString text = tr("时间 ") + history::localTimeText(tMs, true);
-    const std::optional<history::Reading> r = m_source ? m_source->readingAt(m_session.id, tMs) : std::nullopt;
-    // Inside a stretch of readings the values in force are the last ones at
-    // or before the pointer; outside, the pump said nothing.
-    bool covered = false;
-    for (const history::Span& s : m_plot->picture().data.covered)
-        covered = covered || (tMs >= s.fromMs && tMs <= s.toMs);
-    if (r && covered) {
+    const std::optional<history::Reading> r = inForce(tMs);
+    if (r) {
         text += tr("    压力 %1    压力上限 %2    流量设定 %3")
                     .arg(history::mpaText(r->pressure), history::mpaText(r->limit),
                          r->flow ? history::exportcsv::number(r->flow) + QStringLiteral(" ml/min") : QStringLiteral("—"));
@@ -504,7 +542,9 @@ void HistoryWindow::updateStats()
     }
     m_stats->setText(tr("光标 %1 至 %2，间隔 %3\n%4")
                          .arg(history::localTimeText(*c1, true), history::localTimeText(*c2, true),
-                              history::durationText(b - a), history::statsText(stats)));
+                              history::durationText(b - a), history::statsText(stats))
+                     + QLatin1Char('\n')
+                     + history::cursorValuesText(inForce(*c1), inForce(*c2)));
 }
 
 void HistoryWindow::updateActions()
@@ -611,9 +651,14 @@ history::ReportContent reportOf(history::HistorySource& source, const history::S
     c.toMs = plot.toMs();
     c.picture = plot.pictureAt(history::reportPlotSize());
     c.events = history::eventsIn(plot.events(), c.fromMs, c.toMs);
-    if (plot.cursor1() && plot.cursor2())
-        c.stats = source.stats(session.id, std::min(*plot.cursor1(), *plot.cursor2()),
-                               std::max(*plot.cursor1(), *plot.cursor2()));
+    // The statistics cover what the page's plot shows between the cursors.
+    if (plot.cursor1() && plot.cursor2()) {
+        const qint64 a = std::clamp(std::min(*plot.cursor1(), *plot.cursor2()), c.fromMs, c.toMs);
+        const qint64 b = std::clamp(std::max(*plot.cursor1(), *plot.cursor2()), c.fromMs, c.toMs);
+        c.picture.cursor1 = a;
+        c.picture.cursor2 = b;
+        c.stats = source.stats(session.id, a, b);
+    }
     c.journal = journal;
     c.madeMs = now;
     return c;

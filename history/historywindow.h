@@ -83,6 +83,8 @@ private:
     void setLive(bool live, std::optional<qint64> span);
     void followLive();
     qint64 sessionEnd() const;
+    // The reading in force at tMs; none where no readings came then.
+    std::optional<history::Reading> inForce(qint64 tMs) const;
     void updateActions();
     bool writeExport(const QString& caption, const QString& name, const QString& filter,
                      const std::function<bool(QIODevice&, QString*)>& write, const QString& done);

@@ -830,6 +830,17 @@ void Journal::Writer::moveAside()
     post([j = m_journal.load(), message] { emit j->replaced(message); });
 }
 
+std::optional<bool> sessionBeingWritten(const QString& path, qint64 session)
+{
+    QLockFile lock(lockPath(path, session));
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return false;
+    if (lock.error() == QLockFile::LockFailedError)
+        return true;
+    return std::nullopt;
+}
+
 // ---- the panel's side --------------------------------------------------------
 
 Journal::Journal(const QString& path, const QString& appVersion, Clocks clocks, QObject* parent)

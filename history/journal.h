@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The run history's journal: every accepted answer and everything the
 // operator and the panel did, written to an SQLite file from start-up to exit
@@ -65,6 +66,11 @@ inline constexpr int kRetentionDays = 90;
 // Readings further apart than this, with no break event between them, still
 // break the plot's line (it is four polls: the link counts as lost after three).
 inline constexpr qint64 kGapMs = 6000;
+
+// Whether the panel writing `session` into the journal at `path` is still
+// running (it holds the session's lock): true or false when that can be
+// told, none when it cannot (a folder where no lock can be tried).
+std::optional<bool> sessionBeingWritten(const QString& path, qint64 session);
 
 class Journal : public QObject {
     Q_OBJECT

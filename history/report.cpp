@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
+
 namespace history {
 
 namespace {
@@ -28,6 +30,14 @@ QFont textFont(int pixels, bool bold = false)
     return font;
 }
 
+// A change of a set point or the pump number: what a full page leaves out first.
+bool isSetPointChange(const Event& e)
+{
+    if (e.kind == QLatin1String("command"))
+        return e.detail.size() == 9 && (e.detail.at(3) == QLatin1Char('L') || e.detail.at(3) == QLatin1Char('P'));
+    return markerOf(e) == Marker::SetPoint || e.kind == QLatin1String("pump_number_set");
+}
+
 }  // namespace
 
 QString mpaText(std::optional<double> v)
@@ -35,9 +45,25 @@ QString mpaText(std::optional<double> v)
     return v ? QString::number(*v, 'f', 2) + QStringLiteral(" MPa") : QStringLiteral("—");
 }
 
+QString cursorValuesText(const std::optional<Reading>& at1, const std::optional<Reading>& at2)
+{
+    const auto pressure = [](const std::optional<Reading>& r) { return r ? r->pressure : std::nullopt; };
+    const auto flow = [](const std::optional<Reading>& r) { return r ? r->flow : std::nullopt; };
+    const auto difference = [](std::optional<double> a, std::optional<double> b) {
+        return a && b ? std::optional<double>(*b - *a) : std::nullopt;
+    };
+    const auto flowText = [](std::optional<double> v) {
+        return v ? QString::number(*v, 'f', 0) + QStringLiteral(" ml/min") : QStringLiteral("—");
+    };
+    return QCoreApplication::translate("history", "光标1 压力 %1  流量 %2    光标2 压力 %3  流量 %4    "
+                                                  "差（2−1） 压力 %5  流量 %6")
+        .arg(mpaText(pressure(at1)), flowText(flow(at1)), mpaText(pressure(at2)), flowText(flow(at2)),
+             mpaText(difference(pressure(at1), pressure(at2))), flowText(difference(flow(at1), flow(at2))));
+}
+
 QString statsText(const RangeStats& stats)
 {
-    return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5")
+    return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5")
         .arg(mpaText(stats.minPressure), mpaText(stats.maxPressure), mpaText(stats.meanPressure),
              QString::number(stats.volumeMl, 'f', 1), QString::number(stats.readings));
 }
@@ -57,10 +83,11 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
     const int width = kPageWidth - 2 * kMargin;
     int y = kMargin;
 
+    // Lines wrap rather than lose their end.
     const auto line = [&](const QString& text, const QFont& font, int gap = 4) {
         painter.setFont(font);
-        const QRect r(kMargin, y, width, painter.fontMetrics().height());
-        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, painter.fontMetrics().elidedText(text, Qt::ElideRight, width));
+        const QRect r = painter.fontMetrics().boundingRect(QRect(kMargin, y, width, kPageHeight), Qt::TextWordWrap, text);
+        painter.drawText(QRect(kMargin, y, width, r.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
         y += r.height() + gap;
     };
 
@@ -120,8 +147,16 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
     const int footerTop = kPageHeight - kMargin - rowHeight;
     const int room = std::max(0, (footerTop - y - rowHeight) / rowHeight);
     const int shown = c.events.size() <= room ? int(c.events.size()) : std::max(0, room - 1);
+    // When not all fit: alarms, lost links, stops and ports before the
+    // set-point changes, still in time order on the page.
+    QList<Event> listed = c.events;
+    if (shown < listed.size()) {
+        std::stable_partition(listed.begin(), listed.end(), [](const Event& e) { return !isSetPointChange(e); });
+        listed.resize(shown);
+        std::stable_sort(listed.begin(), listed.end(), [](const Event& a, const Event& b) { return a.tMs < b.tMs; });
+    }
     for (int i = 0; i < shown; ++i) {
-        const Event& e = c.events[i];
+        const Event& e = listed[i];
         row({localTimeText(e.tMs), eventName(e), sourceName(e.source), detailText(e)}, false);
     }
     if (shown < c.events.size())

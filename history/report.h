@@ -38,8 +38,11 @@ QSize plotPdfSize();
 bool writePlotPdf(const PlotPicture& picture, const QSize& size, const QString& title, QIODevice& out);
 bool writePlotPng(const PlotPicture& picture, const QSize& size, int scale, QIODevice& out);
 
-// The statistics in words, one line: "最小 0.10 MPa  最大 …  体积 795.0 ml".
+// The statistics in words, one line: "最小 0.10 MPa  最大 …  体积 795.0 ml（估算…）".
 QString statsText(const RangeStats& stats);
+// The values in force at the two cursors and their difference (pressure,
+// flow), one line; "—" where a cursor has no reading.
+QString cursorValuesText(const std::optional<Reading>& at1, const std::optional<Reading>& at2);
 // A pressure with two decimals and its unit, "—" for none.
 QString mpaText(std::optional<double> v);
 

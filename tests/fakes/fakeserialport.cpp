@@ -20,7 +20,7 @@ void FakeSerialPort::close()
 
 bool FakeSerialPort::write(const QByteArray& bytes)
 {
-    if (!m_open)
+    if (!m_open || refuseWrites)
         return false;
     writes << bytes;
     return true;

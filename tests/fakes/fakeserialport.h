@@ -12,8 +12,9 @@ inline QByteArray pressureAnswer(double mpa)
 }
 
 // A serial port that records what is written and is fed bytes by the test.
-// open() succeeds unless refuseOpen() was called; failLine() acts like a
-// vanished device: the port closes and failed() is emitted.
+// open() succeeds unless refuseOpen() was called; write() fails while
+// refuseWrites is set; failLine() acts like a vanished device: the port
+// closes and failed() is emitted.
 class FakeSerialPort : public platform::SerialPort {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
     void refuseOpen(const QString& reason) { m_refuse = reason; }
     void feed(const QByteArray& bytes);  // queues bytes and emits received()
     void failLine(const QString& reason);
+    bool refuseWrites = false;
 
     // What happened.
     QStringList writtenFrames() const;  // each write() as text

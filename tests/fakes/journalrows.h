@@ -26,6 +26,31 @@ struct JournalFile {
     const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
 };
 
+// A session of the real journal written at chosen times: at(t) sets the
+// clocks so that what is handed over next is stamped t. NaN: the box held
+// no number.
+struct SessionAt {
+    SessionAt(const QString& path, qint64 startMs)
+        : clock(startMs), start(startMs), journal(path, QStringLiteral("2.0"), clock.clocks()) {}
+    history::Journal& at(qint64 tMs)
+    {
+        clock.mono = tMs - start;
+        return journal;
+    }
+    void reading(qint64 tMs, double pressure, double limit = 2.0, double flow = 100)
+    {
+        at(tMs).reading("Q00N00.5Y", pressure, flow, limit);
+    }
+    void event(qint64 tMs, history::EventKind kind, const QString& detail = {},
+               history::Source source = history::Source::None)
+    {
+        at(tMs).record(kind, detail, source);
+    }
+    TestClocks clock;
+    const qint64 start;
+    history::Journal journal;
+};
+
 // The rows a plain SQL query gives on a journal file, as a user's SQLite
 // tool would see them: each row's columns joined by "|", NULL as "NULL".
 inline QStringList journalRows(const QString& path, const QString& sql)

@@ -1,4 +1,4 @@
-#include "fakes/fakehistory.h"
+#include "fakes/journalrows.h"
 #include "history/export.h"
 #include "history/timeaxis.h"
 
@@ -99,22 +99,24 @@ void TestHistoryCore::readingLine_data()
     QTest::addColumn<double>("flow");
     QTest::addColumn<QString>("line");
     const double none = std::nan("");
+    // The boxes in their digit patterns, as the CSV log has them; a number
+    // the pattern cannot carry keeps its digits.
     const QString at = QStringLiteral("2024-05-01T06:03:23.625Z");
     QTest::newRow("plain") << "" << at << "" << "00.5" << 0.5 << 2.0 << 120.0
-                           << "2024-05-01T14:03:23.625+08:00,1.500,07,N,00.5,0.5,2,120\r\n";
+                           << "2024-05-01T14:03:23.625+08:00,1.500,07,N,00.5,00.5,02.0,0120\r\n";
     QTest::newRow("box without a number") << "" << at << "" << "0A.5" << none << 1.25 << 0.0
-                                          << "2024-05-01T14:03:23.625+08:00,1.500,07,N,0A.5,,1.25,0\r\n";
+                                          << "2024-05-01T14:03:23.625+08:00,1.500,07,N,0A.5,,1.25,0000\r\n";
     QTest::newRow("comma and quote in the value") << "" << at << "" << "1,\"2" << 0.0001 << -0.0 << 500.0
-                                                  << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"1,\"\"2\",0.0001,0,500\r\n";
+                                                  << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"1,\"\"2\",0.0001,00.0,0500\r\n";
     QTest::newRow("line break in the value") << "" << at << "" << "a\nb" << 1.0 << 2.0 << 3.0
-                                             << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"a\nb\",1,2,3\r\n";
+                                             << "2024-05-01T14:03:23.625+08:00,1.500,07,N,\"a\nb\",01.0,02.0,0003\r\n";
     QTest::newRow("pump field not two digits") << "" << at << "xx" << "01.7" << 1.7 << 2.0 << 3.0
-                                               << "2024-05-01T14:03:23.625+08:00,1.500,xx,N,01.7,1.7,2,3\r\n";
+                                               << "2024-05-01T14:03:23.625+08:00,1.500,xx,N,01.7,01.7,02.0,0003\r\n";
     // The hour that repeats when summer time ends: two hours, told apart.
     QTest::newRow("summer time") << "Europe/Berlin" << "2026-10-25T00:30:00.000Z" << "" << "00.5" << 0.5 << 2.0 << 1.0
-                                 << "2026-10-25T02:30:00.000+02:00,1.500,07,N,00.5,0.5,2,1\r\n";
+                                 << "2026-10-25T02:30:00.000+02:00,1.500,07,N,00.5,00.5,02.0,0001\r\n";
     QTest::newRow("winter time") << "Europe/Berlin" << "2026-10-25T01:30:00.000Z" << "" << "00.5" << 0.5 << 2.0 << 1.0
-                                 << "2026-10-25T02:30:00.000+01:00,1.500,07,N,00.5,0.5,2,1\r\n";
+                                 << "2026-10-25T02:30:00.000+01:00,1.500,07,N,00.5,00.5,02.0,0001\r\n";
 }
 
 void TestHistoryCore::readingLine()
@@ -142,14 +144,21 @@ void TestHistoryCore::readingLine()
 
 void TestHistoryCore::exportsStreamWholeRange()
 {
-    FakeHistory h;
+    JournalFile file;
     const qint64 t0 = local("2024-05-01T14:00:00");
-    h.addSession(1, t0);
-    for (int i = 0; i < 5; ++i)
-        h.addReading(1, t0 + i * 1500, 0.1 * i);
-    h.addEvent(1, t0 + 100, QStringLiteral("pressure_set"), QStringLiteral("2.0 → 1.0"), QStringLiteral("dialog"));
-    h.addEvent(1, t0 + 200, QStringLiteral("command"), QStringLiteral("Q00R0000Y"), QStringLiteral("popup"));
-    h.addEvent(1, t0 + 300, QStringLiteral("record_save_failed"), QStringLiteral("d:\\mytext.txt: \"denied\", full"));
+    {
+        using history::EventKind;
+        SessionAt run(file.path, t0);
+        run.reading(t0, 0);
+        run.event(t0 + 100, EventKind::PressureSet, QStringLiteral("2.0 → 1.0"), history::Source::Dialog);
+        run.event(t0 + 200, EventKind::Command, QStringLiteral("Q00R0000Y"), history::Source::Popup);
+        run.event(t0 + 300, EventKind::RecordSaveFailed, QStringLiteral("d:\\mytext.txt: \"denied\", full"));
+        for (int i = 1; i < 5; ++i)
+            run.reading(t0 + i * 1500, 0.1 * i);
+    }
+    const auto source = history::openJournal(file.path, nullptr);
+    QVERIFY(source);
+    history::HistorySource& h = *source;
 
     QBuffer out;
     out.open(QIODevice::WriteOnly);
@@ -158,9 +167,9 @@ void TestHistoryCore::exportsStreamWholeRange()
     QVERIFY(history::exportcsv::writeReadings(h, 1, t0 + 1500, t0 + 4500, out, &error, &written));
     QCOMPARE(written, qint64(3));
     QCOMPARE(QString::fromUtf8(out.data()),
-             history::exportcsv::readingsHeader() + "2024-05-01T14:00:01.500+08:00,0.000,00,N,00.5,0.1,2,100\r\n"
-                 "2024-05-01T14:00:03.000+08:00,1.500,00,N,00.5,0.2,2,100\r\n"
-                 "2024-05-01T14:00:04.500+08:00,3.000,00,N,00.5,0.3,2,100\r\n");
+             history::exportcsv::readingsHeader() + "2024-05-01T14:00:01.500+08:00,0.000,00,N,00.5,00.1,02.0,0100\r\n"
+                 "2024-05-01T14:00:03.000+08:00,1.500,00,N,00.5,00.2,02.0,0100\r\n"
+                 "2024-05-01T14:00:04.500+08:00,3.000,00,N,00.5,00.3,02.0,0100\r\n");
 
     QBuffer events;
     events.open(QIODevice::WriteOnly);
@@ -175,10 +184,15 @@ void TestHistoryCore::exportsStreamWholeRange()
 
 void TestHistoryCore::exportStopsAtAFailedWrite()
 {
-    FakeHistory h;
-    h.addSession(1, 0);
-    for (int i = 0; i < 20000; ++i)
-        h.addReading(1, i * 10, 0.5);
+    JournalFile file;
+    {
+        SessionAt run(file.path, 0);
+        for (int i = 0; i < 20000; ++i)
+            run.reading(i * 10, 0.5);
+    }
+    const auto source = history::openJournal(file.path, nullptr);
+    QVERIFY(source);
+    history::HistorySource& h = *source;
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
     QString error;
@@ -191,13 +205,10 @@ void TestHistoryCore::exportStopsAtAFailedWrite()
 
 void TestHistoryCore::pickSession()
 {
-    FakeHistory h;
-    h.addSession(3, 1000);
-    h.addSession(5, 3000);
-    h.addSession(4, 2000);
-    QCOMPARE(history::exportcsv::pickSession(h.sessions(), std::nullopt)->id, qint64(5));
-    QCOMPARE(history::exportcsv::pickSession(h.sessions(), 4)->id, qint64(4));
-    QVERIFY(!history::exportcsv::pickSession(h.sessions(), 9));
+    const QList<history::SessionInfo> sessions = {{3, 1000}, {5, 3000}, {4, 2000}};
+    QCOMPARE(history::exportcsv::pickSession(sessions, std::nullopt)->id, qint64(5));
+    QCOMPARE(history::exportcsv::pickSession(sessions, 4)->id, qint64(4));
+    QVERIFY(!history::exportcsv::pickSession(sessions, 9));
     QVERIFY(!history::exportcsv::pickSession({}, std::nullopt));
 }
 

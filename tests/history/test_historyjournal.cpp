@@ -78,14 +78,14 @@ void TestHistoryJournal::csvFromTheCommandLine()
     QCOMPARE(QString::fromUtf8(readFile(out)),
              QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
                             "lqset (ml/min)\r\n"
-                            "2024-05-01T15:00:00.000+08:00,0.000,01,N,01.2,1.2,2,120\r\n"
-                            "2024-05-01T15:00:01.500+08:00,1.500,01,P,\"AB,\"\"\",,,120\r\n"
-                            "2024-05-01T15:00:03.000+08:00,3.000,xx,N,01.7,1.7,2,120\r\n"));
+                            "2024-05-01T15:00:00.000+08:00,0.000,01,N,01.2,01.2,02.0,0120\r\n"
+                            "2024-05-01T15:00:01.500+08:00,1.500,01,P,\"AB,\"\"\",,,0120\r\n"
+                            "2024-05-01T15:00:03.000+08:00,3.000,xx,N,01.7,01.7,02.0,0120\r\n"));
 
     QCOMPARE(run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("1"), file.path}, &code).isEmpty(),
              false);
     QCOMPARE(code, 0);
-    QVERIFY(readFile(out).endsWith("\r\n2024-05-01T14:00:00.000+08:00,0.000,01,N,00.5,0.5,2,100\r\n"));
+    QVERIFY(readFile(out).endsWith("\r\n2024-05-01T14:00:00.000+08:00,0.000,01,N,00.5,00.5,02.0,0100\r\n"));
 
     const QString missing = run({QStringLiteral("--csv"), out, QStringLiteral("--session"), QStringLiteral("9"), file.path}, &code);
     QCOMPARE(code, 1);

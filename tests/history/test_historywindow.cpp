@@ -1,5 +1,5 @@
 #include "fakes/fakeexportfiles.h"
-#include "fakes/fakehistory.h"
+#include "fakes/journalrows.h"
 #include "fakes/fakeprinter.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
@@ -21,23 +21,42 @@ const QColor kLinkLost(255, 226, 190);
 // Session 2, being written: ten minutes of answers every 1.5 s with a spike
 // at 2 min, the flow stepping from 100 to 150 at 3 min, the link lost from 4
 // to 5 min, the limit stepping down at 6 min. Session 1 ended an hour before.
-void fillRun(FakeHistory& h)
+// Returns the number of readings of session 2.
+int fillRun(const QString& path, std::unique_ptr<SessionAt>& live)
 {
-    h.addSession(1, t0 - 60 * kMin, t0 - 50 * kMin, QStringLiteral("sim"));
-    h.addReading(1, t0 - 55 * kMin, 0.2);
-    h.addSession(2, t0, std::nullopt, QStringLiteral("/dev/ttyUSB0"));
-    h.addEvent(2, t0 + 10000, QStringLiteral("command"), QStringLiteral("Q00R0000Y"), QStringLiteral("keypad"));
-    h.addEvent(2, t0 + 3 * kMin, QStringLiteral("flow_set"), QStringLiteral("100 → 150"), QStringLiteral("dialog"));
-    h.addEvent(2, t0 + 4 * kMin + 4500, QStringLiteral("link_lost"));
-    h.addEvent(2, t0 + 5 * kMin, QStringLiteral("link_restored"));
-    h.addEvent(2, t0 + 6 * kMin, QStringLiteral("pressure_set"), QStringLiteral("2.0 → 1.0"), QStringLiteral("menu"));
-    h.addEvent(2, t0 + 9 * kMin, QStringLiteral("command"), QStringLiteral("Q00S0000Y"), QStringLiteral("menu"));
+    using history::EventKind;
+    using history::Source;
+    {
+        SessionAt old(path, t0 - 60 * kMin);
+        old.reading(t0 - 55 * kMin, 0.2);
+        old.at(t0 - 50 * kMin).end();
+    }
+    live = std::make_unique<SessionAt>(path, t0);
+    struct Happening {
+        qint64 t;
+        EventKind kind;
+        const char* detail;
+        Source source;
+    };
+    const QList<Happening> events = {{t0 + 10000, EventKind::Command, "Q00R0000Y", Source::Keypad},
+                                     {t0 + 3 * kMin, EventKind::FlowSet, "100 → 150", Source::Dialog},
+                                     {t0 + 4 * kMin + 4500, EventKind::LinkLost, "", Source::None},
+                                     {t0 + 5 * kMin, EventKind::LinkRestored, "", Source::None},
+                                     {t0 + 6 * kMin, EventKind::PressureSet, "2.0 → 1.0", Source::Menu},
+                                     {t0 + 9 * kMin, EventKind::Command, "Q00S0000Y", Source::Menu}};
+    int next = 0;
+    int readings = 0;
     for (qint64 t = t0; t <= t0 + 10 * kMin; t += 1500) {
+        for (; next < events.size() && events[next].t <= t; ++next)
+            live->event(events[next].t, events[next].kind, QString::fromUtf8(events[next].detail), events[next].source);
         if (t > t0 + 4 * kMin && t < t0 + 5 * kMin)
             continue;
         const double p = t == t0 + 2 * kMin ? 1.8 : 0.5 + 0.1 * ((t - t0) / 1500 % 3);
-        h.addReading(2, t, p, t < t0 + 6 * kMin ? 2.0 : 1.0, t < t0 + 3 * kMin ? 100 : 150);
+        live->reading(t, p, t < t0 + 6 * kMin ? 2.0 : 1.0, t < t0 + 3 * kMin ? 100 : 150);
+        ++readings;
     }
+    live->journal.flush();
+    return readings;
 }
 
 // The rows (y) of pixels of that colour in one column of the image.
@@ -67,7 +86,10 @@ private slots:
     void exportsAndReport();
 
 private:
-    FakeHistory* m_history = nullptr;
+    JournalFile* m_file = nullptr;
+    std::unique_ptr<SessionAt> m_live;
+    std::unique_ptr<history::HistorySource> m_history;
+    int m_readings = 0;
     FakeExportFiles* m_files = nullptr;
     FakePrinter* m_printer = nullptr;
     HistoryWindow* m_window = nullptr;
@@ -76,16 +98,17 @@ private:
 
 void TestHistoryWindow::init()
 {
-    m_history = new FakeHistory;
-    fillRun(*m_history);
+    m_file = new JournalFile;
+    m_readings = fillRun(m_file->path, m_live);
+    m_history = history::openJournal(m_file->path, nullptr);
+    QVERIFY(m_history);
     m_files = new FakeExportFiles;
     m_printer = new FakePrinter;
     m_now = t0 + 10 * kMin + 500;
     m_window = new HistoryWindow(*m_files, *m_printer);
     m_window->setClock([this] { return m_now; });
     m_window->setLiveEnd([this] { return m_now; });
-    m_window->setSource(m_history, 2, QStringLiteral("/tmp/history.sqlite3"));
-    
+    m_window->setSource(m_history.get(), 2, m_file->path);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
@@ -95,13 +118,15 @@ void TestHistoryWindow::cleanup()
     delete m_window;
     delete m_printer;
     delete m_files;
-    delete m_history;
+    m_history.reset();
+    m_live.reset();
+    delete m_file;
 }
 
 void TestHistoryWindow::plotIsHonest()
 {
     const QSize size(800, 400);
-    const history::PlotPicture picture = history::queryPicture(*m_history, 2, t0, t0 + 10 * kMin, size, m_history->events(2, t0, t0 + 10 * kMin));
+    history::PlotPicture picture = history::queryPicture(*m_history, 2, t0, t0 + 10 * kMin, size, m_history->events(2, t0, t0 + 10 * kMin));
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     history::paintPlot(painter, size, picture);
@@ -110,6 +135,25 @@ void TestHistoryWindow::plotIsHonest()
     const auto x = [&](qint64 t) { return area.left() + int(double(t - t0) / (10 * kMin) * area.width()); };
     const QColor red(255, 0, 0);
     const QColor green(0, 128, 0);
+
+    // Cursor 1 before the range shown, cursor 2 at its right edge: the range
+    // between them is tinted inside the plot only, and the tag of cursor 2
+    // is whole.
+    picture.cursor1 = t0 - 5 * kMin;
+    picture.cursor2 = t0 + 10 * kMin;
+    QImage withCursors(size, QImage::Format_RGB32);
+    painter.begin(&withCursors);
+    history::paintPlot(painter, size, picture);
+    painter.end();
+    const QColor cursor(128, 0, 128);
+    QCOMPARE(withCursors.pixelColor(area.left() - 20, area.center().y()), QColor(Qt::white));
+    QCOMPARE(withCursors.pixelColor(area.right() - 2, area.bottom() - 8), cursor);
+    QVERIFY(withCursors.pixelColor(area.right() + 3, area.bottom() - 8) != cursor);
+    // The 2.0 MPa limit lies clear of the frame.
+    QList<int> limit;
+    for (int dx = 0; dx < 8; ++dx)
+        limit += rowsOf(image, x(t0 + kMin) + dx, QColor(0, 0, 160));
+    QVERIFY(!limit.isEmpty() && limit.first() > area.top() + area.height() / 20);
 
     // The spike stands far above its neighbours.
     const QList<int> spike = rowsOf(image, x(t0 + 2 * kMin), red);
@@ -142,19 +186,27 @@ void TestHistoryWindow::denseSpikeIsKept()
 {
     // 20,000 readings in 300 columns: one reading in 20,000 is a spike, and
     // its column still reaches it.
-    FakeHistory h;
-    h.addSession(7, 0);
-    for (int i = 0; i < 20000; ++i)
-        h.addReading(7, qint64(i) * 100, i == 12345 ? 1.5 : 0.3, 2.0, 50);
+    JournalFile file;
+    {
+        SessionAt dense(file.path, 0);
+        for (int i = 0; i < 20000; ++i)
+            dense.reading(qint64(i) * 100, i == 12345 ? 1.5 : 0.3, 2.0, 50);
+    }
+    const auto h = history::openJournal(file.path, nullptr);
+    QVERIFY(h);
     const QSize size(300 + 116, 300);
-    const history::PlotPicture picture = history::queryPicture(h, 7, 0, 1999900, size, {});
+    const history::PlotPicture picture = history::queryPicture(*h, 1, 0, 1999900, size, {});
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
     history::paintPlot(painter, size, picture);
     painter.end();
     const QRect area = history::plotArea(size);
+    // A summary lands at most half a column from its readings.
     const int column = history::columnOf(1234500, 0, 1999900, area.width());
-    const QList<int> rows = rowsOf(image, area.left() + column, QColor(255, 0, 0));
+    QList<int> rows;
+    for (int dx = -1; dx <= 1; ++dx)
+        rows += rowsOf(image, area.left() + column + dx, QColor(255, 0, 0));
+    std::sort(rows.begin(), rows.end());
     const QList<int> other = rowsOf(image, area.left() + column + 30, QColor(255, 0, 0));
     QVERIFY(!rows.isEmpty() && !other.isEmpty());
     QVERIFY(rows.first() < other.first() - 80);
@@ -181,6 +233,20 @@ void TestHistoryWindow::listsShowSessionsAndEvents()
     QCOMPARE(m_window->plot()->fromMs(), t0 - 60 * kMin);
     QCOMPARE(m_window->plot()->toMs(), t0 - 50 * kMin);
     QCOMPARE(events->rowCount(), 0);
+
+    // Looking back: the run another panel still writes says so; a newer run
+    // without readings is left out unless asked for, and the window opens on
+    // the newest run with readings.
+    {
+        SessionAt empty(m_file->path, t0 + 20 * kMin);
+        empty.at(t0 + 21 * kMin).end();
+    }
+    m_window->setSource(m_history.get(), std::nullopt, m_file->path);
+    QCOMPARE(m_window->session(), qint64(2));
+    QCOMPARE(sessions->topLevelItemCount(), 2);
+    QCOMPARE(sessions->currentItem()->text(1), QStringLiteral("仍在记录"));
+    m_window->action(QStringLiteral("showEmptyRuns"))->trigger();
+    QCOMPARE(sessions->topLevelItemCount(), 3);
 }
 
 void TestHistoryWindow::liveFollowsUntilZoomed()
@@ -192,11 +258,15 @@ void TestHistoryWindow::liveFollowsUntilZoomed()
     QCOMPARE(plot->toMs(), m_now);
 
     // New readings: the view grows with them.
-    m_history->addReading(2, t0 + 11 * kMin, 0.7);
-    m_history->addEvent(2, t0 + 11 * kMin, QStringLiteral("timed_start"), QString(), QStringLiteral("menu"));
+    m_live->reading(t0 + 11 * kMin, 0.7);
+    m_live->event(t0 + 11 * kMin, history::EventKind::TimedStart, {}, history::Source::Menu);
+    QVERIFY(m_live->journal.flush());
     m_now = t0 + 11 * kMin + 200;
     m_window->refresh();
     QCOMPARE(plot->toMs(), m_now);
+    // Cursor 2 was at the end: it stays there, and the statistics count the new reading.
+    QCOMPARE(plot->cursor2(), std::optional<qint64>(m_now));
+    QTRY_VERIFY(m_window->cursorStats()->text().contains(QStringLiteral("读数 %1").arg(m_readings + 1)));
     QCOMPARE(m_window->eventList()->model()->rowCount(), 7);
     QCOMPARE(m_window->plot()->events().size(), 7);
 
@@ -277,7 +347,12 @@ void TestHistoryWindow::readoutAndCursorStats()
     QVERIFY(stats.volumeMl > 0);
     QTRY_VERIFY2(m_window->cursorStats()->text().contains(history::statsText(stats)),
                  qPrintable(m_window->cursorStats()->text()));
-    QVERIFY(m_window->cursorStats()->text().contains(QStringLiteral("最大 1.80 MPa")));
+    const QString text = m_window->cursorStats()->text();
+    QVERIFY(text.contains(QStringLiteral("最大 1.80 MPa")));
+    // The value in force at each cursor, and the difference.
+    const double p2 = *m_history->readingAt(2, c2)->pressure;
+    QVERIFY2(text.contains(QStringLiteral("光标1 压力 0.50 MPa  流量 100 ml/min")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("差（2−1） 压力 %1  流量 50 ml/min").arg(history::mpaText(p2 - 0.5))));
 }
 
 void TestHistoryWindow::exportsAndReport()
@@ -289,7 +364,7 @@ void TestHistoryWindow::exportsAndReport()
     QCOMPARE(m_files->files.size(), 5);
     QVERIFY(m_files->asked.first().startsWith(QStringLiteral("导出读数CSV|pump-history-2_")));
     const QStringList lines = QString::fromUtf8(m_files->files.value(QStringLiteral("/x/readings.csv"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size() - 2, int(m_history->readingsOf(2).size()));  // header and the empty end
+    QCOMPARE(lines.size() - 2, m_readings);  // header and the empty end
     QCOMPARE(QString::fromUtf8(m_files->files.value(QStringLiteral("/x/events.csv"))).count(QStringLiteral("\r\n")), 7);
     QImage png;
     QVERIFY(png.loadFromData(m_files->files.value(QStringLiteral("/x/plot.png")), "PNG"));

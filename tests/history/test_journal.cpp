@@ -62,6 +62,8 @@ private slots:
     void readoutAndRangeStatistics();
     void retention_data();
     void retention();
+    void lostLinkAndSpans();
+    void readingReachesTheFileWithinASecond();
 };
 
 void TestJournal::rowsAsUsersQueryThem()
@@ -220,6 +222,8 @@ void TestJournal::decimationKeepsEachColumnsExtremes()
 
 void TestJournal::readoutAndRangeStatistics()
 {
+    // A pressure box that held no number at 60 s and 61 s.
+    const auto pressureAt = [](qint64 s) { return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0; };
     JournalFile file;
     TestClocks clock(kStart);
     {
@@ -235,8 +239,7 @@ void TestJournal::readoutAndRangeStatistics()
                 journal.record(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
             if (s == 130)
                 journal.record(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
-            journal.reading(answer("01", 'N', "00.5"), s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0, s < 70 ? 120 : 300,
-                            s == 20 ? kNone : 2);
+            journal.reading(answer("01", 'N', "00.5"), pressureAt(s), s < 70 ? 120 : 300, s == 20 ? kNone : 2);
         }
     }
     auto source = openJournal(file.path, nullptr);
@@ -269,10 +272,12 @@ void TestJournal::readoutAndRangeStatistics()
     const RangeStats all = source->stats(1, kStart, kStart + 200000);
     QCOMPARE(*all.minPressure, 0.5);
     QCOMPARE(*all.maxPressure, 1.9);
+    // The mean is that of the numbers, whole summaries or single readings.
     double sum = 0;
     for (int s = 0; s <= 200; ++s)
-        sum += s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0;
-    QCOMPARE(*all.meanPressure, sum / 201);
+        sum += std::isnan(pressureAt(s)) ? 0 : pressureAt(s);
+    QCOMPARE(*all.meanPressure, sum / 199);
+    QCOMPARE(*source->stats(1, kStart + 59000, kStart + 62000).meanPressure, (pressureAt(59) + pressureAt(62)) / 2);
 
     int streamed = 0;
     source->forEachReading(1, kStart + 100000, kStart + 200000, [&](const Reading& r) {
@@ -292,13 +297,17 @@ void TestJournal::retention_data()
     QTest::addColumn<int>("clockDays");       // the clock at the last start
     QTest::addColumn<QStringList>("kept");
     QTest::addColumn<QStringList>("skipped");  // sessions that found the clock behind the file
+    QTest::addColumn<int>("longRun");            // the session that ran three days, or -1
     QTest::newRow("older than 90 days before the newest run") << QList<int>{100, 92, 88, 1} << 0
-                                                              << QStringList{"3", "4", "5"} << QStringList{};
-    QTest::newRow("clock a year ahead") << QList<int>{100, 50, 1} << 365 << QStringList{"2", "3", "4"} << QStringList{};
+                                                              << QStringList{"3", "4", "5"} << QStringList{} << -1;
+    QTest::newRow("clock a year ahead") << QList<int>{100, 50, 1} << 365 << QStringList{"2", "3", "4"} << QStringList{} << -1;
     QTest::newRow("a day while the clock said 2000") << QList<int>{50, 9466, 1} << 0
-                                                     << QStringList{"1", "2", "3", "4"} << QStringList{"2"};
+                                                     << QStringList{"1", "2", "3", "4"} << QStringList{"2"} << -1;
     QTest::newRow("clock behind the newest run") << QList<int>{200, 10} << -100 << QStringList{"1", "2", "3"}
-                                                 << QStringList{"3"};
+                                                 << QStringList{"3"} << -1;
+    // Started 92 days before the newest run and ended 89 days before it: kept.
+    QTest::newRow("aged by its last row") << QList<int>{100, 92, 10, 1} << 0 << QStringList{"2", "3", "4", "5"}
+                                          << QStringList{} << 1;
 }
 
 void TestJournal::retention()
@@ -308,10 +317,15 @@ void TestJournal::retention()
     JournalFile file;
     TestClocks clock(kStart);
     constexpr qint64 kDay = 24 * 3600 * 1000LL;
-    for (const int days : daysAgo) {
-        clock.wall = kStart - days * kDay;
+    QFETCH(int, longRun);
+    for (int i = 0; i < daysAgo.size(); ++i) {
+        clock.wall = kStart - daysAgo[i] * kDay;
         Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         writeReadings(journal, clock, 100, 1000);
+        if (i == longRun) {  // this one's last row comes three days after its start
+            clock.mono += 3 * kDay;
+            writeReadings(journal, clock, 1, 1000);
+        }
     }
     clock.wall = kStart + clockDays * kDay;
     Journal today(file.path, QStringLiteral("2.0"), clock.clocks());
@@ -322,6 +336,57 @@ void TestJournal::retention()
                                                    " UNION ALL SELECT count(*) FROM readings WHERE session_id NOT IN"
                                                    " (SELECT id FROM sessions)")),
              (QStringList{"0", "0"}));
+}
+
+// Readings every 1.5 s at 0–30 s and 45–60 s, the link lost at 36 s and
+// back at 45 s: one lost stretch from the last reading before the loss to
+// the return, and the line is whole on either side of it at any zoom.
+void TestJournal::lostLinkAndSpans()
+{
+    JournalFile file;
+    {
+        SessionAt run(file.path, kStart);
+        for (qint64 t = 0; t <= 60000; t += 1500) {
+            if (t == 36000)
+                run.event(kStart + t, EventKind::LinkLost);
+            if (t == 45000)
+                run.event(kStart + t, EventKind::LinkRestored);
+            if (t <= 30000 || t >= 45000)
+                run.reading(kStart + t, 0.5);
+        }
+    }
+    auto source = openJournal(file.path, nullptr);
+    QVERIFY(source);
+    const auto spans = [](const QVector<Span>& got) {
+        QStringList out;
+        for (const Span& s : got)
+            out << QStringLiteral("%1-%2").arg(s.fromMs - kStart).arg(s.toMs - kStart);
+        return out.join(QLatin1Char(' '));
+    };
+    for (const int columns : {60, 600, 3000}) {
+        const PlotData whole = source->plot(1, kStart, kStart + 60000, columns);
+        QCOMPARE(spans(whole.linkLost), QStringLiteral("30000-45000"));
+        QCOMPARE(spans(whole.covered), QStringLiteral("0-30000 45000-60000"));
+    }
+    QCOMPARE(spans(source->plot(1, kStart + 3000, kStart + 12000, 2000).covered), QStringLiteral("3000-12000"));
+}
+
+// At the normal poll rate a reading is in the file within a second, with
+// no flush: a crash loses at most the last second.
+void TestJournal::readingReachesTheFileWithinASecond()
+{
+    JournalFile file;
+    TestClocks clock(kStart);
+    Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
+    QVERIFY(journal.flush());  // the file is open and the writer idle
+    clock.mono = 1500;
+    QElapsedTimer waited;
+    waited.start();
+    journal.reading(answer("01", 'N', "00.5"), 0.5, 100, 2);
+    const QString count = QStringLiteral("SELECT count(*) FROM readings");
+    while (journalRows(file.path, count) != QStringList{"1"} && waited.elapsed() < 5000)
+        QTest::qWait(20);
+    QVERIFY2(waited.elapsed() < 1000, qPrintable(QString::number(waited.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

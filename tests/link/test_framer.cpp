@@ -96,6 +96,12 @@ void TestFramer::staleTailIsDropped()
     // Two seconds later the rest of some other answer arrives: the old half
     // must not be glued to it.
     QVERIFY(framer.feed("1.5Y" + kB, 2000) == QList<QByteArray>{kB});
+
+    // A half answer trickling in byte by byte ages from its first byte: its
+    // last byte, however fresh, does not keep it for bytes much later.
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(framer.feed(QByteArray(1, "Q01N0"[i]), 3000 + i * 400).isEmpty());
+    QCOMPARE(framer.feed("1.5Y" + kB, 4900), QList<QByteArray>{kB});
 }
 
 void TestFramer::freshTailIsKept()

@@ -286,6 +286,18 @@ void TestCommunication::undeliveredStopGoesFirstOnTheNextPort()
     rig.panel.Communication();
     QCOMPARE(rig.ports.last()->writtenFrames(), QStringList{"Q00S0000Y"});
     QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("停止命令 Q00S0000Y 已补发到 /dev/pts/4"));
+
+    // A stop the open port refused, then a run that reached the pump: no
+    // stop is left, and the next 通信 sends nothing.
+    rig.ports.last()->refuseWrites = true;
+    rig.panel.stop();
+    QVERIFY(rig.panel.stopPending());
+    rig.ports.last()->refuseWrites = false;
+    rig.panel.run();
+    QVERIFY(!rig.panel.stopPending());
+    rig.dialogs.answer(QStringLiteral("/dev/pts/4"));
+    rig.panel.Communication();
+    QVERIFY(rig.ports.last()->writes.isEmpty());
 }
 
 void TestCommunication::statusLineFollowsTheLink()

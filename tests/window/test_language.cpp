@@ -4,7 +4,7 @@
 // and cells, status lines, the texts the painters draw). In English none may
 // hold a Chinese character; in Chinese the texts are exactly today's.
 #include "fakes/fakeexportfiles.h"
-#include "fakes/fakehistory.h"
+#include "fakes/journalrows.h"
 #include "fakes/fakeservices.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
@@ -128,37 +128,38 @@ void addWindowTexts(QStringList& seen, QWidget* window)
     seen += painted.texts;
 }
 
-// Session 3 with an event of every kind and source, the reasons as the
+// A session with an event of every kind and source, the reasons as the
 // journal keeps them.
-void fillHistory(FakeHistory& h, qint64 t0)
+void fillHistory(SessionAt& h, qint64 t0)
 {
-    h.addSession(3, t0, std::nullopt, QStringLiteral("COM4"));
-    const QStringList kinds = {"port_opened", "port_closed", "link_lost", "link_restored", "flow_set", "pressure_set",
-                               "pump_number_set", "timed_set", "timed_start", "timed_pause", "timed_continue",
-                               "timed_end", "timed_auto_stop", "record_saved", "printed", "csv_log_on", "app_exit",
-                               "unclean_end"};
-    const QStringList sources = {"keypad", "menu", "popup", "dialog", "timed_run"};
+    using history::EventKind;
     qint64 t = t0;
-    for (const QString& kind : kinds) {
+    for (int k = 0; k <= int(EventKind::UncleanEnd); ++k) {
+        const auto kind = EventKind(k);
+        if (kind == EventKind::Command || kind == EventKind::PortOpenFailed || kind == EventKind::PortLost
+            || kind == EventKind::RecordSaveFailed || kind == EventKind::CsvLogOff)
+            continue;
         t += 1000;
-        h.addEvent(3, t, kind, QStringLiteral("1 → 2"), sources[t / 1000 % sources.size()]);
+        h.event(t, kind, QStringLiteral("1 → 2"), history::Source(1 + t / 1000 % 5));
     }
     for (const char* frame : {"Q00R0000Y", "Q00S0000Y", "Q00L0100Y", "Q00P01.5Y", "dropped, no port open: Q00R0000Y"})
-        h.addEvent(3, t += 1000, QStringLiteral("command"), QLatin1String(frame), QStringLiteral("keypad"));
+        h.event(t += 1000, EventKind::Command, QLatin1String(frame), history::Source::Keypad);
     const QString lost = platform::failures::portReason(QSerialPort::ResourceError, EIO, QStringLiteral("I/O error"));
-    h.addEvent(3, t += 1000, QStringLiteral("port_open_failed"), QStringLiteral("COM9: ") + lost);
-    h.addEvent(3, t += 1000, QStringLiteral("port_lost"), QStringLiteral("COM4: ") + lost);
-    h.addEvent(3, t += 1000, QStringLiteral("record_save_failed"), QStringLiteral("/r/mytext.txt: ") + lost);
-    h.addEvent(3, t += 1000, QStringLiteral("csv_log_off"),
-               recorded::text(recorded::kCsvNotWritten).arg(QStringLiteral("/r/log.csv"), lost));
+    h.event(t += 1000, EventKind::PortOpenFailed, QStringLiteral("COM9: ") + lost);
+    h.event(t += 1000, EventKind::PortLost, QStringLiteral("COM4: ") + lost);
+    h.event(t += 1000, EventKind::RecordSaveFailed, QStringLiteral("/r/mytext.txt: ") + lost);
+    h.event(t += 1000, EventKind::CsvLogOff, recorded::text(recorded::kCsvNotWritten).arg(QStringLiteral("/r/log.csv"), lost));
+    h.event(t += 1000, EventKind::UncleanEnd, QStringLiteral("no clean exit; noticed when session 2 started"));
     for (qint64 r = t0; r < t; r += 1500)
-        h.addReading(3, r, 0.5);
+        h.reading(r, 0.5);
+    h.journal.flush();
 }
 
 // Every window, dialog and message of the panel and the history window in
 // `language`: the texts seen, and what the journal was handed meanwhile.
 struct Everything {
     QStringList seen;
+    QStringList report;  // the texts of the printed report
     QStringList journalReasons;
 };
 
@@ -219,13 +220,19 @@ Everything showEverything(Language language, const QString& screenshots = {})
     for (const FakeDialogs::Message& m : fakes.dialogs.messages)
         out.seen << m.text << m.caption;
 
-    FakeHistory journal;
     const qint64 t0 = QDateTime(QDate(2024, 5, 1), QTime(14, 0)).toMSecsSinceEpoch();
-    fillHistory(journal, t0);
+    JournalFile file;
+    SessionAt written(file.path, t0);
+    fillHistory(written, t0);
+    const auto journal = history::openJournal(file.path, nullptr);
+    if (!journal) {
+        QTest::qFail("the journal cannot be read", __FILE__, __LINE__);
+        return out;
+    }
     FakeExportFiles files;
     HistoryWindow history(files, fakes.printer);
     history.setClock([t0] { return t0 + 60000; });
-    history.setSource(&journal, 3, QStringLiteral("/h/history.sqlite3"));
+    history.setSource(journal.get(), 1, QStringLiteral("/h/history.sqlite3"));
     history.resize(1010, 700);
     history.show();
     history.plot()->setCursors(t0 + 2000, t0 + 20000);
@@ -243,12 +250,13 @@ Everything showEverything(Language language, const QString& screenshots = {})
     TextRecorder report;
     QPainter painter(&report);
     history::ReportContent content;
-    content.session = journal.sessions().first();
-    content.events = journal.events(3, t0, t0 + 60000);
-    content.picture.data = journal.plot(3, t0, t0 + 60000, 100);
+    content.session = journal->sessions().first();
+    content.events = journal->events(1, t0, t0 + 60000);
+    content.picture.data = journal->plot(1, t0, t0 + 60000, 100);
     history::paintReport(painter, QRect(0, 0, 794, 1123), content);
     painter.end();
     out.seen += report.texts;
+    out.report = report.texts;
 
     history::Journal unwritable(QStringLiteral("/proc/none/history.sqlite3"), QStringLiteral("2.0"));
     QSignalSpy failed(&unwritable, &history::Journal::failed);
@@ -322,7 +330,8 @@ void TestLanguage::englishShowsNoChinese()
 
 void TestLanguage::chineseTextsAreToday()
 {
-    const QStringList seen = showEverything(Language::Chinese, qEnvironmentVariable("PUMP_SCREENSHOT_DIR")).seen;
+    const Everything everything = showEverything(Language::Chinese, qEnvironmentVariable("PUMP_SCREENSHOT_DIR"));
+    const QStringList& seen = everything.seen;
     const char* const today[] = {
         "文件(F)", "保存", "打印", "查看记录", "运行历史", "CSV记录", "退出", "定时(T)", "设定", "操作", "开始", "暂停",
         "继续", "结束", "泵(O)", "运行", "停止", "设定(S)", "流量", "压力", "泵编号", "通信", "帮助(H)",
@@ -337,7 +346,7 @@ void TestLanguage::chineseTextsAreToday()
         "无法在 /records/pump-log 建立CSV记录文件：文件系统为只读\nCSV记录已关闭；泵的控制不受影响。",
         "端口 COM4 已断开：端口已断开\n请用“通信”重新打开端口。", "停止命令未送达", "通信中断 0 秒  COM4 9600,n,8,1",
         "全部显示", "回到实时", "导出读数CSV…", "运行报告", "端口丢失", "COM4: 端口已断开 (I/O error)", "右键菜单",
-        "定时自动停止", "压力上限 (MPa)", "1天01小时",
+        "定时自动停止", "压力上限 (MPa)", "1天01小时", "没有正常退出；运行 2 开始时发现",
     };
     QStringList missing;
     for (const char* text : today) {
@@ -345,6 +354,11 @@ void TestLanguage::chineseTextsAreToday()
             missing << QString::fromUtf8(text);
     }
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
+    // A report with more events than fit lists the stop before set-point commands.
+    QVERIFY(everything.report.contains(QStringLiteral("Q00S0000Y")));
+    QVERIFY(!everything.report.contains(QStringLiteral("Q00L0100Y")));
+    // Details the journal keeps in English are shown in the interface's language.
+    QCOMPARE(seen.filter(QRegularExpression(QStringLiteral("dropped|no clean exit"))), QStringList());
 }
 
 QTEST_MAIN(TestLanguage)
