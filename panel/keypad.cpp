@@ -69,10 +69,15 @@ void Keypad::digit(int d)
     (m_state.lq == 1 ? m_state.lqset : m_state.prset) = m_typed;
     notifyBoxes();
 
-    if (m_state.lq == 1 && m_typed.size() == kFlowLength)
+    const bool flowDone = m_state.lq == 1 && m_typed.size() == kFlowLength;
+    const bool pressureDone = m_state.pr == 1 && m_typed.size() == kPressureLength;
+    if (flowDone)
         completeFlow();
-    if (m_state.pr == 1 && m_typed.size() == kPressureLength)
+    if (pressureDone)
         completePressure();
+    // The box is no longer being typed into: sent, or refused and kept.
+    if (flowDone || pressureDone)
+        notifyBoxes();
 }
 
 void Keypad::dropOverwrittenEntry()
@@ -88,7 +93,9 @@ void Keypad::completeFlow()
     // The entry ends whatever the outcome.
     m_state.lq = 0;
     const auto flow = numbers::toDouble(m_state.lqset);
+    m_refusedFlow = QString();
     if (!flow || *flow > kFlowMax) {
+        m_refusedFlow = m_state.lqset;
         m_dialogs.messageBox(tr("流量设定错误"), tr("设定错误"));
         return;
     }
@@ -100,7 +107,9 @@ void Keypad::completePressure()
 {
     m_state.pr = 0;
     const auto pressure = numbers::toDouble(m_state.prset);
+    m_refusedPressure = QString();
     if (!pressure || *pressure > kPressureMax) {
+        m_refusedPressure = m_state.prset;
         m_dialogs.messageBox(tr("压力设定错误"), tr("设定错误"));
         return;
     }
@@ -122,4 +131,14 @@ bool Keypad::typingFlow() const
 bool Keypad::typingPressure() const
 {
     return m_state.pr == 1 && m_state.prset == m_typed;
+}
+
+bool Keypad::refusedFlow() const
+{
+    return m_state.lq == 0 && !m_refusedFlow.isNull() && m_state.lqset == m_refusedFlow;
+}
+
+bool Keypad::refusedPressure() const
+{
+    return m_state.pr == 0 && !m_refusedPressure.isNull() && m_state.prset == m_refusedPressure;
 }

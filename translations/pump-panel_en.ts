@@ -213,6 +213,14 @@
         <source>无法打开运行历史 %1：%2</source>
         <translation>Cannot open the run history %1: %2</translation>
     </message>
+    <message>
+        <source>%1，%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>泵状态：%1</source>
+        <translation>Pump state: %1</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>
@@ -504,12 +512,6 @@
         <translation>no port open</translation>
     </message>
     <message>
-        <source>泵可能仍在运行：停止命令 %1 没有送到泵（%2）。
-端口再次打开时首先发送停止命令；也可以在泵上直接停泵。</source>
-        <translation>The pump may still be running: the stop command %1 did not reach the pump (%2).
-The stop command goes out first when a port opens again; the pump can also be stopped at the pump itself.</translation>
-    </message>
-    <message>
         <source>停止命令未送达</source>
         <translation>Stop command not delivered</translation>
     </message>
@@ -543,6 +545,80 @@ Still using port %1.</translation>
         <source>端口 %1 已断开：%2
 请用“通信”重新打开端口。</source>
         <translation>Port %1 disconnected: %2
+Use “Communication” to open the port again.</translation>
+    </message>
+    <message>
+        <source>泵可能仍在运行：停止命令 %1 没有送到泵（%2）。
+端口 %3 再次打开时首先发送停止命令；也可以在泵上直接停泵。</source>
+        <translation>The pump may still be running: the stop command %1 did not reach the pump (%2).
+The stop command goes out first when port %3 opens again; the pump can also be stopped at the pump itself.</translation>
+    </message>
+    <message>
+        <source>泵（端口 %1）可能仍在运行：停止命令没有送到。</source>
+        <translation>The pump (port %1) may still be running: the stop command did not reach it.</translation>
+    </message>
+    <message>
+        <source>泵的实时值</source>
+        <translation>live value from the pump</translation>
+    </message>
+    <message>
+        <source>不是实时值：泵尚未回答</source>
+        <translation>not live: the pump has not answered yet</translation>
+    </message>
+    <message>
+        <source>不是实时值：通信中断</source>
+        <translation>not live: link lost</translation>
+    </message>
+    <message>
+        <source>不是实时值：未连接</source>
+        <translation>not live: not connected</translation>
+    </message>
+    <message>
+        <source>正在输入，尚未发送</source>
+        <translation>being typed, not sent yet</translation>
+    </message>
+    <message>
+        <source>设定错误，未发送到泵</source>
+        <translation>setting refused, not sent to the pump</translation>
+    </message>
+    <message>
+        <source>运行中</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>已暂停</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>已完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>目标 %1 分  剩余 %2
+%3</source>
+        <translation>Target %1 min  %2 left
+%3</translation>
+    </message>
+    <message>
+        <source>停止命令没有发送到 %1：它只发往端口 %2</source>
+        <translation>Stop command not sent to %1: it goes only to port %2</translation>
+    </message>
+    <message>
+        <source>停止命令只发往端口 %1，不发往 %2。请重新打开端口 %1，或在泵上直接停泵。</source>
+        <translation>The stop command goes only to port %1, not to %2. Open port %1 again, or stop the pump at the pump itself.</translation>
+    </message>
+    <message>
+        <source>端口 %1 已断开%2
+请用“通信”重新打开端口。</source>
+        <translation>Port %1 disconnected%2
 Use “Communication” to open the port again.</translation>
     </message>
 </context>
@@ -983,6 +1059,10 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
     </message>
+    <message>
+        <source>停止命令未发往其他端口</source>
+        <translation>Stop command not sent to another port</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
@@ -1253,6 +1333,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is malformed</translation>
     </message>
 </context>
 </TS>

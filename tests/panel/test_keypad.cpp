@@ -239,7 +239,7 @@ void TestKeypad::boxTextAfterEachKey()
 }
 
 // The window redraws the boxes through boxesChanged; a refused entry must be
-// on screen when its message box comes up.
+// on screen when its message box comes up, and is told again once refused.
 void TestKeypad::windowSeesTheRejectedTextBeforeTheMessage()
 {
     class LoggingDialogs : public FakeDialogs {
@@ -268,9 +268,10 @@ void TestKeypad::windowSeesTheRejectedTextBeforeTheMessage()
     keypad.Cmd5();
     keypad.Cmd0(0);
 
-    const QStringList expected{"|02.0", "5|02.0", "50|02.0", "501|02.0", "message 流量设定错误",
-                               "501|",  "501|2",  "501|25.", "501|25.0", "message 压力设定错误"};
+    const QStringList expected{"|02.0", "5|02.0", "50|02.0", "501|02.0", "message 流量设定错误", "501|02.0",
+                               "501|",  "501|2",  "501|25.", "501|25.0", "message 压力设定错误", "501|25.0"};
     QCOMPARE(log, expected);
+    QVERIFY(keypad.refusedFlow() && keypad.refusedPressure());
 }
 
 QTEST_GUILESS_MAIN(TestKeypad)
