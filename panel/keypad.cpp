@@ -69,15 +69,10 @@ void Keypad::digit(int d)
     (m_state.lq == 1 ? m_state.lqset : m_state.prset) = m_typed;
     notifyBoxes();
 
-    const bool flowDone = m_state.lq == 1 && m_typed.size() == kFlowLength;
-    const bool pressureDone = m_state.pr == 1 && m_typed.size() == kPressureLength;
-    if (flowDone)
+    if (m_state.lq == 1 && m_typed.size() == kFlowLength)
         completeFlow();
-    if (pressureDone)
+    if (m_state.pr == 1 && m_typed.size() == kPressureLength)
         completePressure();
-    // The box is no longer being typed into: sent, or refused and kept.
-    if (flowDone || pressureDone)
-        notifyBoxes();
 }
 
 void Keypad::dropOverwrittenEntry()
@@ -94,13 +89,17 @@ void Keypad::completeFlow()
     m_state.lq = 0;
     const auto flow = numbers::toDouble(m_state.lqset);
     m_refusedFlow = QString();
+    // The box is no longer being typed into: refused and kept (shown so
+    // behind the message), or sent.
     if (!flow || *flow > kFlowMax) {
         m_refusedFlow = m_state.lqset;
+        notifyBoxes();
         m_dialogs.messageBox(tr("流量设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadFlowBody(m_state.Set_Pump_NO, *flow);
     m_send(QLatin1Char('Q') + m_state.setliqstr);
+    notifyBoxes();
 }
 
 void Keypad::completePressure()
@@ -110,11 +109,13 @@ void Keypad::completePressure()
     m_refusedPressure = QString();
     if (!pressure || *pressure > kPressureMax) {
         m_refusedPressure = m_state.prset;
+        notifyBoxes();
         m_dialogs.messageBox(tr("压力设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadPressureBody(m_state.Set_Pump_NO, *pressure);
     m_send(QLatin1Char('Q') + m_state.setliqstr);
+    notifyBoxes();
 }
 
 void Keypad::notifyBoxes()

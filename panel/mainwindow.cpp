@@ -381,7 +381,7 @@ void Form1::buildControls()
     // elapsed time: the timed run's target, time left and state.
     m_pumpState = new QLabel(m_surface);
     m_pumpState->setObjectName(QStringLiteral("pumpState"));
-    m_pumpState->setGeometry(636, 138, 84, 22);
+    m_pumpState->setGeometry(636, 138, 84, 40);
     m_pumpState->setAlignment(Qt::AlignCenter);
     m_pumpState->setFont(artwork::songti(10.5));
     m_timedState = new QLabel(m_surface);
@@ -515,18 +515,20 @@ void Form1::setBoxTexts(bool hold)
 
 void Form1::showPumpState()
 {
-    const QString text = Panel::pumpStateText(m_panel->pumpState());
-    if (m_pumpState->text() == text)
+    const PumpState state = m_panel->pumpState();
+    if (m_shownPumpState == state)
         return;
+    m_shownPumpState = state;
+    const QString text = Panel::pumpStateText(state);
     static const std::pair<PumpState, const char*> kColours[] = {
         {PumpState::Running, "color: white; background: #1e8c3a;"},
         {PumpState::Stopped, "color: white; background: #5a6478;"},
         {PumpState::Unknown, "color: #3c4660; background: #d2d8e2;"}};
-    for (const auto& [state, colours] : kColours) {
-        if (state == m_panel->pumpState())
+    for (const auto& [shown, colours] : kColours) {
+        if (shown == state)
             m_pumpState->setStyleSheet(QLatin1String(colours) + QStringLiteral(" border-radius: 4px;"));
     }
-    m_pumpState->setText(text);
+    m_pumpState->setText(tr("泵状态\n%1").arg(text));
     m_pumpState->setAccessibleName(tr("泵状态：%1").arg(text));
 }
 

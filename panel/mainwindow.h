@@ -121,6 +121,7 @@ private:
     QLabel* m_stopWarning = nullptr;
     QLabel* m_pumpState = nullptr;
     QLabel* m_timedState = nullptr;
+    std::optional<PumpState> m_shownPumpState;
     std::unique_ptr<Form2> m_viewer;
     platform::Printer& m_printer;
     platform::ExportFiles* m_exportFiles = nullptr;

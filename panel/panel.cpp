@@ -271,7 +271,6 @@ void Panel::Communication()
             emit notice(tr("停止命令 %1 已补发到 %2").arg(frames::kStop, *device));
     } else if (stopPending()) {
         emit stopWithheld(m_stopKeptFor, *device);
-        emit notice(tr("停止命令没有发送到 %1：它只发往端口 %2").arg(*device, m_stopKeptFor));
         m_dialogs.notify(stopWarning() + QLatin1Char('\n')
                              + tr("停止命令只发往端口 %1，不发往 %2。请重新打开端口 %1，或在泵上直接停泵。")
                                    .arg(m_stopKeptFor, *device),

@@ -221,6 +221,12 @@
         <source>泵状态：%1</source>
         <translation>Pump state: %1</translation>
     </message>
+    <message>
+        <source>泵状态
+%1</source>
+        <translation>Pump state
+%1</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>
@@ -606,10 +612,6 @@ The stop command goes out first when port %3 opens again; the pump can also be s
 %3</source>
         <translation>Target %1 min  %2 left
 %3</translation>
-    </message>
-    <message>
-        <source>停止命令没有发送到 %1：它只发往端口 %2</source>
-        <translation>Stop command not sent to %1: it goes only to port %2</translation>
     </message>
     <message>
         <source>停止命令只发往端口 %1，不发往 %2。请重新打开端口 %1，或在泵上直接停泵。</source>

@@ -460,6 +460,7 @@ void TestForm1::indicatorsCoverNothing()
     rig.window.panel().ststart();
     rig.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QCOMPARE(rig.window.pumpStateLabel()->accessibleName(), QStringLiteral("泵状态：运行中"));
     for (QLabel* indicator : {rig.window.pumpStateLabel(), rig.window.timedStateLabel()}) {
         QVERIFY(indicator->isVisible());
         for (QWidget* other : rig.window.surface()->findChildren<QWidget*>()) {
