@@ -71,6 +71,8 @@ char commandLetter(const Event& event)
 
 // The names of commands, by what their frame does.
 const char* const kDropped = QT_TRANSLATE_NOOP("history", "命令未发送（端口未打开）");
+// A kept stop that another device did not get: it goes only to its own pump.
+const char* const kWithheld = QT_TRANSLATE_NOOP("history", "停止命令未发往其他端口");
 const std::pair<char, const char*> kCommands[] = {
     {'R', QT_TRANSLATE_NOOP("history", "启动泵")},
     {'S', QT_TRANSLATE_NOOP("history", "停止泵")},
@@ -92,6 +94,8 @@ QString eventName(const Event& event)
 {
     if (event.kind == QLatin1String("command") && event.detail.startsWith(QLatin1String("dropped")))
         return translated(kDropped);
+    if (event.kind == QLatin1String("command") && event.detail.startsWith(QLatin1String("kept for")))
+        return translated(kWithheld);
     const char letter = commandLetter(event);
     for (const auto& [command, name] : kCommands) {
         if (letter == command)

@@ -39,6 +39,7 @@ bool PumpLink::open(const QString& device, QString* error)
     connect(m_port.get(), &platform::SerialPort::received, this, &PumpLink::readWaiting);
     connect(m_port.get(), &platform::SerialPort::failed, this, &PumpLink::handlePortFailure);
     m_unansweredPolls = 0;
+    m_answeredSinceOpen = false;
     m_lastHeardMs = m_clock();
     if (m_linkLost) {
         m_linkLost = false;
@@ -103,6 +104,7 @@ void PumpLink::readWaiting()
     while (!m_pending.isEmpty()) {
         const QByteArray frame = m_pending.takeFirst();
         ++m_answers;
+        m_answeredSinceOpen = true;
         m_unansweredPolls = 0;
         m_lastHeardMs = m_clock();
         if (m_linkLost) {

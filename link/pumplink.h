@@ -55,6 +55,8 @@ public:
     // Milliseconds since the last answer, or since the port was opened when
     // none has come yet.
     qint64 silenceMs() const;
+    // Whether an answer came since the port open now was opened.
+    bool answeredSinceOpen() const { return m_answeredSinceOpen; }
     // Answers handed on since the program started.
     quint64 answersReceived() const { return m_answers; }
     const AnswerFramer& framer() const { return m_framer; }
@@ -84,4 +86,5 @@ private:
     bool m_linkLost = false;
     qint64 m_lastHeardMs = 0;
     quint64 m_answers = 0;
+    bool m_answeredSinceOpen = false;
 };

@@ -1,6 +1,7 @@
 #include "panel/journalfeed.h"
 
 #include "history/journal.h"
+#include "link/frames.h"
 #include "link/numbers.h"
 #include "panel/panel.h"
 #include "platform/dialogs.h"
@@ -46,17 +47,20 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
 {
     history::Journal* j = &journal;
     connect(&panel, &Panel::answerApplied, this, [this](const QByteArray& frame, const AnswerOutcome& outcome) {
-        // A box the operator is typing into shows no set point yet: its
-        // digits so far would draw a dip that never happened. The pressure
-        // is the reading the answer stored (pnow as a number).
-        const PanelState& s = m_panel.state();
-        const Keypad& keypad = m_panel.keypad();
+        // The set points are those the pump has (sent to it or reported by
+        // it), never a box's start text, digits still being typed or an
+        // entry that was refused. The pressure is the reading the answer
+        // stored (pnow as a number).
         constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-        m_journal.reading(frame, outcome.stored ? outcome.reading : kNone, keypad.typingFlow() ? kNone : boxNumber(s.lqset),
-                          keypad.typingPressure() ? kNone : boxNumber(s.prset));
+        m_journal.reading(frame, outcome.stored ? outcome.reading : kNone, boxNumber(m_panel.pumpFlow()),
+                          boxNumber(m_panel.pumpPressure()));
     });
     connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
         j->record(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));
+    });
+    connect(&panel, &Panel::stopWithheld, this, [j](const QString& keptFor, const QString& opened) {
+        j->record(EventKind::Command,
+                  QStringLiteral("kept for %1, not sent to %2: ").arg(keptFor, opened) + frames::kStop);
     });
     connect(&panel, &Panel::setPointChanged, this,
             [j](SetPoint which, const QString& before, const QString& after, CommandSource source) {

@@ -12,7 +12,7 @@ class Dialogs;
 }
 
 // Hands what the panel does to the run history's journal: every accepted
-// answer with the three boxes as numbers, and the events with their details
+// answer with the pressure and the set points the pump has as numbers, and the events with their details
 // and where a command came from. The panel knows nothing of the journal; the
 // window makes this when it is given one.
 //
@@ -20,8 +20,13 @@ class Dialogs;
 //   port_opened, port_closed      the device ("COM4", "/dev/ttyUSB0", "sim")
 //   port_open_failed, port_lost   "device: reason"
 //   command                       the frame ("Q00R0000Y"), or
-//                                 "dropped, no port open: Q00R0000Y"
-//   flow_set, pressure_set        "before → after", the box's text ("0150 → 200")
+//                                 "dropped, no port open: Q00R0000Y", or a
+//                                 kept stop another device did not get:
+//                                 "kept for COM4, not sent to sim: Q00S0000Y"
+//   flow_set, pressure_set        "before → after", the box's text of a frame
+//                                 written to the port ("0150 → 200"); before
+//                                 is the pump's last known set point, "?"
+//                                 when none is known
 //   pump_number_set, timed_set    "before → after", the number (minutes for timed_set)
 //   timed_start, timed_auto_stop  the duration set ("30 min")
 //   timed_pause, timed_continue,

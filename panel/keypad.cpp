@@ -88,24 +88,34 @@ void Keypad::completeFlow()
     // The entry ends whatever the outcome.
     m_state.lq = 0;
     const auto flow = numbers::toDouble(m_state.lqset);
+    m_refusedFlow = QString();
+    // The box is no longer being typed into: refused and kept (shown so
+    // behind the message), or sent.
     if (!flow || *flow > kFlowMax) {
+        m_refusedFlow = m_state.lqset;
+        notifyBoxes();
         m_dialogs.messageBox(tr("流量设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadFlowBody(m_state.Set_Pump_NO, *flow);
     m_send(QLatin1Char('Q') + m_state.setliqstr);
+    notifyBoxes();
 }
 
 void Keypad::completePressure()
 {
     m_state.pr = 0;
     const auto pressure = numbers::toDouble(m_state.prset);
+    m_refusedPressure = QString();
     if (!pressure || *pressure > kPressureMax) {
+        m_refusedPressure = m_state.prset;
+        notifyBoxes();
         m_dialogs.messageBox(tr("压力设定错误"), tr("设定错误"));
         return;
     }
     m_state.setliqstr = frames::keypadPressureBody(m_state.Set_Pump_NO, *pressure);
     m_send(QLatin1Char('Q') + m_state.setliqstr);
+    notifyBoxes();
 }
 
 void Keypad::notifyBoxes()
@@ -122,4 +132,14 @@ bool Keypad::typingFlow() const
 bool Keypad::typingPressure() const
 {
     return m_state.pr == 1 && m_state.prset == m_typed;
+}
+
+bool Keypad::refusedFlow() const
+{
+    return m_state.lq == 0 && !m_refusedFlow.isNull() && m_state.lqset == m_refusedFlow;
+}
+
+bool Keypad::refusedPressure() const
+{
+    return m_state.pr == 0 && !m_refusedPressure.isNull() && m_state.prset == m_refusedPressure;
 }

@@ -82,6 +82,11 @@ public:
     // rewritten its box since.
     bool typingFlow() const;
     bool typingPressure() const;
+    // True while the flow (pressure) box still holds a completed entry that
+    // was refused and so never sent: the box keeps the refused text until
+    // something else is written into it.
+    bool refusedFlow() const;
+    bool refusedPressure() const;
 
 private:
     void completeFlow();
@@ -96,4 +101,7 @@ private:
     std::function<void()> m_boxesChanged;
     // The text the entry in progress has put into its box.
     QString m_typed;
+    // The text of the last refused entry of each box; null when none.
+    QString m_refusedFlow;
+    QString m_refusedPressure;
 };

@@ -19,11 +19,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -89,25 +92,41 @@ private:
 };
 
 // A value box: blue, a dark blue line round it, the text cyan while the pump
-// answers and greyed while it is silent. Painted with its own colours rather
-// than a style sheet, which costs several times as much at every repaint, and
-// the same under every style.
+// answers, greyed while it is not live, yellow while typed and red, with a
+// red line, when refused. Painted with its own colours rather than a style
+// sheet, which costs several times as much at every repaint, and the same
+// under every style. Its tooltip and accessible description say the state.
 class ValueBox : public QLineEdit {
 public:
-    explicit ValueBox(QWidget* parent) : QLineEdit(parent)
+    ValueBox(const QString& unit, QWidget* parent) : QLineEdit(parent), m_unit(unit)
     {
         setFrame(false);
         setTextMargins(1, 1, 1, 1);  // the text inside the line
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setLook(false);
+        setState(BoxState::NoPort);
     }
 
-    void setLook(bool stale)
+    // Set only when it changes: this runs for every answer.
+    void setState(BoxState state)
     {
+        if (m_state == state)
+            return;
+        m_state = state;
+        static const std::pair<BoxState, QColor> kText[] = {
+            {BoxState::Live, QColor(0, 255, 255)},       {BoxState::Typing, QColor(255, 220, 90)},
+            {BoxState::Refused, QColor(255, 120, 120)},  {BoxState::NoAnswerYet, QColor(128, 150, 170)},
+            {BoxState::LinkLost, QColor(128, 150, 170)}, {BoxState::NoPort, QColor(128, 150, 170)}};
         QPalette colours = palette();
         colours.setColor(QPalette::Base, Qt::transparent);  // the box paints its own
-        colours.setColor(QPalette::Text, stale ? QColor(128, 150, 170) : QColor(0, 255, 255));
+        for (const auto& [s, colour] : kText) {
+            if (s == state)
+                colours.setColor(QPalette::Text, colour);
+        }
         setPalette(colours);
+        const QString words = Panel::boxStateText(state);
+        setToolTip(words);
+        setAccessibleDescription(Form1::tr("%1，%2").arg(m_unit, words));
+        update();
     }
 
 protected:
@@ -117,10 +136,32 @@ protected:
             // The line as the edge of a fill: a stroked rectangle costs as
             // much as the rest of the box.
             QPainter painter(this);
-            painter.fillRect(rect(), QColor(0, 0, 80));
+            painter.fillRect(rect(), m_state == BoxState::Refused ? QColor(230, 0, 0) : QColor(0, 0, 80));
             painter.fillRect(rect().adjusted(1, 1, -1, -1), QColor(0, 0, 160));
         }
         QLineEdit::paintEvent(event);
+    }
+
+private:
+    QString m_unit;
+    std::optional<BoxState> m_state;
+};
+
+// A key that draws a ring inside its edge while it has the keyboard focus,
+// seen on every picture whatever the style draws.
+class KeyButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QToolButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(QColor(255, 170, 0), 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 3, 3);
     }
 };
 
@@ -133,7 +174,7 @@ struct KeyPlace {
     const char* does;  // what a screen reader adds to the face (its source text)
 };
 
-// The sixteen keys in the order the keyboard focus visits them.
+// The sixteen keys; the keyboard focus visits them row by row, as they sit.
 const KeyPlace kKeys[] = {
     {"1", "Cmd1", 0, 7360, 2160, ""},
     {"2", "Cmd2", 1, 8020, 2160, ""},
@@ -244,10 +285,9 @@ void Form1::buildControls()
     // Value boxes: blue with cyan text, showing what the pump reports.
     // Each box speaks its name and unit; its text is its value.
     const auto makeBox = [this](const char* name, const char* spoken, const char* unit, int top) {
-        auto* box = new ValueBox(m_surface);
+        auto* box = new ValueBox(tr(unit), m_surface);
         box->setObjectName(QLatin1String(name));
         box->setAccessibleName(tr(spoken));
-        box->setAccessibleDescription(tr(unit));
         box->setGeometry(artwork::twipRect(8040, top, 615, 360));
         QFont font = artwork::songti(12);
         // Four digits must fit the 41-pixel box whichever CJK face stands in.
@@ -264,10 +304,10 @@ void Form1::buildControls()
 
     // Keypad.
     const QFont keyFont = artwork::songti(14.25);
-    QWidget* previous = nullptr;
+    std::vector<const KeyPlace*> visual;
     for (const KeyPlace& place : kKeys) {
         const QString face = QString::fromUtf8(place.face);
-        auto* button = new QToolButton(m_surface);
+        auto* button = new KeyButton(m_surface);
         button->setObjectName(QLatin1String(place.name));
         button->setProperty("index", place.index);
         button->setAccessibleName(face);
@@ -281,6 +321,14 @@ void Form1::buildControls()
         button->setFocusPolicy(Qt::StrongFocus);
         button->setAttribute(Qt::WA_NoMousePropagation);
         m_keys.insert(face, button);
+        visual.push_back(&place);
+    }
+    std::stable_sort(visual.begin(), visual.end(), [](const KeyPlace* a, const KeyPlace* b) {
+        return std::pair(a->top, a->left) < std::pair(b->top, b->left);
+    });
+    QWidget* previous = nullptr;
+    for (const KeyPlace* place : visual) {
+        QWidget* button = m_keys.value(QString::fromUtf8(place->face));
         if (previous)
             setTabOrder(previous, button);
         previous = button;
@@ -299,7 +347,7 @@ void Form1::buildControls()
     setTabOrder(m_prset, m_lqset);
     // The boxes come first in the window's focus chain, being made first; the
     // keyboard starts on the first key of the order instead.
-    m_keys.value(QStringLiteral("1"))->setFocus();
+    m_keys.value(QString::fromUtf8(visual.front()->face))->setFocus();
 
     // Elapsed-time display: hours, "时", minutes, "分", seconds, "秒".
     const QFont timeFont = artwork::songti(15.75);
@@ -329,6 +377,20 @@ void Form1::buildControls()
         m_labels.insert(QLatin1String(place.name), label);
     }
 
+    // Beside the boxes, below their panel: the pump's state. Beside the
+    // elapsed time: the timed run's target, time left and state.
+    m_pumpState = new QLabel(m_surface);
+    m_pumpState->setObjectName(QStringLiteral("pumpState"));
+    m_pumpState->setGeometry(636, 138, 84, 40);
+    m_pumpState->setAlignment(Qt::AlignCenter);
+    m_pumpState->setFont(artwork::songti(10.5));
+    m_timedState = new QLabel(m_surface);
+    m_timedState->setObjectName(QStringLiteral("timedState"));
+    m_timedState->setGeometry(216, 2, 184, 44);
+    m_timedState->setFont(artwork::songti(10.5));
+    m_timedState->setStyleSheet(QStringLiteral("color: #1a2a6c;"));
+    m_timedState->hide();
+
     m_surface->setAccessibleName(tr("泵控制面板"));
     menuBar()->setAccessibleName(tr("菜单栏"));
     statusBar()->setAccessibleName(tr("状态栏"));
@@ -336,6 +398,11 @@ void Form1::buildControls()
     m_connection->setObjectName(QStringLiteral("connection"));
     m_connection->setAccessibleDescription(tr("连接状态"));
     m_connection->setContentsMargins(0, 0, 8, 0);
+    m_stopWarning = new QLabel(this);
+    m_stopWarning->setObjectName(QStringLiteral("stopWarning"));
+    m_stopWarning->setStyleSheet(QStringLiteral("color: white; background: #c00000; padding: 1px 6px;"));
+    m_stopWarning->hide();
+    statusBar()->addPermanentWidget(m_stopWarning);
     statusBar()->addPermanentWidget(m_connection);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -353,6 +420,20 @@ void Form1::wire()
     connect(panel, &Panel::boxesChanged, this, &Form1::showBoxes);
     connect(panel, &Panel::connectionChanged, this, &Form1::showConnection);
     connect(panel, &Panel::connectionChanged, this, &Form1::showBoxes);
+    connect(panel, &Panel::stopKeptChanged, this, &Form1::showConnection);
+    connect(panel, &Panel::pumpStateChanged, this, &Form1::showPumpState);
+    connect(&panel->timedRun(), &TimedRun::phaseChanged, this, &Form1::showElapsedTime);
+    // Alt and the letter in a menu's caption open that menu.
+    for (const auto& [name, letter] : {std::pair{"file", Qt::Key_F}, std::pair{"settime", Qt::Key_T},
+                                       std::pair{"Pump", Qt::Key_O}, std::pair{"seting", Qt::Key_S},
+                                       std::pair{"help", Qt::Key_H}}) {
+        QAction* menu = action(QLatin1String(name));
+        connect(new QShortcut(QKeyCombination(Qt::AltModifier, letter), this), &QShortcut::activated, this,
+                [this, menu] {
+                    if (menu->isEnabled())
+                        menuBar()->setActiveAction(menu);
+                });
+    }
     connect(panel, &Panel::answerApplied, this, &Form1::showAnswer);
     connect(&panel->link(), &PumpLink::readHandled, m_pacer, &RefreshPacer::changed);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
@@ -425,15 +506,30 @@ void Form1::setBoxTexts(bool hold)
         }
         box->setText(text);
     }
-    // While the pump is silent the boxes show their last texts greyed, so
-    // nobody mistakes them for live values. This runs for every answer: the
-    // look is set only when it changes.
-    const bool stale = m_panel->link().linkLost();
-    if (m_boxesStale == stale)
+    // What each box shows, for the pump: live, not live, typed or refused.
+    for (auto [box, which] : {std::pair{m_pnow, Box::Pnow}, std::pair{m_prset, Box::Prset},
+                              std::pair{m_lqset, Box::Lqset}})
+        static_cast<ValueBox*>(box)->setState(m_panel->boxState(which));
+    showPumpState();
+}
+
+void Form1::showPumpState()
+{
+    const PumpState state = m_panel->pumpState();
+    if (m_shownPumpState == state)
         return;
-    m_boxesStale = stale;
-    for (QLineEdit* box : {m_pnow, m_prset, m_lqset})
-        static_cast<ValueBox*>(box)->setLook(stale);
+    m_shownPumpState = state;
+    const QString text = Panel::pumpStateText(state);
+    static const std::pair<PumpState, const char*> kColours[] = {
+        {PumpState::Running, "color: white; background: #1e8c3a;"},
+        {PumpState::Stopped, "color: white; background: #5a6478;"},
+        {PumpState::Unknown, "color: #3c4660; background: #d2d8e2;"}};
+    for (const auto& [shown, colours] : kColours) {
+        if (shown == state)
+            m_pumpState->setStyleSheet(QLatin1String(colours) + QStringLiteral(" border-radius: 4px;"));
+    }
+    m_pumpState->setText(tr("泵状态\n%1").arg(text));
+    m_pumpState->setAccessibleName(tr("泵状态：%1").arg(text));
 }
 
 void Form1::showAnswer(const QByteArray&, const AnswerOutcome& outcome)
@@ -458,6 +554,10 @@ void Form1::showConnection()
 {
     m_connection->setText(m_panel->connectionText());
     m_connection->setAccessibleName(m_connection->text());
+    // A kept stop's warning stays until the stop reaches its pump.
+    m_stopWarning->setText(m_panel->stopWarning());
+    m_stopWarning->setAccessibleName(m_stopWarning->text());
+    m_stopWarning->setVisible(m_panel->stopPending());
 }
 
 void Form1::showElapsedTime()
@@ -472,6 +572,9 @@ void Form1::showElapsedTime()
     // Shown and hidden together, numbers first, then their units.
     for (const char* name : {"lhour", "lmin", "lsed", "Label1", "Label2", "Label3"})
         m_labels.value(QLatin1String(name))->setVisible(run.labelsVisible());
+    m_timedState->setText(m_panel->timedRunText());
+    m_timedState->setAccessibleName(m_timedState->text());
+    m_timedState->setVisible(run.labelsVisible());
 }
 
 Form2* Form1::viewer()

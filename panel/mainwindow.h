@@ -61,6 +61,10 @@ public:
     // The six elapsed-time labels: lhour, Label1, lmin, Label2, lsed, Label3.
     QLabel* label(const QString& name) const { return m_labels.value(name); }
     QLabel* connectionLabel() const { return m_connection; }
+    // The pump's state, the timed run's state and a kept stop's warning.
+    QLabel* pumpStateLabel() const { return m_pumpState; }
+    QLabel* timedStateLabel() const { return m_timedState; }
+    QLabel* stopWarningLabel() const { return m_stopWarning; }
     // The record viewer `Form2`, a window of its own shown in place of this
     // one by "查看记录"; made on first use.
     Form2* viewer();
@@ -94,6 +98,7 @@ private:
     void showAnswer(const QByteArray& frame, const AnswerOutcome& outcome);
     void paintHeld();
     void showConnection();
+    void showPumpState();
     void showElapsedTime();
     void showViewer();
     void showHistory();
@@ -113,9 +118,10 @@ private:
     QList<QLineEdit*> m_heldBoxes;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
-    // The look the value boxes have: greyed (the pump is silent) or live;
-    // none before the first showBoxes().
-    std::optional<bool> m_boxesStale;
+    QLabel* m_stopWarning = nullptr;
+    QLabel* m_pumpState = nullptr;
+    QLabel* m_timedState = nullptr;
+    std::optional<PumpState> m_shownPumpState;
     std::unique_ptr<Form2> m_viewer;
     platform::Printer& m_printer;
     platform::ExportFiles* m_exportFiles = nullptr;

@@ -50,11 +50,19 @@ void Panel::send(const QString& frame, CommandSource source)
 {
     ++m_framesSent;
     const bool written = m_link.send(frame);
+    m_lastWritten = written;
     emit commandSent(frame, source, !written);
-    if (frame == frames::kStop && !written)
+    const bool stop = frame == frames::kStop;
+    if (stop && !written) {
         keepStop();
-    else if (written && (frame == frames::kStop || frame == frames::kRun))
-        m_stopPending = false;
+    } else if (written && (stop || frame == frames::kRun)) {
+        setPumpRunning(!stop);
+        // Only the pump the kept stop was meant for is settled by it.
+        if (!m_stopKeptFor.isEmpty() && m_link.device() == m_stopKeptFor) {
+            m_stopKeptFor.clear();
+            emit stopKeptChanged();
+        }
+    }
 }
 
 void Panel::sendFromKeypad(const QString& frame)
@@ -63,9 +71,20 @@ void Panel::sendFromKeypad(const QString& frame)
     // A completed entry: its frame carries the letter of the box it set.
     const QChar letter = frame.size() > 3 ? frame.at(3) : QChar();
     if (letter == QLatin1Char('L'))
-        emit setPointChanged(SetPoint::Flow, m_entryBefore, m_state.lqset, CommandSource::Keypad);
+        setPointSent(SetPoint::Flow, m_state.lqset, CommandSource::Keypad);
     else if (letter == QLatin1Char('P'))
-        emit setPointChanged(SetPoint::Pressure, m_entryBefore, m_state.prset, CommandSource::Keypad);
+        setPointSent(SetPoint::Pressure, m_state.prset, CommandSource::Keypad);
+}
+
+void Panel::setPointSent(SetPoint which, const QString& text, CommandSource source)
+{
+    // A frame that went nowhere set nothing.
+    if (!m_lastWritten)
+        return;
+    QString& known = which == SetPoint::Flow ? m_pumpFlow : m_pumpPressure;
+    const QString before = known.isEmpty() ? QStringLiteral("?") : known;
+    known = text;
+    emit setPointChanged(which, before, text, source);
 }
 
 void Panel::sendFromTimedRun(const QString& frame)
@@ -81,14 +100,111 @@ void Panel::keepStop()
 {
     // Said once, however many stops fail before one gets through; the status
     // line names each frame that was not sent.
-    if (m_stopPending)
+    const QString device = m_link.isOpen() ? m_link.device() : m_lastDevice;
+    if (!m_stopKeptFor.isEmpty() || device.isEmpty())
         return;
-    m_stopPending = true;
+    m_stopKeptFor = device;
+    emit stopKeptChanged();
     const QString why = m_link.isOpen() ? tr("端口 %1 拒绝写入").arg(m_link.device()) : tr("没有打开的端口");
     m_dialogs.notify(tr("泵可能仍在运行：停止命令 %1 没有送到泵（%2）。\n"
-                        "端口再次打开时首先发送停止命令；也可以在泵上直接停泵。")
-                         .arg(frames::kStop, why),
+                        "端口 %3 再次打开时首先发送停止命令；也可以在泵上直接停泵。")
+                         .arg(frames::kStop, why, device),
                      tr("停止命令未送达"));
+}
+
+QString Panel::stopWarning() const
+{
+    return m_stopKeptFor.isEmpty() ? QString() : tr("泵（端口 %1）可能仍在运行：停止命令没有送到。").arg(m_stopKeptFor);
+}
+
+BoxState Panel::boxState(Box box) const
+{
+    if (box == Box::Lqset && m_keypad.typingFlow())
+        return BoxState::Typing;
+    if (box == Box::Prset && m_keypad.typingPressure())
+        return BoxState::Typing;
+    if ((box == Box::Lqset && m_keypad.refusedFlow()) || (box == Box::Prset && m_keypad.refusedPressure()))
+        return BoxState::Refused;
+    if (!m_link.isOpen())
+        return BoxState::NoPort;
+    if (!m_link.answeredSinceOpen())
+        return BoxState::NoAnswerYet;
+    if (m_link.linkLost())
+        return BoxState::LinkLost;
+    return BoxState::Live;
+}
+
+QString Panel::boxStateText(BoxState state)
+{
+    switch (state) {
+    case BoxState::Live:
+        return tr("泵的实时值");
+    case BoxState::NoAnswerYet:
+        return tr("不是实时值：泵尚未回答");
+    case BoxState::LinkLost:
+        return tr("不是实时值：通信中断");
+    case BoxState::NoPort:
+        return tr("不是实时值：未连接");
+    case BoxState::Typing:
+        return tr("正在输入，尚未发送");
+    case BoxState::Refused:
+        return tr("设定错误，未发送到泵");
+    }
+    return QString();
+}
+
+PumpState Panel::pumpState() const
+{
+    if (!m_link.isOpen() || m_link.linkLost() || !m_pumpRunning)
+        return PumpState::Unknown;
+    return *m_pumpRunning ? PumpState::Running : PumpState::Stopped;
+}
+
+QString Panel::pumpStateText(PumpState state)
+{
+    switch (state) {
+    case PumpState::Running:
+        return tr("运行中");
+    case PumpState::Stopped:
+        return tr("已停止");
+    case PumpState::Unknown:
+        break;
+    }
+    return tr("未知");
+}
+
+QString Panel::timedRunText() const
+{
+    const TimedRun& run = m_timedRun;
+    if (!run.labelsVisible())
+        return QString();
+    const qint64 left = run.secondsLeft();
+    const auto two = [](qint64 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    const QString leftText = left >= 3600 ? QStringLiteral("%1:%2:%3").arg(left / 3600).arg(two(left / 60 % 60), two(left % 60))
+                                          : QStringLiteral("%1:%2").arg(left / 60).arg(two(left % 60));
+    QString phase;
+    switch (run.phase()) {
+    case TimedRun::Phase::Running:
+        phase = tr("运行中");
+        break;
+    case TimedRun::Phase::Paused:
+        phase = tr("已暂停");
+        break;
+    case TimedRun::Phase::Done:
+        phase = tr("已完成");
+        break;
+    case TimedRun::Phase::Idle:
+        break;
+    }
+    return tr("目标 %1 分  剩余 %2\n%3").arg(numbers::generalText(run.timeset()), leftText, phase);
+}
+
+void Panel::setPumpRunning(std::optional<bool> running)
+{
+    if (m_pumpRunning == running)
+        return;
+    m_pumpRunning = running;
+    emit pumpStateChanged();
 }
 
 void Panel::Form_Load()
@@ -129,10 +245,23 @@ void Panel::Communication()
     const QString before = m_link.isOpen() ? m_link.device() : QString();
     if (before == *device)
         emit portChanged(PortChange::Closed, before, QString());
+    // The device used last, open or not: set points known from it stay
+    // known when the same device opens again.
+    const QString previous = m_link.device();
     const bool opened = m_link.open(*device, &error);
     if (opened && !before.isEmpty() && before != *device)
         emit portChanged(PortChange::Closed, before, QString());
     emit portChanged(opened ? PortChange::Opened : PortChange::OpenFailed, *device, opened ? QString() : error);
+    if (opened) {
+        m_lastDevice = *device;
+        // A pump newly reached has told nothing about itself yet.
+        m_pumpRunning.reset();
+        emit pumpStateChanged();
+        if (previous != *device) {
+            m_pumpFlow.clear();
+            m_pumpPressure.clear();
+        }
+    }
     emit connectionChanged();
     if (!opened) {
         QString text = tr("无法打开端口 %1：%2").arg(*device, recorded::shown(error));
@@ -141,11 +270,18 @@ void Panel::Communication()
         m_dialogs.messageBox(text, tr("通信"));
         return;
     }
-    // A stop that could not be delivered goes before anything else.
-    if (m_stopPending) {
+    // A stop that could not be delivered goes before anything else, to the
+    // pump it was meant for and no other.
+    if (m_stopKeptFor == *device) {
         send(frames::kStop, CommandSource::Kept);
-        if (!m_stopPending)
+        if (!stopPending())
             emit notice(tr("停止命令 %1 已补发到 %2").arg(frames::kStop, *device));
+    } else if (stopPending()) {
+        emit stopWithheld(m_stopKeptFor, *device);
+        m_dialogs.notify(stopWarning() + QLatin1Char('\n')
+                             + tr("停止命令只发往端口 %1，不发往 %2。请重新打开端口 %1，或在泵上直接停泵。")
+                                   .arg(m_stopKeptFor, *device),
+                         tr("停止命令未送达"));
     }
     setMenusEnabled(true);
     m_link.startPolling();
@@ -185,22 +321,20 @@ void Panel::rstop()
 
 void Panel::liquid()
 {
-    const QString before = m_state.lqset;
     const quint64 sent = m_framesSent;
     m_setPoints.liquid();
     emit boxesChanged();
     if (m_framesSent != sent)
-        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, CommandSource::Dialog);
+        setPointSent(SetPoint::Flow, m_state.lqset, CommandSource::Dialog);
 }
 
 void Panel::pressure()
 {
-    const QString before = m_state.prset;
     const quint64 sent = m_framesSent;
     m_setPoints.pressure();
     emit boxesChanged();
     if (m_framesSent != sent)
-        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, CommandSource::Dialog);
+        setPointSent(SetPoint::Pressure, m_state.prset, CommandSource::Dialog);
 }
 
 void Panel::Pump_NO()
@@ -215,27 +349,6 @@ void Panel::Pump_NO()
 void Panel::Cmd0(int index)
 {
     m_keypad.Cmd0(index);
-}
-
-void Panel::Cmdl()
-{
-    entryKey(&Keypad::Cmdl, &PanelState::lqset, &PanelState::lq);
-}
-
-void Panel::Cmdp()
-{
-    entryKey(&Keypad::Cmdp, &PanelState::prset, &PanelState::pr);
-}
-
-void Panel::entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry)
-{
-    const bool idle = m_state.lq == 0 && m_state.pr == 0;
-    const QString before = m_state.*box;
-    (m_keypad.*key)();
-    // An entry began (from idle, or in place of one whose box an answer
-    // rewrote): its box is empty now; keep what it showed before.
-    if (m_state.*entry == 1 && (m_state.*box).isEmpty() && (idle || before != m_state.*box))
-        m_entryBefore = before;
 }
 
 void Panel::stset()
@@ -337,6 +450,16 @@ void Panel::setMenusEnabled(bool enabled)
 void Panel::handleAnswer(const QByteArray& frame)
 {
     const AnswerOutcome outcome = applyAnswer(m_state, frame);
+    // What the pump reports of its set points is what it has.
+    const char letter = frame.size() > 3 ? frame.at(3) : 0;
+    if (letter == 'L')
+        m_pumpFlow = m_state.lqset;
+    else if (letter == 'P')
+        m_pumpPressure = m_state.prset;
+    // The pump stops itself when the pressure reaches its limit.
+    const auto limit = numbers::toDouble(m_pumpPressure);
+    if (outcome.stored && m_pumpRunning == true && limit && *limit > 0 && outcome.reading >= *limit)
+        setPumpRunning(false);
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
         emit notice(Recorder::fullNotice());
@@ -357,9 +480,15 @@ void Panel::handleAnswer(const QByteArray& frame)
 
 void Panel::handlePortLost(const QString& device, const QString& reason)
 {
+    setPumpRunning(std::nullopt);
     emit portChanged(PortChange::Lost, device, reason);
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));
-    m_dialogs.notify(tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, recorded::shown(reason)),
-                     tr("通信"));
+    // The reason may itself say that the port went away: then only what the
+    // system added to it follows.
+    const QString gone = recorded::text(QT_TRANSLATE_NOOP("recorded", "端口已断开"));
+    const QString text = reason.startsWith(gone)
+                             ? tr("端口 %1 已断开%2\n请用“通信”重新打开端口。").arg(device, reason.mid(gone.size()))
+                             : tr("端口 %1 已断开：%2\n请用“通信”重新打开端口。").arg(device, recorded::shown(reason));
+    m_dialogs.notify(text, tr("通信"));
 }

@@ -15,16 +15,32 @@
 #include <QObject>
 #include <QStringList>
 
+#include <optional>
+
 
 // Where a command came from, what was set, what happened to the port and
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
-// itself when a port opens.
+// itself when the port it was meant for opens again.
 enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
+
+// What a value box shows, as far as the pump is concerned. The texts stay as
+// they are; only their look and what a screen reader hears change.
+//   Live         the pump answered within the link-lost time
+//   NoAnswerYet, LinkLost, NoPort
+//                not live: the port is open but nothing answered yet, the
+//                pump fell silent, or no port is open
+//   Typing       digits of a keypad entry still being typed
+//   Refused      a completed keypad entry that was refused and not sent
+enum class BoxState { Live, NoAnswerYet, LinkLost, NoPort, Typing, Refused };
+enum class Box { Pnow, Prset, Lqset };
+// The pump as the panel last knew it: from the last run or stop that reached
+// it, while the link is alive; a pressure that reaches the limit stops it.
+enum class PumpState { Unknown, Running, Stopped };
 
 // The main window without its widgets: the panel's state, the link to the
 // pump, and one handler per command, named after the command's menu item or
@@ -63,10 +79,32 @@ public:
     // The send operation every command frame goes through. A stop frame that
     // cannot be written is kept (see stopPending()).
     void send(const QString& frame, CommandSource source = CommandSource::Menu);
-    // A stop frame could not be written and has not been delivered since: it
-    // goes out first thing when a port opens. A later stop or run that
-    // reaches the pump settles it.
-    bool stopPending() const { return m_stopPending; }
+    // A stop frame could not be written and has not been delivered since. It
+    // belongs to the device it was meant for (the port open then, or the one
+    // last open) and goes out first thing when that device opens again; any
+    // other device gets nothing, since stopping another pump's run is itself
+    // a fault. A later stop or run that reaches that device settles it. A
+    // stop with no device ever opened is not kept: no pump was started.
+    bool stopPending() const { return !m_stopKeptFor.isEmpty(); }
+    QString stopKeptFor() const { return m_stopKeptFor; }
+    // The warning shown while a stop is kept; empty when none is.
+    QString stopWarning() const;
+
+    // The set points the pump has, as far as the panel knows: the box text of
+    // the last set-point frame written to the port, or the last value the
+    // pump reported. Empty until either happened. Never a refused or
+    // half-typed entry, nor a box's start text.
+    QString pumpFlow() const { return m_pumpFlow; }
+    QString pumpPressure() const { return m_pumpPressure; }
+    BoxState boxState(Box box) const;
+    // The words for a state: the boxes' tooltip and accessible description.
+    static QString boxStateText(BoxState state);
+    PumpState pumpState() const;
+    static QString pumpStateText(PumpState state);
+    // The timed run beside its elapsed time: the duration set, the time left
+    // and whether it runs, is paused or is done; empty while its display is
+    // hidden.
+    QString timedRunText() const;
 
     // Handlers.
     void Form_Load();
@@ -97,8 +135,8 @@ public:
     void Cmd7() { m_keypad.Cmd7(); }
     void Cmd8() { m_keypad.Cmd8(); }
     void Cmd9() { m_keypad.Cmd9(); }
-    void Cmdl();
-    void Cmdp();
+    void Cmdl() { m_keypad.Cmdl(); }
+    void Cmdp() { m_keypad.Cmdp(); }
     void Cmdr() { m_keypad.Cmdr(); }
     void Cmds() { m_keypad.Cmds(); }
     void stset();
@@ -134,6 +172,11 @@ signals:
     void exitRequested();
     // The CSV log was switched on or off, by the operator or by a failure.
     void csvLogChanged(bool on);
+    // A stop was kept or settled: stopWarning() changed.
+    void stopKeptChanged();
+    // The pump's state may have changed (a run or stop reached it, it
+    // reached its limit, the port opened or went away).
+    void pumpStateChanged();
 
     // What happened, as it happened, for the run history.
     // A command frame went out, or was dropped with no port open.
@@ -143,6 +186,8 @@ signals:
     void setPointChanged(SetPoint which, const QString& before, const QString& after, CommandSource source);
     // `reason` only for OpenFailed and Lost.
     void portChanged(PortChange change, const QString& device, const QString& reason);
+    // A stop kept for `keptFor` was not sent to `opened`, a different device.
+    void stopWithheld(const QString& keptFor, const QString& opened);
     // Sent before the step's frame; AutoStop after the stop frame.
     void timedRunStepped(TimedStep step);
     void recordSaved(bool saved, const QString& path, const QString& reason);
@@ -160,8 +205,9 @@ private:
     void keepStop();
     void sendFromKeypad(const QString& frame);
     void sendFromTimedRun(const QString& frame);
-    // L or P on the keypad, noting the box's text when an entry begins.
-    void entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry);
+    // A set-point frame reached the pump: the box's text is its set point now.
+    void setPointSent(SetPoint which, const QString& text, CommandSource source);
+    void setPumpRunning(std::optional<bool> running);
     // Runs one of the timed run's commands, telling its step first.
     void timedCommand(TimedStep step, void (TimedRun::*command)());
 
@@ -177,11 +223,18 @@ private:
     Recorder m_recorder;
     CsvLog m_csvLog;
     QString m_portDefaultAnswer = QStringLiteral("1");
-    bool m_stopPending = false;
+    QString m_stopKeptFor;
+    // The device of the port open last, open or not now.
+    QString m_lastDevice;
+    QString m_pumpFlow;
+    QString m_pumpPressure;
+    // Whether the last run or stop written reached a running pump; none
+    // since the port opened or when it went away.
+    std::optional<bool> m_pumpRunning;
+    // Whether the frame last handed to send() was written.
+    bool m_lastWritten = false;
     bool m_recordPathTold = false;
     // Frames handed to send() so far.
     quint64 m_framesSent = 0;
-    // The box's text when the keypad entry in progress began.
-    QString m_entryBefore;
     bool m_inTimedCommand = false;
 };

@@ -3,6 +3,7 @@
 #include "link/numbers.h"
 #include "platform/dialogs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -14,6 +15,21 @@ constexpr qint64 kSecondsPerHour = 3600;
 const QString kDurationDefault = QStringLiteral("0");
 
 }  // namespace
+
+// Tells phaseChanged() at the end of a command or tick that changed the phase.
+class TimedRun::PhaseWatch {
+public:
+    explicit PhaseWatch(TimedRun& run) : m_run(run), m_before(run.phase()) {}
+    ~PhaseWatch()
+    {
+        if (m_run.phase() != m_before)
+            emit m_run.phaseChanged();
+    }
+
+private:
+    TimedRun& m_run;
+    Phase m_before;
+};
 
 TimedRun::TimedRun(frames::SendFrame send, platform::Dialogs& dialogs, platform::Clock clock, QObject* parent)
     : QObject(parent), m_send(std::move(send)), m_dialogs(dialogs), m_clock(std::move(clock))
@@ -40,8 +56,10 @@ void TimedRun::stset()
 
 void TimedRun::ststart()
 {
+    const PhaseWatch watch(*this);
     m_tset = 0;
     m_countedMs = 0;
+    m_done = false;
     enableTimer(true);
     m_send(frames::kRun);
     setLabelsVisible(true);
@@ -49,19 +67,24 @@ void TimedRun::ststart()
 
 void TimedRun::stzanting()
 {
+    const PhaseWatch watch(*this);
     disableTimer();
     m_send(frames::kStop);
 }
 
 void TimedRun::stcontiune()
 {
+    const PhaseWatch watch(*this);
+    m_done = false;
     enableTimer(false);
     m_send(frames::kRun);
 }
 
 void TimedRun::stend()
 {
+    const PhaseWatch watch(*this);
     m_timeset = 0;
+    m_done = false;
     disableTimer();
     m_send(frames::kStop);
     setLabelsVisible(false);
@@ -69,6 +92,7 @@ void TimedRun::stend()
 
 void TimedRun::tick()
 {
+    const PhaseWatch watch(*this);
     m_tset = (countedMs() + kEarlyTickMs) / 1000;
     m_lhour = QString::number(m_tset / kSecondsPerHour);
     m_lmin = QString::number((m_tset % kSecondsPerHour) / kSecondsPerMinute);
@@ -81,7 +105,25 @@ void TimedRun::tick()
         m_tset = 0;
         m_countedMs = 0;
         m_timer1.stop();
+        m_done = true;
     }
+}
+
+TimedRun::Phase TimedRun::phase() const
+{
+    if (m_timer1.isActive())
+        return Phase::Running;
+    if (m_done)
+        return Phase::Done;
+    return m_labelsVisible ? Phase::Paused : Phase::Idle;
+}
+
+qint64 TimedRun::secondsLeft() const
+{
+    if (m_done)
+        return 0;
+    const double left = std::ceil(m_timeset * kSecondsPerMinute) - static_cast<double>(m_tset);
+    return left > 0 ? static_cast<qint64>(std::min(left, 1e15)) : 0;
 }
 
 void TimedRun::enableTimer(bool restart)

@@ -83,14 +83,24 @@ public:
     // Whether the six labels of the elapsed-time display are shown.
     bool labelsVisible() const { return m_labelsVisible; }
 
+    // Where the run stands: counting, paused (stopped with its display still
+    // up), done (stopped by its time), or none of these.
+    enum class Phase { Idle, Running, Paused, Done };
+    Phase phase() const;
+    // Whole seconds still to run as the last tick counted them; 0 once done.
+    qint64 secondsLeft() const;
+
     // The one-second timer; active exactly while the run counts.
     const QTimer& timer1() const { return m_timer1; }
 
 signals:
     // A caption or the display's visibility has changed.
     void displayChanged();
+    // phase() has changed.
+    void phaseChanged();
 
 private:
+    class PhaseWatch;
     // Turns Timer1 on and counts from now. `restart` begins a fresh second
     // even when it already runs.
     void enableTimer(bool restart);
@@ -115,4 +125,6 @@ private:
     QString m_lmin = QStringLiteral("00");
     QString m_lsed = QStringLiteral("00");
     bool m_labelsVisible = false;
+    // The run was stopped by its time and not started, continued or ended since.
+    bool m_done = false;
 };

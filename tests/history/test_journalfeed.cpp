@@ -34,7 +34,8 @@ struct Rig {
             {"Cmdr", [this] { panel.Cmdr(); }}, {"Cmds", [this] { panel.Cmds(); }},
             {"Cmdl", [this] { panel.Cmdl(); }}, {"Cmdp", [this] { panel.Cmdp(); }},
             {"Cmd0", [this] { panel.Cmd0(13); }}, {"Cmd1", [this] { panel.Cmd1(); }},
-            {"Cmd2", [this] { panel.Cmd2(); }}, {"Cmd5", [this] { panel.Cmd5(); }},
+            {"Cmd2", [this] { panel.Cmd2(); }}, {"Cmd3", [this] { panel.Cmd3(); }},
+            {"Cmd5", [this] { panel.Cmd5(); }},
             {"liquid", [this] { panel.liquid(); }}, {"pressure", [this] { panel.pressure(); }},
             {"Pump_NO", [this] { panel.Pump_NO(); }}, {"stset", [this] { panel.stset(); }},
             {"ststart", [this] { panel.ststart(); }}, {"stzanting", [this] { panel.stzanting(); }},
@@ -79,7 +80,7 @@ class TestJournalFeed : public QObject {
 private slots:
     void events_data();
     void events();
-    void readingsCarryTheBoxesAsNumbers();
+    void readingsCarryThePumpsSetPoints();
     void troublesAreToldOnceFromTheEventLoop();
 };
 
@@ -94,11 +95,16 @@ void TestJournalFeed::events_data()
         {"command|Q00R0000Y|menu", "command|Q00S0000Y|menu", "command|Q00R0000Y|popup", "command|Q00S0000Y|popup",
          "command|Q00R0000Y|keypad", "command|Q00S0000Y|keypad"});
     row("set points by dialog", "answer:200 liquid answer:1.5 pressure answer:3 Pump_NO answer:900 liquid",
-        {"command|Q00L0200Y|dialog", "flow_set|0000 → 200|dialog", "command|Q00P01.5Y|dialog",
-         "pressure_set|02.0 → 01.5|dialog", "pump_number_set|0 → 3|dialog"});
+        {"command|Q00L0200Y|dialog", "flow_set|? → 200|dialog", "command|Q00P01.5Y|dialog",
+         "pressure_set|? → 01.5|dialog", "pump_number_set|0 → 3|dialog"});
     row("set points on the keypad", "Cmdl Cmd1 Cmd2 Cmd0 Cmdp Cmd0 Cmd1 Cmd5",
-        {"command|Q00L0120Y|keypad", "flow_set|0000 → 120|keypad", "command|Q00P01.5Y|keypad",
-         "pressure_set|02.0 → 01.5|keypad"});
+        {"command|Q00L0120Y|keypad", "flow_set|? → 120|keypad", "command|Q00P01.5Y|keypad",
+         "pressure_set|? → 01.5|keypad"});
+    // Set points are those the pump has: a refused entry is none.
+    row("a refused keypad entry", "feed:Q01P01.2Y Cmdp Cmd3 Cmd0 Cmd0 Cmdp Cmd0 Cmd1 Cmd5",
+        {"command|Q00P01.5Y|keypad", "pressure_set|01.2 → 01.5|keypad"});
+    row("a set point with no port open", "lose:gone answer:200 liquid",
+        {"port_lost|COM4: gone|", "command|dropped, no port open: Q00L0200Y|dialog"});
     row("a keypad entry an answer rewrote, begun again", "Cmdl Cmd1 feed:Q01L0250Y Cmdl Cmd1 Cmd2 Cmd0",
         {"command|Q00L0120Y|keypad", "flow_set|0250 → 120|keypad"});
     row("a timed run to its end", "answer:0.1 stset ststart tick stzanting stcontiune tick tick stend",
@@ -125,9 +131,11 @@ void TestJournalFeed::events_data()
          "port_opened|COM6|menu"});
     row("a command with no port, then 退出", "lose:gone run end",
         {"port_lost|COM4: gone|", "command|dropped, no port open: Q00R0000Y|menu", "app_exit||menu"});
-    // The stop that did not go out is sent again by the panel itself.
-    row("a kept stop", "lose:gone stop answer:COM6 Communication",
+    // The stop that did not go out is sent again by the panel itself, to its
+    // own port only.
+    row("a kept stop", "lose:gone stop answer:COM6 Communication answer:COM4 Communication",
         {"port_lost|COM4: gone|", "command|dropped, no port open: Q00S0000Y|menu", "port_opened|COM6|menu",
+         "command|kept for COM4, not sent to COM6: Q00S0000Y|", "port_closed|COM6|menu", "port_opened|COM4|menu",
          "command|Q00S0000Y|"});
 }
 
@@ -147,11 +155,11 @@ void TestJournalFeed::events()
     QCOMPARE(got, expected);
 }
 
-void TestJournalFeed::readingsCarryTheBoxesAsNumbers()
+void TestJournalFeed::readingsCarryThePumpsSetPoints()
 {
     Rig rig;
     rig.run(QStringLiteral("answer:COM4 Communication feed:Q01N01.5Y feed:Q02P01.2Y Cmdp Cmd1 feed:Q01N01.6Y "
-                           "Cmdl feed:Q01Lx12.Y"));
+                           "Cmdl feed:Q01Lx12.Y Cmd2 Cmd0 feed:Q01N01.7Y Cmdl Cmd1 Cmd2 Cmd0 feed:Q01N01.8Y"));
     const auto source = rig.flushed();
     QVERIFY(source);
     QStringList got;
@@ -161,9 +169,11 @@ void TestJournalFeed::readingsCarryTheBoxesAsNumbers()
                                                      text(r.flow));
         return true;
     });
-    // A box that holds no number (here an answer that is none), or digits
-    // still being typed on the keypad, gives none.
-    QCOMPARE(got, (QStringList{"1 N01.5 1.5 2 0", "2 P01.2 1.5 1.2 0", "1 N01.6 1.6 - 0", "1 Lx12. 1.6 - -"}));
+    // Only what the pump reported or was sent: not the boxes' start texts,
+    // digits still being typed, a refused entry (12.0) nor an answer that is
+    // no number.
+    QCOMPARE(got, (QStringList{"1 N01.5 1.5 - -", "2 P01.2 1.5 1.2 -", "1 N01.6 1.6 1.2 -", "1 Lx12. 1.6 1.2 -",
+                               "1 N01.7 1.7 1.2 -", "1 N01.8 1.8 1.2 120"}));
 }
 
 // A journal that cannot be written says so once, in a box that holds up

@@ -239,7 +239,7 @@ void TestKeypad::boxTextAfterEachKey()
 }
 
 // The window redraws the boxes through boxesChanged; a refused entry must be
-// on screen when its message box comes up.
+// on screen, marked refused, when its message box comes up.
 void TestKeypad::windowSeesTheRejectedTextBeforeTheMessage()
 {
     class LoggingDialogs : public FakeDialogs {
@@ -257,7 +257,11 @@ void TestKeypad::windowSeesTheRejectedTextBeforeTheMessage()
     LoggingDialogs dialogs;
     dialogs.log = &log;
     Keypad keypad(state, [](const QString&) {}, dialogs);
-    keypad.setBoxesChanged([&] { log.append(state.lqset + QLatin1Char('|') + state.prset); });
+    // "!" for each box marked refused.
+    keypad.setBoxesChanged([&] {
+        log.append(state.lqset + QLatin1Char('|') + state.prset + QString(QLatin1Char('!')).repeated(
+                                                                    keypad.refusedFlow() + keypad.refusedPressure()));
+    });
 
     keypad.Cmdl();
     keypad.Cmd5();
@@ -268,9 +272,10 @@ void TestKeypad::windowSeesTheRejectedTextBeforeTheMessage()
     keypad.Cmd5();
     keypad.Cmd0(0);
 
-    const QStringList expected{"|02.0", "5|02.0", "50|02.0", "501|02.0", "message 流量设定错误",
-                               "501|",  "501|2",  "501|25.", "501|25.0", "message 压力设定错误"};
+    const QStringList expected{"|02.0",  "5|02.0",   "50|02.0",  "501|02.0",  "501|02.0!", "message 流量设定错误",
+                               "501|!",  "501|2!",   "501|25.!", "501|25.0!", "501|25.0!!", "message 压力设定错误"};
     QCOMPARE(log, expected);
+    QVERIFY(keypad.refusedFlow() && keypad.refusedPressure());
 }
 
 QTEST_GUILESS_MAIN(TestKeypad)

@@ -1,4 +1,5 @@
 #include "fakes/fakeservices.h"
+#include "fakes/pty.h"
 #include "link/frames.h"
 #include "panel/panel.h"
 #include "platform/qtserialport.h"
@@ -6,7 +7,10 @@
 #include "sim/simserialport.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 // The whole receive path end to end: pump-sim on a pseudo-terminal, the panel
 // core opening it through the real QSerialPort implementation, exactly as the
@@ -48,6 +52,7 @@ private slots:
     void farEndVanishing();
     void silentPumpIsNoticed();
     void simulatedPumpInProcess();
+    void keptStopWaitsForItsOwnPump();
 };
 
 void TestPanelPumpSim::everyAnswerSentIsHandled_data()
@@ -180,6 +185,46 @@ void TestPanelPumpSim::simulatedPumpInProcess()
     QTRY_COMPARE_WITH_TIMEOUT(rig.applied.count(), 2, kWaitMs);
     QCOMPARE(rig.panel.state().lqset, QStringLiteral("0200"));
     QCOMPARE(rig.panel.state().pnow, QStringLiteral("00.0"));
+}
+
+// Two pumps on pseudo-terminals, each reached through a name of its own, as
+// two adapters would be. The stop that could not reach pump A goes to A when
+// it is back, and never to B.
+void TestPanelPumpSim::keptStopWaitsForItsOwnPump()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("pumpA"));
+    const QString b = dir.filePath(QStringLiteral("pumpB"));
+    auto pumpA = std::make_unique<Pty>();
+    Pty pumpB;
+    QVERIFY(QFile::link(pumpA->path, a) && QFile::link(pumpB.path, b));
+    PanelOnPty rig;
+    QVERIFY(rig.connect(a));
+    rig.panel.run();
+    QByteArray atA;
+    QTRY_VERIFY_WITH_TIMEOUT((atA += pumpA->read()).contains("Q00R0000Y"), kWaitMs);
+
+    pumpA->vanish();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.lost.count(), 1, kWaitMs);
+    rig.panel.stop();
+    QVERIFY(rig.panel.stopPending());
+
+    QVERIFY(rig.connect(b));
+    rig.panel.link().pollTick();
+    QByteArray atB;
+    QTRY_VERIFY_WITH_TIMEOUT((atB += pumpB.read()).contains("Q00F0000Y"), kWaitMs);
+    QCOMPARE(atB.replace("Q00F0000Y", ""), QByteArray());  // the polls only
+    QCOMPARE(rig.panel.stopWarning(), QStringLiteral("泵（端口 %1）可能仍在运行：停止命令没有送到。").arg(a));
+
+    // A is back under its name: the stop goes to it first.
+    pumpA = std::make_unique<Pty>();
+    QVERIFY(QFile::remove(a) && QFile::link(pumpA->path, a));
+    QVERIFY(rig.connect(a));
+    atA.clear();
+    QTRY_VERIFY_WITH_TIMEOUT((atA += pumpA->read()).size() >= 9, kWaitMs);
+    QVERIFY(atA.startsWith("Q00S0000Y"));
+    QVERIFY(!rig.panel.stopPending());
+    QVERIFY(!pumpB.read().contains("Q00S0000Y"));
 }
 
 QTEST_GUILESS_MAIN(TestPanelPumpSim)

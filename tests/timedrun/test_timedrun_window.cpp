@@ -110,6 +110,7 @@ void TestTimedRunWindow::tickWritesTheNumberLabels()
     QCOMPARE(w.label("Label2")->text(), QStringLiteral("分"));
     QCOMPARE(w.label("Label3")->text(), QStringLiteral("秒"));
     QCOMPARE(w.commands(), QStringList{"Q00R0000Y"});
+    QCOMPARE(w.form->timedStateLabel()->text(), QStringLiteral("目标 62.2 分  剩余 0:07\n运行中"));
 
     // 62.2 minutes are 3732 seconds: the stop frame goes to the port and the
     // display stays up with the final time.
@@ -118,6 +119,7 @@ void TestTimedRunWindow::tickWritesTheNumberLabels()
     QCOMPARE(w.commands(), QStringList({"Q00R0000Y", "Q00S0000Y"}));
     QCOMPARE(w.label("lsed")->text(), QStringLiteral("12"));
     QCOMPARE(w.visibility(), kAllShown);
+    QCOMPARE(w.form->timedStateLabel()->text(), QStringLiteral("目标 62.2 分  剩余 0:00\n已完成"));
     QVERIFY(!run.timer1().isActive());
 }
 
@@ -126,9 +128,13 @@ void TestTimedRunWindow::pauseAndContinueLeaveVisibility()
     Window w;
     w.choose("stcontiune");
     QCOMPARE(w.visibility(), kAllHidden);
+    QVERIFY(!w.form->timedStateLabel()->isVisible());
+    w.dialogs.answer(QStringLiteral("90"));
+    w.choose("stset");
     w.choose("ststart");
     w.choose("stzanting");
     QCOMPARE(w.visibility(), kAllShown);
+    QCOMPARE(w.form->timedStateLabel()->text(), QStringLiteral("目标 90 分  剩余 1:30:00\n已暂停"));
     w.choose("stcontiune");
     QCOMPARE(w.visibility(), kAllShown);
     QCOMPARE(w.commands(), QStringList({"Q00R0000Y", "Q00R0000Y", "Q00S0000Y", "Q00R0000Y"}));

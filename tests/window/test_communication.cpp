@@ -35,7 +35,8 @@ private slots:
     void unloadClosesThePort();
     void sendingWithNoPortIsANoticeNotABox();
     void vanishedPortIsReportedOnce();
-    void undeliveredStopGoesFirstOnTheNextPort();
+    void keptStopGoesOnlyToItsOwnPort();
+    void pumpStateFollowsWhatReachedThePump();
     void statusLineFollowsTheLink();
     void answersReachTheBoxes();
 };
@@ -247,6 +248,9 @@ void TestCommunication::sendingWithNoPortIsANoticeNotABox()
     rig.panel.run();
     QCOMPARE(notices.count(), 1);
     QVERIFY(notices.at(0).at(0).toString().contains(QStringLiteral("Q00R0000Y")));
+    // No port was ever open, so no pump runs from here: a stop is not kept.
+    rig.panel.stop();
+    QVERIFY(!rig.panel.stopPending());
     QVERIFY(rig.dialogs.messages.isEmpty());
 }
 
@@ -255,9 +259,11 @@ void TestCommunication::vanishedPortIsReportedOnce()
     PanelRig rig;
     rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
     rig.panel.Communication();
-    rig.ports.last()->failLine(QStringLiteral("端口已断开"));
+    rig.ports.last()->failLine(QStringLiteral("端口已断开 (Resource temporarily unavailable)"));
     QCOMPARE(rig.dialogs.messages.size(), 1);
-    QVERIFY(rig.dialogs.messages[0].text.contains(QStringLiteral("/dev/pts/3")));
+    // Said once, with the system's words after it.
+    QCOMPARE(rig.dialogs.messages[0].text,
+             QStringLiteral("端口 /dev/pts/3 已断开 (Resource temporarily unavailable)\n请用“通信”重新打开端口。"));
     QCOMPARE(rig.panel.connectionText(), QStringLiteral("未连接"));
     // The menus stay usable and "通信" opens the port again.
     QVERIFY(rig.panel.menuEnabled(QStringLiteral("Pump")));
@@ -267,8 +273,9 @@ void TestCommunication::vanishedPortIsReportedOnce()
     QCOMPARE(rig.dialogs.messages.size(), 1);
 }
 
-// The timed run ends with the port lost: its stop waits for the next port.
-void TestCommunication::undeliveredStopGoesFirstOnTheNextPort()
+// The timed run ends with the port lost: its stop waits for that port, and
+// no other port gets it.
+void TestCommunication::keptStopGoesOnlyToItsOwnPort()
 {
     PanelRig rig;
     rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
@@ -281,11 +288,27 @@ void TestCommunication::undeliveredStopGoesFirstOnTheNextPort()
     rig.panel.run();   // a run that went nowhere does not cancel it
     QCOMPARE(rig.dialogs.messages.size(), 2);
     QVERIFY(!rig.dialogs.messages.last().modal && rig.dialogs.messages.last().text.startsWith(QStringLiteral("泵可能仍在运行")));
-    QSignalSpy notices(&rig.panel, &Panel::notice);
+    const QString warning = QStringLiteral("泵（端口 /dev/pts/3）可能仍在运行：停止命令没有送到。");
+    QCOMPARE(rig.panel.stopWarning(), warning);
+
+    // Another pump: nothing goes to it, the warning stays and names the old port.
+    QSignalSpy withheld(&rig.panel, &Panel::stopWithheld);
     rig.dialogs.answer(QStringLiteral("/dev/pts/4"));
     rig.panel.Communication();
+    QVERIFY(rig.ports.last()->writtenFrames().isEmpty());
+    rig.panel.stop();  // reaches /dev/pts/4's pump, not the one still running
     QCOMPARE(rig.ports.last()->writtenFrames(), QStringList{"Q00S0000Y"});
-    QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("停止命令 Q00S0000Y 已补发到 /dev/pts/4"));
+    QCOMPARE(withheld.count(), 1);
+    QCOMPARE(rig.panel.stopWarning(), warning);
+    QVERIFY(rig.dialogs.messages.last().text.startsWith(warning));
+
+    QSignalSpy notices(&rig.panel, &Panel::notice);
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    QCOMPARE(rig.ports.last()->writtenFrames(), QStringList{"Q00S0000Y"});
+    QCOMPARE(notices.at(0).at(0).toString(), QStringLiteral("停止命令 Q00S0000Y 已补发到 /dev/pts/3"));
+    QVERIFY(!rig.panel.stopPending());
+    QVERIFY(rig.panel.stopWarning().isEmpty());
 
     // A stop the open port refused, then a run that reached the pump: no
     // stop is left, and the next 通信 sends nothing.
@@ -295,9 +318,37 @@ void TestCommunication::undeliveredStopGoesFirstOnTheNextPort()
     rig.ports.last()->refuseWrites = false;
     rig.panel.run();
     QVERIFY(!rig.panel.stopPending());
-    rig.dialogs.answer(QStringLiteral("/dev/pts/4"));
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
     rig.panel.Communication();
     QVERIFY(rig.ports.last()->writes.isEmpty());
+}
+
+// Running or stopped only while the pump is heard; the pressure reaching the
+// pump's limit means it stopped itself.
+void TestCommunication::pumpStateFollowsWhatReachedThePump()
+{
+    PanelRig rig;
+    QString states;
+    const auto note = [&] { states += QLatin1String("URS").at(int(rig.panel.pumpState())); };
+    note();
+    rig.dialogs.answer(QStringLiteral("/dev/pts/3"));
+    rig.panel.Communication();
+    rig.ports.last()->feed("Q01P01.5YQ01N01.0Y");
+    note();
+    rig.panel.run();
+    note();
+    rig.ports.last()->feed("Q01N01.5Y");  // at the limit
+    note();
+    rig.panel.Cmdr();
+    note();
+    for (int i = 0; i < 4; ++i)
+        rig.panel.link().pollTick();
+    note();
+    rig.ports.last()->feed("Q01N01.0Y");
+    note();
+    rig.ports.last()->failLine(QStringLiteral("端口已断开"));
+    note();
+    QCOMPARE(states, QStringLiteral("UURSRURU"));
 }
 
 void TestCommunication::statusLineFollowsTheLink()

@@ -19,6 +19,8 @@
 #include <QFontDatabase>
 #include <QtTest>
 
+#include <functional>
+
 struct WindowRig {
     FakeServices fakes;
     FakeDialogs& dialogs = fakes.dialogs;
@@ -39,7 +41,7 @@ private slots:
     void startUpState();
     void controlsSitWhereTheyBelong();
     void keysCarryTheirNamesAndPictures();
-    void tabOrder();
+    void keyboard();
     void everyControlHasAHumanName();
     void fontsShowChineseGlyphs();
     void connectingEnablesTheMenus();
@@ -48,7 +50,8 @@ private slots:
     void closingTheWindowClosesThePort();
     void popupOnlyForTheRightButtonOverTheSurface();
     void popupItemsSendRunAndStop();
-    void staleBoxesTurnGreyWhenThePumpFallsSilent();
+    void boxesShowWhetherTheyAreLive();
+    void indicatorsCoverNothing();
     void rendersTheWindow();
     void firstPaintAndLaterRepaintsLookTheSame();
 };
@@ -155,23 +158,51 @@ void TestForm1::keysCarryTheirNamesAndPictures()
     }
 }
 
-void TestForm1::tabOrder()
+void TestForm1::keyboard()
 {
     WindowRig rig;
     rig.window.show();
     QVERIFY(QTest::qWaitForWindowActive(&rig.window));
-    // The keyboard starts on the first key of the order.
-    QCOMPARE(QApplication::focusWidget(), rig.window.key(QStringLiteral("1")));
+    // The keyboard starts on the first key of the order: row by row, as the
+    // keys sit.
+    QCOMPARE(QApplication::focusWidget(), rig.window.key(QStringLiteral("0")));
     QStringList order;
-    QWidget* w = rig.window.key(QStringLiteral("1"));
+    QWidget* w = rig.window.key(QStringLiteral("0"));
     for (int i = 0; i < 20; ++i) {
         order << (w->accessibleName().isEmpty() ? w->objectName() : w->accessibleName());
         w = w->nextInFocusChain();
         while (w->focusPolicy() == Qt::NoFocus || !w->isVisible())
             w = w->nextInFocusChain();
     }
-    QCOMPARE(order, (QStringList{"1", "2", "3", "L", "4", "5", "6", "P", "7", "8", "9", "RUN", "0", "STOP", "▲", "▼",
+    QCOMPARE(order, (QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "▲", "▼", "L", "P", "RUN", "STOP",
                                  "压力曲线", "当前压力", "设定压力", "设定流量"}));
+
+    // The focused key shows a ring; the others do not.
+    const auto ringed = [](QWidget* key) {
+        const QImage image = key->grab().toImage();
+        const QColor edge = image.pixelColor(image.width() / 2, 1);
+        return edge.red() > 200 && edge.green() > 120 && edge.green() < 220 && edge.blue() < 80;
+    };
+    QVERIFY(ringed(rig.window.key(QStringLiteral("0"))));
+    QVERIFY(!ringed(rig.window.key(QStringLiteral("1"))));
+
+    // The PC's digit keys never type into a set point.
+    rig.connectPort();
+    rig.window.key(QStringLiteral("L"))->click();
+    for (QWidget* target : {static_cast<QWidget*>(&rig.window), QApplication::focusWidget()})
+        QTest::keyClicks(target, QStringLiteral("123"));
+    QCOMPARE(rig.window.lqset()->text(), QString());
+    QVERIFY(rig.ports.last()->writtenFrames().isEmpty());
+
+    // Alt and the caption's letter open the menus.
+    for (const auto& [name, letter] : {std::pair{"file", Qt::Key_F}, std::pair{"settime", Qt::Key_T},
+                                       std::pair{"Pump", Qt::Key_O}, std::pair{"seting", Qt::Key_S}}) {
+        QTest::keyClick(&rig.window, letter, Qt::AltModifier);
+        QAction* menu = rig.window.action(QLatin1String(name));
+        QTRY_VERIFY2(menu->menu()->isVisible(), name);
+        QCOMPARE(rig.window.menuBar()->activeAction(), menu);
+        menu->menu()->hide();
+    }
 }
 
 // What a screen reader says for every visible control of both windows: a
@@ -363,20 +394,94 @@ void TestForm1::popupItemsSendRunAndStop()
              (QStringList{"Q00F0000Y", "Q00R0000Y", "Q00S0000Y", "Q00R0000Y", "Q00S0000Y"}));
 }
 
-void TestForm1::staleBoxesTurnGreyWhenThePumpFallsSilent()
+// Each box shows, in colour, tooltip and description, whether its text is
+// the pump's: live, not live (no port, no answer yet, link lost), being typed
+// or refused. The texts themselves stay as they are.
+void TestForm1::boxesShowWhetherTheyAreLive()
+{
+    WindowRig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    Panel& panel = rig.window.panel();
+    // Whether the box's grab holds its text in this colour, and the line
+    // round it in red.
+    const auto looks = [](QLineEdit* box, QColor text, bool redLine) {
+        const QImage image = box->grab().toImage();
+        bool found = false;
+        for (int y = 2; y < image.height() - 2 && !found; ++y) {
+            for (int x = 2; x < image.width() - 2 && !found; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                found = std::abs(c.red() - text.red()) + std::abs(c.green() - text.green())
+                            + std::abs(c.blue() - text.blue()) < 40;
+            }
+        }
+        const QColor line = image.pixelColor(0, image.height() / 2);
+        return found && (line.red() > 200) == redLine;
+    };
+    const QColor live(0, 255, 255), grey(128, 150, 170), typing(255, 220, 90), refused(255, 120, 120);
+    const struct {
+        std::function<void()> step;
+        QLineEdit* box;
+        QColor colour;
+        bool redLine;
+        const char* words;
+    } steps[] = {
+        {[] {}, rig.window.pnow(), grey, false, "未连接"},
+        {[&] { rig.connectPort(); }, rig.window.pnow(), grey, false, "尚未回答"},
+        {[&] { rig.ports.last()->feed("Q00N01.0YQ00P01.5Y"); }, rig.window.prset(), live, false, "泵的实时值"},
+        {[&] { for (int i = 0; i < 4; ++i) panel.link().pollTick(); }, rig.window.pnow(), grey, false, "通信中断"},
+        {[&] { rig.ports.last()->feed("Q00N01.0Y"); }, rig.window.pnow(), live, false, "泵的实时值"},
+        {[&] { panel.Cmdp(); panel.Cmd3(); }, rig.window.prset(), typing, false, "正在输入"},
+        {[&] { panel.Cmd0(13); panel.Cmd0(13); }, rig.window.prset(), refused, true, "未发送"},
+        {[&] { rig.ports.last()->feed("Q00N01.0Y"); }, rig.window.prset(), refused, true, "未发送"},
+        {[&] { rig.ports.last()->failLine(QStringLiteral("gone")); }, rig.window.pnow(), grey, false, "未连接"},
+    };
+    int i = 0;
+    for (const auto& s : steps) {
+        s.step();
+        const QString at = QStringLiteral("step %1").arg(i++);
+        QVERIFY2(looks(s.box, s.colour, s.redLine), qPrintable(at));
+        QVERIFY2(s.box->toolTip().contains(QString::fromUtf8(s.words)), qPrintable(at + s.box->toolTip()));
+        QVERIFY2(s.box->accessibleDescription().contains(QString::fromUtf8(s.words)), qPrintable(at));
+        QVERIFY2(!looks(s.box, s.colour == live ? grey : live, s.redLine), qPrintable(at));
+    }
+    QCOMPARE(rig.window.prset()->text(), QStringLiteral("30.0"));
+    QCOMPARE(rig.window.pnow()->text(), QStringLiteral("01.0"));
+    QVERIFY(rig.window.pnow()->accessibleDescription().startsWith(QStringLiteral("兆帕")));
+}
+
+// The pump's state and the timed run's sit on empty background: they
+// overlap no control, and where they sit the window shows only the
+// background picture without them.
+void TestForm1::indicatorsCoverNothing()
 {
     WindowRig rig;
     rig.connectPort();
-    const auto look = [&] { return rig.window.pnow()->palette().color(QPalette::Text); };
-    const QColor live = look();
-    for (int i = 0; i < 4; ++i)
-        rig.window.panel().link().pollTick();
-    QVERIFY(rig.window.panel().link().linkLost());
-    QVERIFY(look() != live);
-    QVERIFY(rig.window.connectionLabel()->text().startsWith(QStringLiteral("通信中断")));
-    rig.ports.last()->feed("Q00N01.0Y");
-    QCOMPARE(look(), live);
-    QCOMPARE(rig.window.pnow()->text(), QStringLiteral("01.0"));
+    rig.window.panel().ststart();
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QCOMPARE(rig.window.pumpStateLabel()->accessibleName(), QStringLiteral("泵状态：运行中"));
+    for (QLabel* indicator : {rig.window.pumpStateLabel(), rig.window.timedStateLabel()}) {
+        QVERIFY(indicator->isVisible());
+        for (QWidget* other : rig.window.surface()->findChildren<QWidget*>()) {
+            if (other != indicator && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(indicator->geometry()), qPrintable(other->objectName()));
+        }
+    }
+    rig.window.pumpStateLabel()->hide();
+    rig.window.timedStateLabel()->hide();
+    const QImage without = rig.window.surface()->grab().toImage();
+    // The background there is plain: no text or drawing is hidden.
+    for (QLabel* indicator : {rig.window.pumpStateLabel(), rig.window.timedStateLabel()}) {
+        const QRect r = indicator->geometry();
+        const QColor first = without.pixelColor(r.topLeft());
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = without.pixelColor(x, y);
+                QVERIFY2(std::abs(c.lightness() - first.lightness()) < 12, qPrintable(indicator->objectName()));
+            }
+        }
+    }
 }
 
 void TestForm1::rendersTheWindow()
