@@ -47,6 +47,13 @@ const KindText kKinds[] = {
     {"csv_log_off", QT_TRANSLATE_NOOP("history", "CSV记录关"), Marker::None},
     {"app_exit", QT_TRANSLATE_NOOP("history", "程序退出"), Marker::Session},
     {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
+    {"dose_started", QT_TRANSLATE_NOOP("history", "定量输送开始"), Marker::Timed},
+    {"dose_ended", QT_TRANSLATE_NOOP("history", "定量输送结束"), Marker::Timed},
+    {"program_started", QT_TRANSLATE_NOOP("history", "程序开始"), Marker::Timed},
+    {"program_step", QT_TRANSLATE_NOOP("history", "程序步骤"), Marker::Timed},
+    {"program_paused", QT_TRANSLATE_NOOP("history", "程序暂停"), Marker::Timed},
+    {"program_resumed", QT_TRANSLATE_NOOP("history", "程序继续"), Marker::Timed},
+    {"program_ended", QT_TRANSLATE_NOOP("history", "程序结束"), Marker::Timed},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -81,6 +88,7 @@ const std::pair<const char*, const char*> kSources[] = {
     {"popup", QT_TRANSLATE_NOOP("history", "右键菜单")},
     {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
     {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
+    {"program", QT_TRANSLATE_NOOP("history", "程序")},
 };
 
 }  // namespace

@@ -46,11 +46,18 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    DoseStarted,
+    DoseEnded,
+    ProgramStarted,
+    ProgramStep,
+    ProgramPaused,
+    ProgramResumed,
+    ProgramEnded,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this are removed when a panel starts.

@@ -6,6 +6,7 @@
 #include "link/panelstate.h"
 #include "panel/setpoints.h"
 #include "platform/services.h"
+#include "timedrun/program.h"
 #include "timedrun/timedrun.h"
 #include "record/csvlog.h"
 #include "record/recorder.h"
@@ -20,8 +21,8 @@
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
-// itself when a port opens.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+// itself when a port opens. Program: a volume delivery or a program.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -45,6 +46,11 @@ public:
     // The timed run: its count, duration, display and Timer1.
     TimedRun& timedRun() { return m_timedRun; }
     const TimedRun& timedRun() const { return m_timedRun; }
+    // The volume delivery or program that runs, if any.
+    ProgramRun& program() { return m_program; }
+    const ProgramRun& program() const { return m_program; }
+    // The file name of the program started last.
+    QString programName() const { return m_programName; }
     bool menuEnabled(const QString& menu) const { return m_menus.value(menu, false); }
 
     // What the status line shows about the port: its line settings while
@@ -113,6 +119,20 @@ public:
     // happens, csvLogChanged() tells the item what the log now is.
     void csvlog(bool on);
     const CsvLog& csvLog() const { return m_csvLog; }
+    // "定量输送": asks for the volume and the flow, checked as the set-point
+    // dialogs check, says how long it takes, and starts the delivery.
+    void dose();
+    // Starts checked steps; `name` is the file's name for the history.
+    void startProgram(const program::Steps& steps, const QString& name, bool keepRunning);
+    // Pause, Continue and End of the volume delivery or program, by the operator.
+    void runPause();
+    void runContinue();
+    void runEnd();
+    // The volumes a delivery takes (ml).
+    static constexpr double kDoseMinMl = 0.1;
+    static constexpr double kDoseMaxMl = 100000;
+    // The one sentence that says the volume is an estimate.
+    static QString estimateNote();
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -148,6 +168,9 @@ signals:
     void csvLogSwitched(bool on, const QString& path, const QString& failure);
     // The program ends: by "退出" (byMenu) or by closing the window.
     void exiting(bool byMenu);
+    // The operator gave a flow or pressure set point while a volume delivery
+    // or program runs: its next frame overrides it.
+    void setPointDuringRun();
 
 private:
     void setMenusEnabled(bool enabled);
@@ -160,12 +183,18 @@ private:
     void entryKey(void (Keypad::*key)(), QString PanelState::*box, qint16 PanelState::*entry);
     // Runs one of the timed run's commands, telling its step first.
     void timedCommand(TimedStep step, void (TimedRun::*command)());
+    // Nothing else runs, or the operator agreed to end what runs. `what` is
+    // what is about to start.
+    bool othersEnded(const QString& what, bool timedRunToo);
+    void followLinkForRun();
 
     platform::Dialogs& m_dialogs;
     platform::PortLister m_listPorts;
     PanelState m_state;
     PumpLink m_link;
     TimedRun m_timedRun;
+    ProgramRun m_program;
+    QString m_programName;
     QMap<QString, bool> m_menus;
     Keypad m_keypad;
     SetPoints m_setPoints;
