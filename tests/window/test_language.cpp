@@ -136,8 +136,9 @@ void fillHistory(FakeHistory& h, qint64 t0)
     const QStringList kinds = {"port_opened", "port_closed", "link_lost", "link_restored", "flow_set", "pressure_set",
                                "pump_number_set", "timed_set", "timed_start", "timed_pause", "timed_continue",
                                "timed_end", "timed_auto_stop", "record_saved", "printed", "csv_log_on", "app_exit",
-                               "unclean_end"};
-    const QStringList sources = {"keypad", "menu", "popup", "dialog", "timed_run"};
+                               "unclean_end", "dose_started", "dose_ended", "program_started", "program_step",
+                               "program_paused", "program_resumed", "program_ended"};
+    const QStringList sources = {"keypad", "menu", "popup", "dialog", "timed_run", "program"};
     qint64 t = t0;
     for (const QString& kind : kinds) {
         t += 1000;
