@@ -17,6 +17,45 @@
     </message>
 </context>
 <context>
+    <name>DoseWindow</name>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>定量输送进度</source>
+        <translation>Volume delivery progress</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>已输送 %1 ml / 目标 %2 ml，剩余 %3</source>
+        <translation>Delivered %1 ml of %2 ml, %3 left</translation>
+    </message>
+    <message>
+        <source>已暂停：</source>
+        <translation>Paused: </translation>
+    </message>
+    <message>
+        <source>已结束：</source>
+        <translation>Ended: </translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <source>输入流量</source>
@@ -212,6 +251,14 @@
     <message>
         <source>无法打开运行历史 %1：%2</source>
         <translation>Cannot open the run history %1: %2</translation>
+    </message>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>运行程序</source>
+        <translation>Run program</translation>
     </message>
 </context>
 <context>
@@ -544,6 +591,223 @@ Still using port %1.</translation>
 请用“通信”重新打开端口。</source>
         <translation>Port %1 disconnected: %2
 Use “Communication” to open the port again.</translation>
+    </message>
+    <message>
+        <source>定时运行</source>
+        <translation>timed run</translation>
+    </message>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>program</translation>
+    </message>
+    <message>
+        <source>%1正在运行。结束它，开始%2吗？</source>
+        <translation>A %1 is running. End it and start the %2?</translation>
+    </message>
+    <message>
+        <source>输送量是按设定流量乘以泵运行的时间估算的，泵不报告实际输送了多少。</source>
+        <translation>The volume is an estimate: the flow set point times the time the pump ran, since the pump does not report what it delivered.</translation>
+    </message>
+    <message>
+        <source>请输入要输送的体积 单位 ml<byte value="xd"/>
+体积范围为0.1—100000ml</source>
+        <translation>Enter the volume to deliver in ml<byte value="xd"/>
+Range 0.1–100000 ml</translation>
+    </message>
+    <message>
+        <source>体积设定错误!</source>
+        <translation>Invalid volume!</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>请输入输送流量 单位 ml/min<byte value="xd"/>
+流量范围为1—500ml/min</source>
+        <translation>Enter the flow in ml/min<byte value="xd"/>
+Range 1–500 ml/min</translation>
+    </message>
+    <message>
+        <source>流量设定错误!</source>
+        <translation>Flow setting error!</translation>
+    </message>
+    <message>
+        <source>以 %1 ml/min 输送 %2 ml，需时 %3。</source>
+        <translation>Delivering %2 ml at %1 ml/min takes %3.</translation>
+    </message>
+    <message>
+        <source>开始输送吗？</source>
+        <translation>Start the delivery?</translation>
+    </message>
+    <message>
+        <source>通信中断：已暂停，通信恢复后请按“继续”</source>
+        <translation>Link lost: paused. Press “Continue” once the link is back</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramWindow</name>
+    <message>
+        <source>运行程序</source>
+        <translation>Run program</translation>
+    </message>
+    <message>
+        <source>程序步骤</source>
+        <translation>Program steps</translation>
+    </message>
+    <message>
+        <source>时长（秒或 分:秒）</source>
+        <translation>Duration (s or m:ss)</translation>
+    </message>
+    <message>
+        <source>流量（ml/min）</source>
+        <translation>Flow (ml/min)</translation>
+    </message>
+    <message>
+        <source>压力上限（MPa，可空）</source>
+        <translation>Pressure limit (MPa, may be empty)</translation>
+    </message>
+    <message>
+        <source>流量变化</source>
+        <translation>Flow change</translation>
+    </message>
+    <message>
+        <source>添加步骤</source>
+        <translation>Add step</translation>
+    </message>
+    <message>
+        <source>删除步骤</source>
+        <translation>Remove step</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>总时间和计划体积</source>
+        <translation>Total time and planned volume</translation>
+    </message>
+    <message>
+        <source>程序流量图</source>
+        <translation>Program flow picture</translation>
+    </message>
+    <message>
+        <source>结束后保持运行</source>
+        <translation>Keep running at the end</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>unnamed</translation>
+    </message>
+    <message>
+        <source>程序进度</source>
+        <translation>Program progress</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>运行中手动给出的流量或压力已发送并记录；程序的下一条命令会覆盖它。</source>
+        <translation>A flow or pressure set by hand during the program was sent and recorded; the program’s next command overrides it.</translation>
+    </message>
+    <message>
+        <source>阶跃</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>线性</source>
+        <translation>Ramp</translation>
+    </message>
+    <message>
+        <source>第 %1 行 %2：%3</source>
+        <translation>Row %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>程序没有步骤</source>
+        <translation>The program has no steps</translation>
+    </message>
+    <message>
+        <source>总时间 %1，计划体积 %2 ml</source>
+        <translation>Total time %1, planned volume %2 ml</translation>
+    </message>
+    <message>
+        <source>未运行</source>
+        <translation>Not running</translation>
+    </message>
+    <message>
+        <source>第 %1/%2 步，本步剩余 %3，总剩余 %4，已输送约 %5 ml</source>
+        <translation>Step %1/%2, %3 left in the step, %4 left in all, about %5 ml delivered</translation>
+    </message>
+    <message>
+        <source>已暂停：</source>
+        <translation>Paused: </translation>
+    </message>
+    <message>
+        <source>无法打开程序 %1：%2</source>
+        <translation>Cannot open the program %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开程序 %1：
+第 %2 行：%3</source>
+        <translation>Cannot open the program %1:
+line %2: %3</translation>
+    </message>
+    <message>
+        <source>运行程序 - %1</source>
+        <translation>Run program - %1</translation>
+    </message>
+    <message>
+        <source>打开程序</source>
+        <translation>Open program</translation>
+    </message>
+    <message>
+        <source>程序 (*.csv)</source>
+        <translation>Programs (*.csv)</translation>
+    </message>
+    <message>
+        <source>程序有错误，未保存：%1</source>
+        <translation>The program has errors and was not saved: %1</translation>
+    </message>
+    <message>
+        <source>保存程序</source>
+        <translation>Save program</translation>
+    </message>
+    <message>
+        <source>无法保存程序 %1：%2</source>
+        <translation>Cannot save the program %1: %2</translation>
     </message>
 </context>
 <context>
@@ -983,12 +1247,115 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
     </message>
+    <message>
+        <source>定量输送开始</source>
+        <translation>Volume delivery started</translation>
+    </message>
+    <message>
+        <source>定量输送结束</source>
+        <translation>Volume delivery ended</translation>
+    </message>
+    <message>
+        <source>程序开始</source>
+        <translation>Program started</translation>
+    </message>
+    <message>
+        <source>程序步骤</source>
+        <translation>Program steps</translation>
+    </message>
+    <message>
+        <source>程序暂停</source>
+        <translation>Program paused</translation>
+    </message>
+    <message>
+        <source>程序继续</source>
+        <translation>Program continued</translation>
+    </message>
+    <message>
+        <source>程序结束</source>
+        <translation>Program ended</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>program</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
     <message>
         <source>写入失败</source>
         <translation>Write failed</translation>
+    </message>
+</context>
+<context>
+    <name>program</name>
+    <message>
+        <source>缺少时长</source>
+        <translation>duration missing</translation>
+    </message>
+    <message>
+        <source>时长不是秒数或 分:秒</source>
+        <translation>duration is not seconds or m:ss</translation>
+    </message>
+    <message>
+        <source>时长超出范围（大于 0，最多 100 小时）</source>
+        <translation>duration out of range (above 0, at most 100 hours)</translation>
+    </message>
+    <message>
+        <source>缺少流量</source>
+        <translation>flow missing</translation>
+    </message>
+    <message>
+        <source>流量不是数字</source>
+        <translation>flow is not a number</translation>
+    </message>
+    <message>
+        <source>流量超出范围 1—500 ml/min</source>
+        <translation>flow out of range 1–500 ml/min</translation>
+    </message>
+    <message>
+        <source>压力上限不是数字</source>
+        <translation>pressure limit is not a number</translation>
+    </message>
+    <message>
+        <source>压力上限超出范围 0—2.0 MPa</source>
+        <translation>pressure limit out of range 0–2.0 MPa</translation>
+    </message>
+    <message>
+        <source>变化方式应为 step 或 ramp</source>
+        <translation>change must be step or ramp</translation>
+    </message>
+    <message>
+        <source>多余的列</source>
+        <translation>extra column</translation>
+    </message>
+    <message>
+        <source>第一步不能是线性变化：没有前一步的流量</source>
+        <translation>the first step cannot be a ramp: there is no flow before it</translation>
+    </message>
+    <message>
+        <source>文件不是 UTF-8 文本</source>
+        <translation>the file is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>第一行应为 %1</source>
+        <translation>the first line must be %1</translation>
+    </message>
+    <message>
+        <source>空行</source>
+        <translation>empty line</translation>
+    </message>
+    <message>
+        <source>步骤过多（最多 1000 步）</source>
+        <translation>too many steps (at most 1000)</translation>
+    </message>
+    <message>
+        <source>应有 4 列，实有 %1 列</source>
+        <translation>4 columns expected, %1 found</translation>
+    </message>
+    <message>
+        <source>程序没有步骤</source>
+        <translation>The program has no steps</translation>
     </message>
 </context>
 <context>
@@ -1063,6 +1430,10 @@ With --csv, writes one session&apos;s readings as CSV and exits (the newest sess
     <message>
         <source>在内置模拟泵上启动：端口提示中已填好“sim”。</source>
         <translation>Start on the built-in simulated pump, with &quot;sim&quot; filled in at the port prompt.</translation>
+    </message>
+    <message>
+        <source>启动时在“运行程序”窗口中打开程序文件（不运行）。</source>
+        <translation>Start with the program FILE open in the “Run program” window (not running).</translation>
     </message>
 </context>
 <context>
@@ -1253,6 +1624,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is malformed</translation>
     </message>
 </context>
 </TS>

@@ -13,6 +13,7 @@
 #include "history/timeaxis.h"
 #include "panel/artwork.h"
 #include "panel/mainwindow.h"
+#include "panel/programwindow.h"
 #include "platform/failures.h"
 #include "platform/language.h"
 #include "platform/recorded.h"
@@ -23,6 +24,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPaintEngine>
@@ -215,6 +217,15 @@ Everything showEverything(Language language, const QString& screenshots = {})
     panel.view();
     window->viewer()->Command2_Click();
     addWindowTexts(out.seen, window->viewer());
+    // A delivery in place of the timed run, and a program with a bad cell.
+    fakes.dialogs.answer(QStringLiteral("50"));
+    fakes.dialogs.answer(QStringLiteral("100"));
+    fakes.dialogs.yes << true << true;
+    panel.dose();
+    addWindowTexts(out.seen, window->doseWindow());
+    window->programWindow()->setSteps({{60000, 100, 1.5, program::Change::Step}, {1000, 200, {}, program::Change::Ramp}});
+    window->programWindow()->table()->item(1, program::PressureColumn)->setText(QStringLiteral("9"));
+    addWindowTexts(out.seen, window->programWindow());
     for (const FakeDialogs::Input& in : fakes.dialogs.inputs)
         out.seen << in.prompt << in.title << in.defaultAnswer << in.choices;
     for (const FakeDialogs::Message& m : fakes.dialogs.messages)
