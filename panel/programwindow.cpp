@@ -85,6 +85,11 @@ void ProgramPicture::paintEvent(QPaintEvent*)
         start += s.durationMs;
         previous = s.flow;
     }
+    // The scale: the highest flow at the top, the length at the right.
+    p.setPen(QColor(90, 90, 90));
+    const QRectF inside = area.adjusted(4, 2, -4, -2);
+    p.drawText(inside, Qt::AlignTop | Qt::AlignLeft, tr("%1 ml/min").arg(program::numberText(top)));
+    p.drawText(inside, Qt::AlignBottom | Qt::AlignRight, program::clockText(total));
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(0, 90, 200), 2));
     p.drawPolyline(line);
@@ -397,7 +402,7 @@ DoseWindow::DoseWindow(Panel& panel, QWidget* parent) : QWidget(parent, Qt::Wind
     connect(m_continue, &QPushButton::clicked, &m_panel, &Panel::runContinue);
     connect(m_end, &QPushButton::clicked, &m_panel, &Panel::runEnd);
     connect(&m_panel.program(), &ProgramRun::changed, this, &DoseWindow::showRun);
-    setMinimumWidth(380);
+    setMinimumWidth(480);
     showRun();
 }
 

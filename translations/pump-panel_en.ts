@@ -650,6 +650,13 @@ Range 1–500 ml/min</translation>
     </message>
 </context>
 <context>
+    <name>ProgramPicture</name>
+    <message>
+        <source>%1 ml/min</source>
+        <translation>%1 ml/min</translation>
+    </message>
+</context>
+<context>
     <name>ProgramWindow</name>
     <message>
         <source>运行程序</source>
