@@ -35,6 +35,9 @@ namespace {
     parser.addHelpOption();
     parser.addOption({QStringLiteral("simulate"),
                       QCoreApplication::translate("pump-panel", "在内置模拟泵上启动：端口提示中已填好“sim”。")});
+    parser.addOption({QStringLiteral("program"),
+                      QCoreApplication::translate("pump-panel", "启动时在“运行程序”窗口中打开程序文件（不运行）。"),
+                      QStringLiteral("FILE")});
     parser.showHelp(0);
 }
 
@@ -55,8 +58,11 @@ int main(int argc, char* argv[])
     // names the folder of the application's data (the run history).
     QGuiApplication::setDesktopFileName(QStringLiteral("pump-panel"));
     QCoreApplication::setApplicationName(QStringLiteral("pump-panel"));
-    // The one option: start on the simulated pump.
-    const bool simulate = app.arguments().contains(QStringLiteral("--simulate"));
+    // The options: start on the simulated pump; open a program file.
+    const QStringList args = app.arguments();
+    const bool simulate = args.contains(QStringLiteral("--simulate"));
+    const qsizetype programAt = args.indexOf(QStringLiteral("--program"));
+    const QString programFile = programAt > 0 ? args.value(programAt + 1) : QString();
 
     // The run history, from start-up to exit.
     history::Journal journal(history::defaultJournalPath(), QStringLiteral(PUMP_VERSION));
@@ -100,6 +106,8 @@ int main(int argc, char* argv[])
     });
 #endif
     window.show();
+    if (!programFile.isEmpty())
+        window.openProgram(programFile);
     if (simulate) {
         // Ask for the port at once, with the simulated pump already filled
         // in: one press of Enter and the panel is live.

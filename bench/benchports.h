@@ -20,6 +20,11 @@ public:
     QString inputBox(const QString&, const QString&, const QString&) override { return m_portAnswer; }
     void messageBox(const QString& text, const QString&) override { messages.append(text); }
     void notify(const QString& text, const QString&) override { messages.append(text); }
+    bool question(const QString& text, const QString&) override
+    {
+        messages.append(text);
+        return false;
+    }
 
     QStringList messages;
 

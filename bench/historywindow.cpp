@@ -43,6 +43,8 @@ class NoFiles : public platform::ExportFiles {
 public:
     QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
     bool writeFile(const QString&, const std::function<bool(QIODevice&)>&, QString*) override { return false; }
+    QString chooseOpenFile(const QString&, const QString&) override { return {}; }
+    bool readFile(const QString&, QByteArray*, QString*) override { return false; }
 };
 class NoPrinter : public platform::Printer {
 public:

@@ -50,6 +50,13 @@ const KindText kKinds[] = {
     {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
     {"session_restarted", QT_TRANSLATE_NOOP("history", "记录文件已更换，另起运行"), Marker::Session},
     {"retention_skipped", QT_TRANSLATE_NOOP("history", "时钟不可信，未清理旧运行"), Marker::None},
+    {"dose_started", QT_TRANSLATE_NOOP("history", "定量输送开始"), Marker::Timed},
+    {"dose_ended", QT_TRANSLATE_NOOP("history", "定量输送结束"), Marker::Timed},
+    {"program_started", QT_TRANSLATE_NOOP("history", "程序开始"), Marker::Timed},
+    {"program_step", QT_TRANSLATE_NOOP("history", "程序步骤"), Marker::Timed},
+    {"program_paused", QT_TRANSLATE_NOOP("history", "程序暂停"), Marker::Timed},
+    {"program_resumed", QT_TRANSLATE_NOOP("history", "程序继续"), Marker::Timed},
+    {"program_ended", QT_TRANSLATE_NOOP("history", "程序结束"), Marker::Timed},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -86,6 +93,7 @@ const std::pair<const char*, const char*> kSources[] = {
     {"popup", QT_TRANSLATE_NOOP("history", "右键菜单")},
     {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
     {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
+    {"program", QT_TRANSLATE_NOOP("history", "程序")},
 };
 
 }  // namespace

@@ -56,10 +56,12 @@ const char* const kKindNames[] = {
     "timed_pause", "timed_continue", "timed_end", "timed_auto_stop", "record_saved",
     "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
     "session_restarted", "retention_skipped",
+    "dose_started", "dose_ended", "program_started", "program_step", "program_paused", "program_resumed",
+    "program_ended",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::RetentionSkipped) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::ProgramEnded) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)

@@ -52,11 +52,18 @@ enum class EventKind {
     SessionRestarted,
     // Old sessions were not removed because the clock cannot be trusted.
     RetentionSkipped,
+    DoseStarted,
+    DoseEnded,
+    ProgramStarted,
+    ProgramStep,
+    ProgramPaused,
+    ProgramResumed,
+    ProgramEnded,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this, counted back from the newest

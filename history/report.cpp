@@ -14,6 +14,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <utility>
 
 namespace history {
 
@@ -125,6 +126,18 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
     } else {
         line(QCoreApplication::translate("history", "未设光标"), textFont(13), 10);
     }
+
+    // A run's program: its start, each step with its values, and its end.
+    bool programTitled = false;
+    for (const Event& e : c.events) {
+        if (!e.kind.startsWith(QLatin1String("program_")) && !e.kind.startsWith(QLatin1String("dose_")))
+            continue;
+        if (!std::exchange(programTitled, true))
+            line(QCoreApplication::translate("history", "程序步骤"), textFont(15, true));
+        line(QStringLiteral("%1    %2    %3").arg(localTimeText(e.tMs), eventName(e), detailText(e)), textFont(12), 1);
+    }
+    if (programTitled)
+        y += 9;
 
     line(QCoreApplication::translate("history", "事件"), textFont(15, true));
     const QFont rowFont = textFont(12);

@@ -27,10 +27,28 @@ Source sourceOf(CommandSource source)
         return Source::Dialog;
     case CommandSource::TimedRun:
         return Source::TimedRun;
+    case CommandSource::Program:
+        return Source::Program;
     case CommandSource::Kept:
         break;
     }
     return Source::None;
+}
+
+const char* const kReasons[] = {"done", "operator", "alarm", "link"};
+
+QString reasonName(ProgramRun::Reason reason)
+{
+    return QLatin1String(kReasons[static_cast<int>(reason)]);
+}
+
+// "3 s, 160 ml/min, ramp, limit 1.5 MPa"
+QString stepText(const program::Step& s)
+{
+    return QStringLiteral("%1 s, %2 ml/min, %3")
+               .arg(numbers::generalText(s.durationMs / 1000.0), numbers::generalText(s.flow),
+                    QLatin1String(s.change == program::Change::Ramp ? "ramp" : "step"))
+           + (s.pressure ? QStringLiteral(", limit %1 MPa").arg(numbers::generalText(*s.pressure)) : QString());
 }
 
 // A box as a number, read as the panel reads it; NaN when it holds none.
@@ -94,6 +112,7 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
                             : QString::number(run.tset()) + QStringLiteral(" s"),
                  s.source);
     });
+    followProgram();
     connect(&panel, &Panel::recordSaved, this, [j](bool saved, const QString& path, const QString& reason) {
         if (saved)
             j->record(EventKind::RecordSaved, path, Source::Menu);
@@ -115,6 +134,44 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     const auto tell = [&dialogs](const QString& message) { dialogs.notify(message, tr("运行历史")); };
     connect(&journal, &history::Journal::failed, this, tell, Qt::QueuedConnection);
     connect(&journal, &history::Journal::replaced, this, tell, Qt::QueuedConnection);
+}
+
+void JournalFeed::followProgram()
+{
+    history::Journal* j = &m_journal;
+    const ProgramRun* run = &m_panel.program();
+    const auto dose = [run] { return run->kind() == ProgramRun::Kind::Dose; };
+    connect(run, &ProgramRun::started, this, [this, j, run, dose] {
+        if (dose())
+            j->record(EventKind::DoseStarted,
+                      QStringLiteral("%1 ml at %2 ml/min")
+                          .arg(numbers::generalText(run->targetMl()), numbers::generalText(run->steps().first().flow)),
+                      Source::Dialog);
+        else
+            j->record(EventKind::ProgramStarted,
+                      QStringLiteral("%1, %2 steps, %3")
+                          .arg(m_panel.programName())
+                          .arg(run->steps().size())
+                          .arg(program::clockText(run->totalMs())),
+                      Source::Menu);
+    });
+    connect(run, &ProgramRun::stepStarted, this, [j, run, dose](int index) {
+        if (!dose())
+            j->record(EventKind::ProgramStep, QStringLiteral("%1: ").arg(index + 1) + stepText(run->steps().at(index)),
+                      Source::Program);
+    });
+    const auto prefix = [dose] { return dose() ? QStringLiteral("dose, ") : QString(); };
+    connect(run, &ProgramRun::paused, this, [j, prefix](ProgramRun::Reason reason) {
+        j->record(EventKind::ProgramPaused, prefix() + reasonName(reason),
+                  reason == ProgramRun::Reason::Operator ? Source::Menu : Source::Program);
+    });
+    connect(run, &ProgramRun::resumed, this,
+            [j, prefix] { j->record(EventKind::ProgramResumed, prefix() + reasonName(ProgramRun::Reason::Operator), Source::Menu); });
+    connect(run, &ProgramRun::ended, this, [j, run, dose](ProgramRun::Reason reason) {
+        j->record(dose() ? EventKind::DoseEnded : EventKind::ProgramEnded,
+                  reasonName(reason) + QStringLiteral(", %1 ml").arg(QString::number(run->volumeMl(), 'f', 1)),
+                  reason == ProgramRun::Reason::Operator ? Source::Menu : Source::Program);
+    });
 }
 
 void JournalFeed::followLink()

@@ -36,6 +36,12 @@ class Dialogs;
 //   printed                       the copies printed ("2 copies")
 //   csv_log_on, csv_log_off       the log file's path; when a failed write
 //                                 switched it off, the message shown
+//   dose_started                  "2 ml at 120 ml/min"
+//   program_started               "file name, 2 steps, 0:05"
+//   program_step                  "2: 3 s, 160 ml/min, ramp, limit 1.5 MPa"
+//   program_paused,
+//   program_resumed               the reason, "dose, " first for a delivery
+//   dose_ended, program_ended     "reason, volume ml" (done, operator, alarm, link)
 //   link_lost, link_restored,
 //   app_exit                      nothing
 class JournalFeed : public QObject {
@@ -47,6 +53,7 @@ public:
 
 private:
     void followLink();
+    void followProgram();
 
     Panel& m_panel;
     history::Journal& m_journal;

@@ -5,6 +5,7 @@
 #include "history/journal.h"
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
+#include "panel/programwindow.h"
 #include "record/chartwidget.h"
 #include "record/refreshpacer.h"
 #include "record/viewer.h"
@@ -252,6 +253,8 @@ void Form1::buildMenus()
     addItem(operation, QStringLiteral("stzanting"), tr("暂停"));
     addItem(operation, QStringLiteral("stcontiune"), tr("继续"));
     addItem(operation, QStringLiteral("stend"), tr("结束"));
+    addItem(settime, QStringLiteral("dose"), tr("定量输送"));
+    addItem(settime, QStringLiteral("program"), tr("运行程序"));
 
     QMenu* pump = addMenu(nullptr, QStringLiteral("Pump"), tr("泵(O)"));
     addItem(pump, QStringLiteral("run"), tr("运行"));
@@ -458,6 +461,7 @@ void Form1::wire()
         {"liquid", &Panel::liquid},
         {"pressure", &Panel::pressure},
         {"Pump_NO", &Panel::Pump_NO},
+        {"dose", &Panel::dose},
     };
     for (const auto& [name, handler] : items)
         connect(action(QLatin1String(name)), &QAction::triggered, panel, handler);
@@ -484,6 +488,16 @@ void Form1::wire()
     connect(&panel->timedRun(), &TimedRun::displayChanged, this, &Form1::showElapsedTime);
     connect(panel, &Panel::viewerRequested, this, &Form1::showViewer);
     connect(action(QStringLiteral("history")), &QAction::triggered, this, &Form1::showHistory);
+    connect(action(QStringLiteral("program")), &QAction::triggered, this, [this] {
+        programWindow()->show();
+        programWindow()->raise();
+    });
+    connect(&panel->program(), &ProgramRun::started, this, [this] {
+        if (m_panel->program().kind() == ProgramRun::Kind::Dose) {
+            doseWindow()->show();
+            doseWindow()->raise();
+        }
+    });
 }
 
 void Form1::showBoxes()
@@ -645,9 +659,33 @@ void Form1::showHistory()
     m_history->raise();
 }
 
+ProgramWindow* Form1::programWindow()
+{
+    if (!m_program)
+        m_program = std::make_unique<ProgramWindow>(*m_panel, m_dialogs, m_exportFiles);
+    return m_program.get();
+}
+
+DoseWindow* Form1::doseWindow()
+{
+    if (!m_dose)
+        m_dose = std::make_unique<DoseWindow>(*m_panel);
+    return m_dose.get();
+}
+
+bool Form1::openProgram(const QString& path)
+{
+    programWindow()->show();
+    return programWindow()->openFile(path);
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     m_panel->Form_Unload();
+    for (QWidget* w : {static_cast<QWidget*>(m_program.get()), static_cast<QWidget*>(m_dose.get())}) {
+        if (w)
+            w->close();
+    }
     // The history window does not keep the program running on its own.
     if (m_history)
         m_history->close();

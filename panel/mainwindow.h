@@ -13,6 +13,8 @@ class Journal;
 }
 
 class ChartWidget;
+class DoseWindow;
+class ProgramWindow;
 class Form2;
 class HistoryWindow;
 class JournalFeed;
@@ -83,6 +85,11 @@ public:
     void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
+    // "运行程序" and the volume delivery's display; made on first use.
+    ProgramWindow* programWindow();
+    DoseWindow* doseWindow();
+    // Shows the program window with the file open in it, not running.
+    bool openProgram(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +135,8 @@ private:
     // The window reads through its own connection; it goes before the reader.
     std::unique_ptr<history::HistorySource> m_historySource;
     std::unique_ptr<HistoryWindow> m_history;
+    std::unique_ptr<ProgramWindow> m_program;
+    std::unique_ptr<DoseWindow> m_dose;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -6,6 +6,10 @@
 #include "platform/recorded.h"
 #include "platform/recordstore.h"
 
+#include <QLocale>
+
+#include <cmath>
+
 const QStringList& Panel::commandMenus()
 {
     static const QStringList menus = {QStringLiteral("file"), QStringLiteral("settime"), QStringLiteral("Pump"),
@@ -19,6 +23,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_listPorts(services.listPorts),
       m_link(services.makePort, services.clock),
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
+      m_program([this](const QString& frame) { send(frame, CommandSource::Program); }, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
@@ -29,6 +34,11 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     connect(&m_link, &PumpLink::answerReceived, this, &Panel::handleAnswer);
     connect(&m_link, &PumpLink::portLost, this, &Panel::handlePortLost);
     connect(&m_link, &PumpLink::healthChanged, this, &Panel::connectionChanged);
+    connect(&m_link, &PumpLink::healthChanged, this, &Panel::followLinkForRun);
+    connect(this, &Panel::setPointChanged, this, [this](SetPoint which) {
+        if (m_program.active() && (which == SetPoint::Flow || which == SetPoint::Pressure))
+            emit setPointDuringRun();
+    });
     connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
         emit notice(tr("未连接：%1 未发送").arg(frame));
     });
@@ -370,6 +380,8 @@ void Panel::timedCommand(TimedStep step, void (TimedRun::*command)())
 
 void Panel::ststart()
 {
+    if (!othersEnded(tr("定时运行"), false))
+        return;
     timedCommand(TimedStep::Start, &TimedRun::ststart);
 }
 
@@ -386,6 +398,94 @@ void Panel::stcontiune()
 void Panel::stend()
 {
     timedCommand(TimedStep::End, &TimedRun::stend);
+}
+
+bool Panel::othersEnded(const QString& what, bool timedRunToo)
+{
+    QString running;
+    if (m_program.active())
+        running = m_program.kind() == ProgramRun::Kind::Dose ? tr("定量输送") : tr("程序");
+    else if (timedRunToo && m_timedRun.timer1().isActive())
+        running = tr("定时运行");
+    if (running.isEmpty())
+        return true;
+    if (!m_dialogs.question(tr("%1正在运行。结束它，开始%2吗？").arg(running, what), what))
+        return false;
+    if (m_program.active())
+        m_program.end(ProgramRun::Reason::Operator);
+    else
+        stend();
+    return true;
+}
+
+QString Panel::estimateNote()
+{
+    return tr("输送量是按设定流量乘以泵运行的时间估算的，泵不报告实际输送了多少。");
+}
+
+void Panel::dose()
+{
+    const QLocale locale;
+    const QString title = tr("定量输送");
+    const auto volume = numbers::toDouble(
+        m_dialogs.inputBox(tr("请输入要输送的体积 单位 ml\r\n体积范围为0.1—100000ml"), title, QStringLiteral("0")), locale);
+    if (!volume)
+        return;
+    if (*volume < kDoseMinMl || *volume > kDoseMaxMl) {
+        m_dialogs.messageBox(tr("体积设定错误!"), tr("错误"));
+        return;
+    }
+    const double ml = std::round(*volume * 10) / 10;
+    const auto flow = numbers::toDouble(
+        m_dialogs.inputBox(tr("请输入输送流量 单位 ml/min\r\n流量范围为1—500ml/min"), title, QStringLiteral("0")), locale);
+    if (!flow)
+        return;
+    if (*flow < SetPoints::kFlowMin || *flow > SetPoints::kFlowMax) {
+        m_dialogs.messageBox(tr("流量设定错误!"), tr("错误"));
+        return;
+    }
+    const QString plan = tr("以 %1 ml/min 输送 %2 ml，需时 %3。")
+                             .arg(numbers::generalText(*flow, locale.decimalPoint().at(0)),
+                                  numbers::generalText(ml, locale.decimalPoint().at(0)),
+                                  program::clockText(ProgramRun::doseMs(ml, *flow)));
+    if (!m_dialogs.question(plan + QLatin1Char('\n') + estimateNote() + QLatin1Char('\n') + tr("开始输送吗？"), title))
+        return;
+    if (!othersEnded(title, true))
+        return;
+    m_program.startDose(ml, *flow);
+}
+
+void Panel::startProgram(const program::Steps& steps, const QString& name, bool keepRunning)
+{
+    if (steps.isEmpty() || !othersEnded(tr("程序"), true))
+        return;
+    m_programName = name;
+    m_program.start(steps, keepRunning);
+}
+
+void Panel::runPause()
+{
+    m_program.pause(ProgramRun::Reason::Operator);
+}
+
+void Panel::runContinue()
+{
+    m_program.resume();
+}
+
+void Panel::runEnd()
+{
+    m_program.end(ProgramRun::Reason::Operator);
+}
+
+void Panel::followLinkForRun()
+{
+    // After the link counts as lost a delivery or program pauses, and waits
+    // for the operator to continue it.
+    if (m_link.isOpen() && m_link.linkLost() && m_program.state() == ProgramRun::State::Running) {
+        m_program.pause(ProgramRun::Reason::Link);
+        emit notice(tr("通信中断：已暂停，通信恢复后请按“继续”"));
+    }
 }
 
 void Panel::save()
@@ -481,6 +581,8 @@ void Panel::handleAnswer(const QByteArray& frame)
 void Panel::handlePortLost(const QString& device, const QString& reason)
 {
     setPumpRunning(std::nullopt);
+    // A port gone for good ends what runs on it.
+    m_program.end(ProgramRun::Reason::Link);
     emit portChanged(PortChange::Lost, device, reason);
     emit connectionChanged();
     emit notice(tr("端口 %1 已断开").arg(device));

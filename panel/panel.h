@@ -6,6 +6,7 @@
 #include "link/panelstate.h"
 #include "panel/setpoints.h"
 #include "platform/services.h"
+#include "timedrun/program.h"
 #include "timedrun/timedrun.h"
 #include "record/csvlog.h"
 #include "record/recorder.h"
@@ -23,7 +24,8 @@
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
 // itself when the port it was meant for opens again.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+// Program: a volume delivery or a program.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -61,6 +63,11 @@ public:
     // The timed run: its count, duration, display and Timer1.
     TimedRun& timedRun() { return m_timedRun; }
     const TimedRun& timedRun() const { return m_timedRun; }
+    // The volume delivery or program that runs, if any.
+    ProgramRun& program() { return m_program; }
+    const ProgramRun& program() const { return m_program; }
+    // The file name of the program started last.
+    QString programName() const { return m_programName; }
     bool menuEnabled(const QString& menu) const { return m_menus.value(menu, false); }
 
     // What the status line shows about the port: its line settings while
@@ -154,6 +161,20 @@ public:
     // happens, csvLogChanged() tells the item what the log now is.
     void csvlog(bool on);
     const CsvLog& csvLog() const { return m_csvLog; }
+    // "定量输送": asks for the volume and the flow, checked as the set-point
+    // dialogs check, says how long it takes, and starts the delivery.
+    void dose();
+    // Starts checked steps; `name` is the file's name for the history.
+    void startProgram(const program::Steps& steps, const QString& name, bool keepRunning);
+    // Pause, Continue and End of the volume delivery or program, by the operator.
+    void runPause();
+    void runContinue();
+    void runEnd();
+    // The volumes a delivery takes (ml).
+    static constexpr double kDoseMinMl = 0.1;
+    static constexpr double kDoseMaxMl = 100000;
+    // The one sentence that says the volume is an estimate.
+    static QString estimateNote();
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -197,6 +218,9 @@ signals:
     // The program ends: by "退出" (byMenu), by closing the window, or at the
     // system's request (`why` says which).
     void exiting(bool byMenu, const QString& why = QString());
+    // The operator gave a flow or pressure set point while a volume delivery
+    // or program runs: its next frame overrides it.
+    void setPointDuringRun();
 
 private:
     void setMenusEnabled(bool enabled);
@@ -210,12 +234,18 @@ private:
     void setPumpRunning(std::optional<bool> running);
     // Runs one of the timed run's commands, telling its step first.
     void timedCommand(TimedStep step, void (TimedRun::*command)());
+    // Nothing else runs, or the operator agreed to end what runs. `what` is
+    // what is about to start.
+    bool othersEnded(const QString& what, bool timedRunToo);
+    void followLinkForRun();
 
     platform::Dialogs& m_dialogs;
     platform::PortLister m_listPorts;
     PanelState m_state;
     PumpLink m_link;
     TimedRun m_timedRun;
+    ProgramRun m_program;
+    QString m_programName;
     QMap<QString, bool> m_menus;
     Keypad m_keypad;
     SetPoints m_setPoints;

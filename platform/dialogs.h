@@ -35,6 +35,9 @@ public:
     // operator closes it, and returns at once: answers, polls and timers go on
     // meanwhile. Safe to call from inside a port's or a timer's signal.
     virtual void notify(const QString& text, const QString& caption) = 0;
+    // Asks a yes-or-no question in a modal box; true for yes. Closing the
+    // box answers no.
+    virtual bool question(const QString& text, const QString& caption) = 0;
 };
 
 }  // namespace platform

@@ -8,7 +8,8 @@ class QIODevice;
 
 namespace platform {
 
-// Where exports go: a save dialog to choose the file, and writing it whole.
+// Where exports go: a save dialog to choose the file, and writing it whole;
+// and files the operator opens (programs): an open dialog and reading.
 // The history window reaches files only through this interface; tests fake it
 // with scripted answers and files in memory.
 class ExportFiles {
@@ -27,6 +28,11 @@ public:
     // the reason in *error, otherwise.
     virtual bool writeFile(const QString& path, const std::function<bool(QIODevice&)>& write,
                            QString* error) = 0;
+
+    // Asks which file to open, in the folder used last. Empty on cancel.
+    virtual QString chooseOpenFile(const QString& caption, const QString& filter) = 0;
+    // Reads a whole file into *bytes; false with the reason in *error.
+    virtual bool readFile(const QString& path, QByteArray* bytes, QString* error) = 0;
 };
 
 }  // namespace platform

@@ -59,4 +59,11 @@ void QtDialogs::notify(const QString& text, const QString& caption)
     box->show();
 }
 
+bool QtDialogs::question(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace platform

@@ -19,6 +19,7 @@ public:
                                 const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
     void notify(const QString& text, const QString& caption) override;
+    bool question(const QString& text, const QString& caption) override;
 
 private:
     QWidget* owner() const;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -38,6 +39,33 @@ bool QtExportFiles::writeFile(const QString& path, const std::function<bool(QIOD
         return false;
     }
     if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString QtExportFiles::chooseOpenFile(const QString& caption, const QString& filter)
+{
+    if (m_folder.isEmpty())
+        m_folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path = QFileDialog::getOpenFileName(m_parent, caption, m_folder, filter);
+    if (!path.isEmpty())
+        m_folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool QtExportFiles::readFile(const QString& path, QByteArray* bytes, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    *bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = file.errorString();
         return false;

@@ -14,6 +14,8 @@ public:
 
     QString chooseSaveFile(const QString& caption, const QString& suggestedName, const QString& filter) override;
     bool writeFile(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error) override;
+    QString chooseOpenFile(const QString& caption, const QString& filter) override;
+    bool readFile(const QString& path, QByteArray* bytes, QString* error) override;
 
 private:
     QPointer<QWidget> m_parent;

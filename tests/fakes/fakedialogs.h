@@ -33,6 +33,13 @@ public:
                                 const QStringList& choices) override;
     void messageBox(const QString& text, const QString& caption) override;
     void notify(const QString& text, const QString& caption) override;
+    // Answered from `yes` (an empty queue answers no); kept in `messages`.
+    bool question(const QString& text, const QString& caption) override
+    {
+        messages.append({text, caption, true});
+        return !yes.isEmpty() && yes.dequeue();
+    }
+    QQueue<bool> yes;
 
     QList<Input> inputs;
     QList<Message> messages;

@@ -6,8 +6,8 @@
 #include <QMap>
 #include <QStringList>
 
-// A save dialog that answers with the next scripted path (or Cancel when the
-// script is empty) and files kept in memory.
+// Save and open dialogs that answer with the next scripted path (or Cancel
+// when the script is empty) and files kept in memory.
 class FakeExportFiles : public platform::ExportFiles {
 public:
     QString chooseSaveFile(const QString& caption, const QString& suggestedName, const QString&) override
@@ -29,7 +29,23 @@ public:
         return true;
     }
 
-    QStringList answers;  // the paths the dialog gives, in order
+    QString chooseOpenFile(const QString& caption, const QString&) override
+    {
+        asked << caption;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    bool readFile(const QString& path, QByteArray* bytes, QString* error) override
+    {
+        if (!files.contains(path)) {
+            *error = QStringLiteral("no such file");
+            return false;
+        }
+        *bytes = files.value(path);
+        return true;
+    }
+
+    QStringList answers;  // the paths the dialogs give, in order
     QStringList asked;    // "caption|suggested name" of each dialog shown
     QMap<QString, QByteArray> files;
 };

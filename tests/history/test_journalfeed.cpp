@@ -44,7 +44,12 @@ struct Rig {
             {"print", [this] { panel.print(); }}, {"csvon", [this] { panel.csvlog(true); }},
             {"csvoff", [this] { panel.csvlog(false); }}, {"end", [this] { panel.end(); }},
             {"unload", [this] { panel.Form_Unload(); }}, {"Communication", [this] { panel.Communication(); }},
-            {"poll", [this] { panel.link().pollTick(); }},
+            {"poll", [this] { panel.link().pollTick(); }}, {"dose", [this] { panel.dose(); }},
+            {"yes", [this] { fakes.dialogs.yes.enqueue(true); }}, {"runPause", [this] { panel.runPause(); }},
+            {"runContinue", [this] { panel.runContinue(); }}, {"runEnd", [this] { panel.runEnd(); }},
+            {"program", [this] { panel.startProgram({{2000, 100, std::nullopt, program::Change::Step},
+                                                     {3000, 160, 1.5, program::Change::Ramp}}, "two.csv", false); }},
+            {"ptick", [this] { fakes.now += 1000; panel.program().tick(); }},
         };
         for (const QString& word : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QString arg = word.section(QLatin1Char(':'), 1);
@@ -114,6 +119,19 @@ void TestJournalFeed::events_data()
     row("a timed run stopped by its time", "answer:0.01 stset ststart tick",
         {"timed_set|0 → 0.01|dialog", "timed_start|0.01 min|menu", "command|Q00R0000Y|timed_run",
          "command|Q00S0000Y|timed_run", "timed_auto_stop|0.01 min|timed_run"});
+    row("a program to its end, paused once", "program ptick runPause runContinue ptick ptick ptick ptick",
+        {"program_started|two.csv, 2 steps, 0:05|menu", "program_step|1: 2 s, 100 ml/min, step|program",
+         "command|Q00L0100Y|program", "command|Q00R0000Y|program", "command|Q00S0000Y|program",
+         "program_paused|operator|menu", "program_resumed|operator|menu", "command|Q00L0100Y|program",
+         "command|Q00R0000Y|program", "program_step|2: 3 s, 160 ml/min, ramp, limit 1.5 MPa|program",
+         "command|Q00P01.5Y|program", "command|Q00L0100Y|program", "command|Q00L0140Y|program",
+         "command|Q00S0000Y|program", "program_ended|done, 9.0 ml|program"});
+    // Silent pump: paused, not ended, and not continued by itself.
+    row("a delivery paused by a lost link, ended by the operator",
+        "answer:10 answer:60 yes dose poll poll poll poll poll feed:Q01N00.0Y runEnd",
+        {"dose_started|10 ml at 60 ml/min|dialog", "command|Q00L0060Y|program", "command|Q00R0000Y|program",
+         "link_lost||", "command|Q00S0000Y|program", "program_paused|dose, link|program", "link_restored||",
+         "command|Q00S0000Y|program", "dose_ended|operator, 0.0 ml|menu"});
     row("record, printer and CSV log", "save saveFails:disk_full save copies:2 print csvon csvoff",
         {"record_saved|/records/mytext.txt|menu", "record_save_failed|/records/mytext.txt: disk_full|menu",
          "printed|2 copies|menu", "csv_log_on|/logs/pump-log-2024-05-01_14-03-22.csv|menu",

@@ -13,6 +13,7 @@
 #include "history/timeaxis.h"
 #include "panel/artwork.h"
 #include "panel/mainwindow.h"
+#include "panel/programwindow.h"
 #include "platform/failures.h"
 #include "platform/language.h"
 #include "platform/recorded.h"
@@ -23,6 +24,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPaintEngine>
@@ -134,13 +136,13 @@ void fillHistory(SessionAt& h, qint64 t0)
 {
     using history::EventKind;
     qint64 t = t0;
-    for (int k = 0; k <= int(EventKind::UncleanEnd); ++k) {
+    for (int k = 0; k <= int(EventKind::ProgramEnded); ++k) {
         const auto kind = EventKind(k);
         if (kind == EventKind::Command || kind == EventKind::PortOpenFailed || kind == EventKind::PortLost
             || kind == EventKind::RecordSaveFailed || kind == EventKind::CsvLogOff)
             continue;
         t += 1000;
-        h.event(t, kind, QStringLiteral("1 → 2"), history::Source(1 + t / 1000 % 5));
+        h.event(t, kind, QStringLiteral("1 → 2"), history::Source(1 + t / 1000 % 6));
     }
     for (const char* frame : {"Q00R0000Y", "Q00S0000Y", "Q00L0100Y", "Q00P01.5Y", "dropped, no port open: Q00R0000Y"})
         h.event(t += 1000, EventKind::Command, QLatin1String(frame), history::Source::Keypad);
@@ -215,6 +217,15 @@ Everything showEverything(Language language, const QString& screenshots = {})
     panel.view();
     window->viewer()->Command2_Click();
     addWindowTexts(out.seen, window->viewer());
+    // A delivery in place of the timed run, and a program with a bad cell.
+    fakes.dialogs.answer(QStringLiteral("50"));
+    fakes.dialogs.answer(QStringLiteral("100"));
+    fakes.dialogs.yes << true << true;
+    panel.dose();
+    addWindowTexts(out.seen, window->doseWindow());
+    window->programWindow()->setSteps({{60000, 100, 1.5, program::Change::Step}, {1000, 200, {}, program::Change::Ramp}});
+    window->programWindow()->table()->item(1, program::PressureColumn)->setText(QStringLiteral("9"));
+    addWindowTexts(out.seen, window->programWindow());
     for (const FakeDialogs::Input& in : fakes.dialogs.inputs)
         out.seen << in.prompt << in.title << in.defaultAnswer << in.choices;
     for (const FakeDialogs::Message& m : fakes.dialogs.messages)
