@@ -1,9 +1,14 @@
 #include "history/eventtext.h"
 
+#include "alarms/alarmconfig.h"
 #include "history/timeaxis.h"
 #include "platform/recorded.h"
 
 #include <QCoreApplication>
+#include <QMap>
+
+#include <algorithm>
+#include <limits>
 
 #include <utility>
 
@@ -47,6 +52,12 @@ const KindText kKinds[] = {
     {"csv_log_off", QT_TRANSLATE_NOOP("history", "CSV记录关"), Marker::None},
     {"app_exit", QT_TRANSLATE_NOOP("history", "程序退出"), Marker::Session},
     {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
+    {"alarm_raised", QT_TRANSLATE_NOOP("history", "报警"), Marker::Alarm},
+    {"alarm_acknowledged", QT_TRANSLATE_NOOP("history", "报警已确认"), Marker::Alarm},
+    {"alarm_cleared", QT_TRANSLATE_NOOP("history", "报警解除"), Marker::Alarm},
+    {"alarm_silenced", QT_TRANSLATE_NOOP("history", "报警静音"), Marker::None},
+    {"alarm_stop", QT_TRANSLATE_NOOP("history", "报警停泵"), Marker::Stop},
+    {"alarm_command_failed", QT_TRANSLATE_NOOP("history", "报警命令无法启动"), Marker::None},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -81,6 +92,8 @@ const std::pair<const char*, const char*> kSources[] = {
     {"popup", QT_TRANSLATE_NOOP("history", "右键菜单")},
     {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
     {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
+    {"alarm", QT_TRANSLATE_NOOP("history", "报警")},
+    {"remote", QT_TRANSLATE_NOOP("history", "远程")},
 };
 
 }  // namespace
@@ -146,12 +159,46 @@ QString detailText(const Event& event)
     // Reasons and the CSV log's message are words the journal keeps in the
     // panel's own language; the rest (frames, numbers, paths) reads alike in
     // every language.
-    static const char* const kWithWords[] = {"port_open_failed", "port_lost", "record_save_failed", "csv_log_off"};
+    static const char* const kWithWords[] = {"port_open_failed", "port_lost", "record_save_failed", "csv_log_off",
+                                             "alarm_command_failed"};
     for (const char* kind : kWithWords) {
         if (event.kind == QLatin1String(kind))
             return recorded::shown(event.detail);
     }
     return event.detail;
+}
+
+QString alarmSummary(const QList<Event>& events, const QVector<Span>& spans)
+{
+    QMap<int, int> counts;  // by condition, in the order of the conditions
+    int total = 0;
+    for (const Event& e : events) {
+        alarms::Condition c;
+        if (e.kind == QLatin1String("alarm_raised") && alarms::conditionOfKey(e.detail.section(QLatin1Char(' '), 0, 0), &c)) {
+            ++counts[static_cast<int>(c)];
+            ++total;
+        }
+    }
+    if (total == 0 && spans.isEmpty())
+        return translated(QT_TRANSLATE_NOOP("history", "无报警"));
+    QStringList which;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        which << translated(QT_TRANSLATE_NOOP("history", "%1 %2 次"))
+                     .arg(alarms::displayName(static_cast<alarms::Condition>(it.key())))
+                     .arg(it.value());
+    // Overlapping stretches count once.
+    qint64 stood = 0;
+    qint64 reached = std::numeric_limits<qint64>::min();
+    for (const Span& s : spans) {
+        const qint64 from = std::max(s.fromMs, reached);
+        if (s.toMs > from)
+            stood += s.toMs - from;
+        reached = std::max(reached, s.toMs);
+    }
+    return translated(QT_TRANSLATE_NOOP("history", "报警 %1 次：%2；报警持续共 %3"))
+        .arg(total)
+        .arg(which.isEmpty() ? QStringLiteral("—") : which.join(translated(QT_TRANSLATE_NOOP("history", "，"))),
+             durationText(stood));
 }
 
 QString eventLine(const Event& event)

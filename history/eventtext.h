@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/historysource.h"
+#include "history/plotdata.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,8 +25,13 @@ QStringList sourceNames();
 
 // The group an event's marker on the time line belongs to; None: listed, not
 // marked (bookkeeping such as saving the record or the CSV log).
-enum class Marker { None, Run, Stop, SetPoint, Timed, LinkLost, LinkRestored, PortLost, Session };
+enum class Marker { None, Run, Stop, SetPoint, Timed, LinkLost, LinkRestored, PortLost, Session, Alarm };
 Marker markerOf(const Event& event);
+
+// The alarms of a range for the run report: how many were raised, which
+// (by name, with their counts) and how long alarms stood in all (`spans`,
+// overlaps counted once). "无报警" when none.
+QString alarmSummary(const QList<Event>& events, const QVector<Span>& spans);
 
 // The detail as the operator reads it: what the journal keeps, its words in
 // the language on screen.

@@ -55,6 +55,8 @@ QColor markerColor(Marker m)
         return {0, 140, 140};
     case Marker::PortLost:
         return {150, 0, 0};
+    case Marker::Alarm:
+        return {230, 0, 0};
     case Marker::Session:
     case Marker::None:
         break;
@@ -347,7 +349,11 @@ void drawLegend(QPainter& p, const QRect& a, const QFont& font)
     item(QPen(kFlowColor, 2), QCoreApplication::translate("history", "流量设定 (ml/min，右轴)"));
     QRectF shade(x, yy - 5, 14, 10);
     p.fillRect(shade, kLinkLostColor);
-    p.drawText(QPoint(x + 19, 4 + fm.ascent()), QCoreApplication::translate("history", "通信中断"));
+    const QString lost = QCoreApplication::translate("history", "通信中断");
+    p.drawText(QPoint(x + 19, 4 + fm.ascent()), lost);
+    x += 19 + fm.horizontalAdvance(lost) + 18;
+    p.fillRect(QRectF(x, yy - 5, 14, 10), QColor(230, 0, 0, 40));
+    p.drawText(QPoint(x + 19, 4 + fm.ascent()), QCoreApplication::translate("history", "报警"));
 }
 
 void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
@@ -380,6 +386,17 @@ void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
     for (auto it = heads.cbegin(); it != heads.cend(); ++it) {
         p.setPen(markerColor(it.key()));
         p.drawLines(it.value());
+    }
+}
+
+// Alarms that stood, as pale red bands across the plot.
+void drawAlarms(QPainter& p, const PlotPicture& picture, const Mapper& m)
+{
+    const QRect& a = m.area;
+    for (const Span& s : picture.alarms) {
+        const double x1 = m.x(s.fromMs);
+        const double x2 = std::max(x1 + 1, m.x(s.toMs));
+        p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(230, 0, 0, 40));
     }
 }
 
@@ -442,6 +459,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     fs.top = std::max(fs.bottom + fs.step * divisions, fHigh);
 
     drawBackground(painter, data, m, font);
+    drawAlarms(painter, picture, m);
     drawCursorRange(painter, picture, m);
     drawAxes(painter, data, m, ps, fs, font);
     drawLegend(painter, m.area, font);
@@ -494,7 +512,32 @@ PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, q
             picture.markers << e;
         lastColumn = column;
     }
+    picture.alarms = alarmSpans(events, fromMs, toMs);
     return picture;
+}
+
+QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs)
+{
+    // Each alarm by its name (the detail's first word): raised until cleared,
+    // or until the session's last event when it never cleared.
+    QMap<QString, qint64> standing;
+    QVector<Span> spans;
+    const auto add = [&](qint64 from, qint64 to) {
+        if (to >= fromMs && from <= toMs)
+            spans.append({std::max(from, fromMs), std::min(to, toMs)});
+    };
+    for (const Event& e : events) {
+        const QString name = e.detail.section(QLatin1Char(' '), 0, 0);
+        if (e.kind == QLatin1String("alarm_raised") && !standing.contains(name))
+            standing.insert(name, e.tMs);
+        else if (e.kind == QLatin1String("alarm_cleared") && standing.contains(name))
+            add(standing.take(name), e.tMs);
+    }
+    const qint64 end = events.isEmpty() ? toMs : std::max(events.last().tMs, toMs);
+    for (const qint64 from : std::as_const(standing))
+        add(from, end);
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.fromMs < b.fromMs; });
+    return spans;
 }
 
 }  // namespace history

@@ -54,11 +54,12 @@ const char* const kKindNames[] = {
     "port_opened", "port_open_failed", "port_closed", "port_lost", "link_lost", "link_restored",
     "command", "flow_set", "pressure_set", "pump_number_set", "timed_set", "timed_start",
     "timed_pause", "timed_continue", "timed_end", "timed_auto_stop", "record_saved",
-    "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
+    "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end", "alarm_raised", "alarm_acknowledged", "alarm_cleared", "alarm_silenced",
+    "alarm_stop", "alarm_command_failed",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::UncleanEnd) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::AlarmCommandFailed) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "alarm", "remote"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)

@@ -46,11 +46,17 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    AlarmRaised,
+    AlarmAcknowledged,
+    AlarmCleared,
+    AlarmSilenced,
+    AlarmStop,
+    AlarmCommandFailed,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Alarm, Remote };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this are removed when a panel starts.

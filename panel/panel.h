@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/alarms.h"
 #include "link/answers.h"
 #include "link/pumplink.h"
 #include "panel/keypad.h"
@@ -20,8 +21,8 @@
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
-// itself when a port opens.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+// itself when a port opens. Alarm: the stop of an alarm's stop action.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Alarm };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -30,7 +31,7 @@ enum class TimedStep { Start, Pause, Continue, End, AutoStop };
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
 // so tests drive the whole panel through this class and scripted fakes.
-class Panel : public QObject {
+class Panel : public QObject, private alarms::PumpStopper {
     Q_OBJECT
 public:
     // The command menus, in the order start-up disables them and a
@@ -61,8 +62,18 @@ public:
     const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
     // The send operation every command frame goes through. A stop frame that
-    // cannot be written is kept (see stopPending()).
-    void send(const QString& frame, CommandSource source = CommandSource::Menu);
+    // cannot be written is kept (see stopPending()). True when the port took it.
+    bool send(const QString& frame, CommandSource source = CommandSource::Menu);
+
+    // The alarms, judged on every accepted answer; a stop action stops the
+    // pump through send(). Their settings are read from the settings file at
+    // Form_Load (a bad key: a notice naming it, its default stands).
+    alarms::AlarmCore& alarms() { return m_alarms; }
+    const alarms::AlarmCore& alarms() const { return m_alarms; }
+    // Takes new alarm settings and writes them to the settings file; false
+    // with the reason in *error when the file cannot be written (they are
+    // in force all the same).
+    bool setAlarmConfig(const alarms::Config& config, QString* error);
     // A stop frame could not be written and has not been delivered since: it
     // goes out first thing when a port opens. A later stop or run that
     // reaches the pump settles it.
@@ -150,6 +161,8 @@ signals:
     void exiting(bool byMenu);
 
 private:
+    bool stopPump() override;
+    void loadAlarms();
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
@@ -180,4 +193,6 @@ private:
     // The box's text when the keypad entry in progress began.
     QString m_entryBefore;
     bool m_inTimedCommand = false;
+    platform::Settings* m_settings = nullptr;
+    alarms::AlarmCore m_alarms;
 };
