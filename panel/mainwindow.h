@@ -12,6 +12,8 @@ namespace history {
 class Journal;
 }
 
+class AlarmBand;
+class AlarmListWindow;
 class ChartWidget;
 class Form2;
 class HistoryWindow;
@@ -79,6 +81,11 @@ public:
     void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
+    // The alarm band in the status line, and the alarm list and settings
+    // windows ("报警记录…", "报警设置…"; none until first chosen).
+    AlarmBand* alarmBand() const { return m_alarmBand; }
+    AlarmListWindow* alarmList() const { return m_alarmList.get(); }
+    QWidget* alarmSettings() const { return m_alarmSettings; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +104,9 @@ private:
     void showElapsedTime();
     void showViewer();
     void showHistory();
+    void buildAlarms(const platform::Services& services);
+    void showAlarmList();
+    void showAlarmSettings();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -122,6 +132,9 @@ private:
     // The window reads through its own connection; it goes before the reader.
     std::unique_ptr<history::HistorySource> m_historySource;
     std::unique_ptr<HistoryWindow> m_history;
+    AlarmBand* m_alarmBand = nullptr;
+    std::unique_ptr<AlarmListWindow> m_alarmList;
+    QWidget* m_alarmSettings = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -10,7 +10,7 @@
 class QSoundEffect;
 class QSystemTrayIcon;
 class QTemporaryFile;
-class QWidget;
+#include <QWidget>
 
 namespace platform {
 
