@@ -201,14 +201,13 @@ void AlarmCore::raise(Condition c, double value, double threshold)
     announce(Transition::Raised, raised);
     emit changed();
     if (Config::hasAction(c) && m_config.rule(c).action == Action::Stop) {
-        // Told before the stop goes out: what the stop sets off (a kept
-        // stop, another alarm) comes after it.
-        emit stopRequested(displayName(c));
+        // The stop first; then whatever runs the pump is told to end.
         Transition t;
         t.kind = Transition::Stopped;
         t.alarm = raised;
         t.delivered = m_stopper.stopPump();
         emit transitioned(t);
+        emit stopRequested(displayName(c));
     }
 }
 

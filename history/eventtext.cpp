@@ -168,6 +168,33 @@ QString detailText(const Event& event)
     return event.detail;
 }
 
+QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs)
+{
+    // Each alarm by its name (the detail's first word): raised until cleared,
+    // or until the session's last event when it never cleared.
+    QMap<QString, qint64> standing;
+    QVector<Span> spans;
+    const auto add = [&](qint64 from, qint64 to) {
+        if (to >= fromMs && from <= toMs)
+            spans.append({std::max(from, fromMs), std::min(to, toMs)});
+    };
+    for (const Event& e : events) {
+        const QString name = e.detail.section(QLatin1Char(' '), 0, 0);
+        if (e.kind == QLatin1String("alarm_raised") && !standing.contains(name))
+            standing.insert(name, e.tMs);
+        else if (e.kind == QLatin1String("alarm_cleared") && standing.contains(name))
+            add(standing.take(name), e.tMs);
+    }
+    // A session that ended ends its alarms; a live one runs on to the range's end.
+    const bool ended = !events.isEmpty()
+                       && (events.last().kind == QLatin1String("app_exit") || events.last().kind == QLatin1String("unclean_end"));
+    const qint64 end = ended ? events.last().tMs : toMs;
+    for (const qint64 from : std::as_const(standing))
+        add(from, end);
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.fromMs < b.fromMs; });
+    return spans;
+}
+
 QString alarmSummary(const QList<Event>& events, const QVector<Span>& spans)
 {
     QMap<int, int> counts;  // by condition, in the order of the conditions

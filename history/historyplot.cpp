@@ -516,29 +516,6 @@ PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, q
     return picture;
 }
 
-QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs)
-{
-    // Each alarm by its name (the detail's first word): raised until cleared,
-    // or until the session's last event when it never cleared.
-    QMap<QString, qint64> standing;
-    QVector<Span> spans;
-    const auto add = [&](qint64 from, qint64 to) {
-        if (to >= fromMs && from <= toMs)
-            spans.append({std::max(from, fromMs), std::min(to, toMs)});
-    };
-    for (const Event& e : events) {
-        const QString name = e.detail.section(QLatin1Char(' '), 0, 0);
-        if (e.kind == QLatin1String("alarm_raised") && !standing.contains(name))
-            standing.insert(name, e.tMs);
-        else if (e.kind == QLatin1String("alarm_cleared") && standing.contains(name))
-            add(standing.take(name), e.tMs);
-    }
-    const qint64 end = events.isEmpty() ? toMs : std::max(events.last().tMs, toMs);
-    for (const qint64 from : std::as_const(standing))
-        add(from, end);
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.fromMs < b.fromMs; });
-    return spans;
-}
 
 }  // namespace history
 

@@ -34,11 +34,6 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
 PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, qint64 toMs, const QSize& size,
                          const QList<Event>& events);
 
-// The stretches of [fromMs, toMs] in which an alarm stood: from its
-// alarm_raised to its alarm_cleared (the detail's first word names the
-// alarm), or to the end when it never cleared. In time order.
-QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs);
-
 // The events of [fromMs, toMs] in `events` (in time order).
 QList<Event> eventsIn(const QList<Event>& events, qint64 fromMs, qint64 toMs);
 

@@ -38,6 +38,15 @@ Panel::Panel(const platform::Services& services, QObject* parent)
     connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
         emit notice(tr("未连接：%1 未发送").arg(frame));
     });
+    // An alarm's stop also ends a timed run (with the run's own stop frame),
+    // so its count stops with the pump.
+    connect(&m_alarms, &alarms::AlarmCore::stopRequested, this, [this] {
+        if (!m_timedRun.timer1().isActive())
+            return;
+        m_inTimedCommand = true;
+        m_timedRun.stend();
+        m_inTimedCommand = false;
+    });
     m_recorder.setSaveObserver([this, &store = services.recordStore](bool saved, const QString& reason) {
         emit recordSaved(saved, store.path(), reason);
     });

@@ -2,6 +2,187 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmBand</name>
+    <message>
+        <source>未确认</source>
+        <translation>Unacknowledged</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>已解除，未确认</source>
+        <translation>Cleared, unacknowledged</translation>
+    </message>
+    <message>
+        <source>已结束</source>
+        <translation>Ended</translation>
+    </message>
+    <message>
+        <source> 降 %1 MPa（阈值 %2 MPa）</source>
+        <translation> fell %1 MPa (threshold %2 MPa)</translation>
+    </message>
+    <message>
+        <source> %1 MPa（阈值 %2 MPa）</source>
+        <translation> %1 MPa (threshold %2 MPa)</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>确认报警</source>
+        <translation>Acknowledge</translation>
+    </message>
+    <message>
+        <source>静音</source>
+        <translation>Silence</translation>
+    </message>
+    <message>
+        <source>报警静音两分钟</source>
+        <translation>Silence the alarm for two minutes</translation>
+    </message>
+    <message>
+        <source>，%1 起</source>
+        <translation>, since %1</translation>
+    </message>
+    <message>
+        <source>（第 %1 次）</source>
+        <translation> (raised %1 times)</translation>
+    </message>
+    <message>
+        <source>，已解除</source>
+        <translation>, cleared</translation>
+    </message>
+    <message>
+        <source>；活动报警 %1 项</source>
+        <translation>; active alarms: %1</translation>
+    </message>
+    <message>
+        <source>；已静音</source>
+        <translation>; silenced</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmListWindow</name>
+    <message>
+        <source>报警记录</source>
+        <translation>Alarm list</translation>
+    </message>
+    <message>
+        <source>报警列表</source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>报警时间</source>
+        <translation>Raised</translation>
+    </message>
+    <message>
+        <source>解除时间</source>
+        <translation>Cleared</translation>
+    </message>
+    <message>
+        <source>确认时间</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>确认所选</source>
+        <translation>Acknowledge selected</translation>
+    </message>
+    <message>
+        <source>全部确认</source>
+        <translation>Acknowledge all</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmSettingsDialog</name>
+    <message>
+        <source>报警设置</source>
+        <translation>Alarm settings</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>阈值 (MPa)</source>
+        <translation>Threshold (MPa)</translation>
+    </message>
+    <message>
+        <source>延时 (秒)</source>
+        <translation>Delay (s)</translation>
+    </message>
+    <message>
+        <source>启动后 / 时间窗 (秒)</source>
+        <translation>Grace / window (s)</translation>
+    </message>
+    <message>
+        <source>动作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>%1 阈值，兆帕，0 为关</source>
+        <translation>%1 threshold, megapascals, 0 is off</translation>
+    </message>
+    <message>
+        <source>%1 延时，秒</source>
+        <translation>%1 delay, seconds</translation>
+    </message>
+    <message>
+        <source>%1 启动后不判断，秒</source>
+        <translation>%1 grace after a start, seconds</translation>
+    </message>
+    <message>
+        <source>%1 时间窗，秒</source>
+        <translation>%1 window, seconds</translation>
+    </message>
+    <message>
+        <source>%1 动作</source>
+        <translation>%1 action</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warn</translation>
+    </message>
+    <message>
+        <source>停泵</source>
+        <translation>Stop pump</translation>
+    </message>
+    <message>
+        <source>%1 启用</source>
+        <translation>%1 on</translation>
+    </message>
+    <message>
+        <source>报警时运行的程序</source>
+        <translation>Program to run on alarms</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
     <name>CsvLog</name>
     <message>
         <source>CSV记录</source>
@@ -212,6 +393,31 @@
     <message>
         <source>无法打开运行历史 %1：%2</source>
         <translation>Cannot open the run history %1: %2</translation>
+    </message>
+    <message>
+        <source>报警设置…</source>
+        <translation>Alarm settings…</translation>
+    </message>
+    <message>
+        <source>报警记录…</source>
+        <translation>Alarm list…</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <comment>value box while the link is lost</comment>
+        <translation>Lost</translation>
+    </message>
+    <message>
+        <source>报警：%1</source>
+        <translation>Alarm: %1</translation>
+    </message>
+    <message>
+        <source>报警设置已生效，但无法写入设置文件：%1</source>
+        <translation>The alarm settings are in force, but the settings file cannot be written: %1</translation>
+    </message>
+    <message>
+        <source>报警设置</source>
+        <translation>Alarm settings</translation>
     </message>
 </context>
 <context>
@@ -545,6 +751,10 @@ Still using port %1.</translation>
         <translation>Port %1 disconnected: %2
 Use “Communication” to open the port again.</translation>
     </message>
+    <message>
+        <source>设置文件 %1：%2 的值无效，使用默认值</source>
+        <translation>Settings file %1: the value of %2 is not valid; the default is used</translation>
+    </message>
 </context>
 <context>
     <name>Recorder</name>
@@ -637,6 +847,37 @@ Range 0—2.0 MPa</translation>
     <message>
         <source>时间设定</source>
         <translation>Run time</translation>
+    </message>
+</context>
+<context>
+    <name>alarms</name>
+    <message>
+        <source>压力过高</source>
+        <translation>High pressure</translation>
+    </message>
+    <message>
+        <source>压力过低</source>
+        <translation>Low pressure</translation>
+    </message>
+    <message>
+        <source>压力骤降</source>
+        <translation>Pressure drop</translation>
+    </message>
+    <message>
+        <source>达到压力上限</source>
+        <translation>Pressure limit reached</translation>
+    </message>
+    <message>
+        <source>通信中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>停止命令未送达</source>
+        <translation>Stop not delivered</translation>
+    </message>
+    <message>
+        <source>运行记录中断</source>
+        <translation>History not recording</translation>
     </message>
 </context>
 <context>
@@ -983,6 +1224,50 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
     </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>报警已确认</source>
+        <translation>Alarm acknowledged</translation>
+    </message>
+    <message>
+        <source>报警解除</source>
+        <translation>Alarm cleared</translation>
+    </message>
+    <message>
+        <source>报警静音</source>
+        <translation>Alarm silenced</translation>
+    </message>
+    <message>
+        <source>报警停泵</source>
+        <translation>Alarm stopped the pump</translation>
+    </message>
+    <message>
+        <source>报警命令无法启动</source>
+        <translation>Alarm command did not start</translation>
+    </message>
+    <message>
+        <source>远程</source>
+        <translation>Remote</translation>
+    </message>
+    <message>
+        <source>无报警</source>
+        <translation>No alarms</translation>
+    </message>
+    <message>
+        <source>%1 %2 次</source>
+        <translation>%1 ×%2</translation>
+    </message>
+    <message>
+        <source>报警 %1 次：%2；报警持续共 %3</source>
+        <translation>Alarms: %1 (%2); alarms stood %3 in all</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
@@ -1253,6 +1538,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is not in the right format</translation>
     </message>
 </context>
 </TS>

@@ -138,6 +138,11 @@ void TestJournalFeed::events_data()
         {"port_lost|COM4: gone|", "alarm_raised|high_pressure 1.60 MPa, threshold 1.50 MPa|",
          "command|dropped, no port open: Q00S0000Y|alarm", "alarm_raised|stop_undelivered|",
          "alarm_stop|high_pressure not delivered|alarm"});
+    row("an alarm's stop ends a timed run",
+        "answer:10 stset ststart alarm:high_pressure_mpa=1.5 alarm:high_pressure_delay_s=0 feed:Q01N01.6Y",
+        {"timed_set|0 → 10|dialog", "timed_start|10 min|menu", "command|Q00R0000Y|timed_run",
+         "alarm_raised|high_pressure 1.60 MPa, threshold 1.50 MPa|", "command|Q00S0000Y|alarm",
+         "alarm_stop|high_pressure Q00S0000Y|alarm", "command|Q00S0000Y|timed_run"});
     row("the pump's own limit", "feed:Q01P01.0Y feed:Q01N01.0Y",
         {"alarm_raised|limit_reached 1.00 MPa, threshold 1.00 MPa|"});
     row("ports: lost, refused, opened again, closed at exit",
