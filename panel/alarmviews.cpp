@@ -161,6 +161,12 @@ AlarmListWindow::AlarmListWindow(AlarmCore& core, QWidget* parent) : QWidget(par
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The time columns are as wide as a time even while empty.
+    for (int c = 2; c <= 4; ++c) {
+        m_table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
+        m_table->setColumnWidth(c, fontMetrics().horizontalAdvance(QStringLiteral("2024-05-01 14:03:22")) + 16);
+    }
+    m_table->horizontalHeader()->setStretchLastSection(true);
     column->addWidget(m_table);
     auto* buttons = new QHBoxLayout;
     auto* one = new QPushButton(tr("确认所选"), this);
