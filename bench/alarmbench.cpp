@@ -10,6 +10,8 @@
 //     before the next): the median and the 99th percentile, in milliseconds.
 //
 // Results go to stdout as name=value lines.
+#include <QWidget>  // before the printer's QPointer<QWidget>
+
 #include "bench/benchports.h"
 #include "bench/measure.h"
 
