@@ -12,6 +12,7 @@
 #include "platform/qtprinter.h"
 #include "platform/qtrecordstore.h"
 #include "platform/qtserialport.h"
+#include "platform/qtalerts.h"
 #include "platform/qtsettings.h"
 #include "sim/simserialport.h"
 
@@ -84,11 +85,19 @@ int main(int argc, char* argv[])
     platform::Services services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
                                 platform::localWallClock()};
     services.settings = &settings;
+    // The alarms' tone, their call for attention and the operator's command.
+    platform::QtAlarmSound alarmSound;
+    platform::QtAttention attention;
+    platform::QtLauncher launcher;
+    services.alarmSound = &alarmSound;
+    services.attention = &attention;
+    services.launcher = &launcher;
     // The port prompt lists the system's ports; on the simulated pump, "sim" first.
     services.listPorts =
         simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();
     Form1 window(services);
     dialogs.setParentWindow(&window);
+    attention.setWindow(&window);
     window.setJournal(&journal);
     printer.setDialogParent(&window);
     exportFiles.setParentWindow(&window);

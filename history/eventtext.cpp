@@ -1,10 +1,15 @@
 #include "history/eventtext.h"
 
+#include "alarms/alarmconfig.h"
 #include "history/timeaxis.h"
 #include "platform/recorded.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QMap>
+
+#include <algorithm>
+#include <limits>
 
 #include <utility>
 
@@ -57,6 +62,12 @@ const KindText kKinds[] = {
     {"program_paused", QT_TRANSLATE_NOOP("history", "程序暂停"), Marker::Timed},
     {"program_resumed", QT_TRANSLATE_NOOP("history", "程序继续"), Marker::Timed},
     {"program_ended", QT_TRANSLATE_NOOP("history", "程序结束"), Marker::Timed},
+    {"alarm_raised", QT_TRANSLATE_NOOP("history", "报警"), Marker::Alarm},
+    {"alarm_acknowledged", QT_TRANSLATE_NOOP("history", "报警已确认"), Marker::Alarm},
+    {"alarm_cleared", QT_TRANSLATE_NOOP("history", "报警解除"), Marker::Alarm},
+    {"alarm_silenced", QT_TRANSLATE_NOOP("history", "报警静音"), Marker::None},
+    {"alarm_stop", QT_TRANSLATE_NOOP("history", "报警停泵"), Marker::Stop},
+    {"alarm_command_failed", QT_TRANSLATE_NOOP("history", "报警命令无法启动"), Marker::None},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -94,6 +105,8 @@ const std::pair<const char*, const char*> kSources[] = {
     {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
     {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
     {"program", QT_TRANSLATE_NOOP("history", "程序")},
+    {"alarm", QT_TRANSLATE_NOOP("history", "报警")},
+    {"remote", QT_TRANSLATE_NOOP("history", "远程")},
 };
 
 }  // namespace
@@ -161,7 +174,8 @@ QString detailText(const Event& event)
     // Reasons and the CSV log's message are words the journal keeps in the
     // panel's own language; the rest (frames, numbers, paths) reads alike in
     // every language.
-    static const char* const kWithWords[] = {"port_open_failed", "port_lost", "record_save_failed", "csv_log_off"};
+    static const char* const kWithWords[] = {"port_open_failed", "port_lost", "record_save_failed", "csv_log_off",
+                                             "alarm_command_failed"};
     for (const char* kind : kWithWords) {
         if (event.kind == QLatin1String(kind))
             return recorded::shown(event.detail);
@@ -176,6 +190,66 @@ QString detailText(const Event& event)
     if (event.kind == QLatin1String("unclean_end") && m.hasMatch())
         return QCoreApplication::translate("history", "没有正常退出；运行 %1 开始时发现").arg(m.captured(1));
     return event.detail;
+}
+
+QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs)
+{
+    // Each alarm by its name (the detail's first word): raised until cleared,
+    // or until the session's last event when it never cleared.
+    QMap<QString, qint64> standing;
+    QVector<Span> spans;
+    const auto add = [&](qint64 from, qint64 to) {
+        if (to >= fromMs && from <= toMs)
+            spans.append({std::max(from, fromMs), std::min(to, toMs)});
+    };
+    for (const Event& e : events) {
+        const QString name = e.detail.section(QLatin1Char(' '), 0, 0);
+        if (e.kind == QLatin1String("alarm_raised") && !standing.contains(name))
+            standing.insert(name, e.tMs);
+        else if (e.kind == QLatin1String("alarm_cleared") && standing.contains(name))
+            add(standing.take(name), e.tMs);
+    }
+    // A session that ended ends its alarms; a live one runs on to the range's end.
+    const bool ended = !events.isEmpty()
+                       && (events.last().kind == QLatin1String("app_exit") || events.last().kind == QLatin1String("unclean_end"));
+    const qint64 end = ended ? events.last().tMs : toMs;
+    for (const qint64 from : std::as_const(standing))
+        add(from, end);
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.fromMs < b.fromMs; });
+    return spans;
+}
+
+QString alarmSummary(const QList<Event>& events, const QVector<Span>& spans)
+{
+    QMap<int, int> counts;  // by condition, in the order of the conditions
+    int total = 0;
+    for (const Event& e : events) {
+        alarms::Condition c;
+        if (e.kind == QLatin1String("alarm_raised") && alarms::conditionOfKey(e.detail.section(QLatin1Char(' '), 0, 0), &c)) {
+            ++counts[static_cast<int>(c)];
+            ++total;
+        }
+    }
+    if (total == 0 && spans.isEmpty())
+        return translated(QT_TRANSLATE_NOOP("history", "无报警"));
+    QStringList which;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        which << translated(QT_TRANSLATE_NOOP("history", "%1 %2 次"))
+                     .arg(alarms::displayName(static_cast<alarms::Condition>(it.key())))
+                     .arg(it.value());
+    // Overlapping stretches count once.
+    qint64 stood = 0;
+    qint64 reached = std::numeric_limits<qint64>::min();
+    for (const Span& s : spans) {
+        const qint64 from = std::max(s.fromMs, reached);
+        if (s.toMs > from)
+            stood += s.toMs - from;
+        reached = std::max(reached, s.toMs);
+    }
+    return translated(QT_TRANSLATE_NOOP("history", "报警 %1 次：%2；报警持续共 %3"))
+        .arg(total)
+        .arg(which.isEmpty() ? QStringLiteral("—") : which.join(translated(QT_TRANSLATE_NOOP("history", "，"))),
+             durationText(stood));
 }
 
 QString eventLine(const Event& event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/historysource.h"
+#include "history/plotdata.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,8 +25,19 @@ QStringList sourceNames();
 
 // The group an event's marker on the time line belongs to; None: listed, not
 // marked (bookkeeping such as saving the record or the CSV log).
-enum class Marker { None, Run, Stop, SetPoint, Timed, LinkLost, LinkRestored, PortLost, Session };
+enum class Marker { None, Run, Stop, SetPoint, Timed, LinkLost, LinkRestored, PortLost, Session, Alarm };
 Marker markerOf(const Event& event);
+
+// The stretches of [fromMs, toMs] in which an alarm stood: from its
+// alarm_raised to its alarm_cleared (the detail's first word names the
+// alarm), or to the session's end (its app_exit or unclean_end; toMs while
+// it runs) when it never cleared. In time order.
+QVector<Span> alarmSpans(const QList<Event>& events, qint64 fromMs, qint64 toMs);
+
+// The alarms of a range for the run report: how many were raised, which
+// (by name, with their counts) and how long alarms stood in all (`spans`,
+// overlaps counted once). "无报警" when none.
+QString alarmSummary(const QList<Event>& events, const QVector<Span>& spans);
 
 // The detail as the operator reads it: what the journal keeps, its words in
 // the language on screen.

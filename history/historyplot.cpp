@@ -55,6 +55,8 @@ QColor markerColor(Marker m)
         return {0, 140, 140};
     case Marker::PortLost:
         return {150, 0, 0};
+    case Marker::Alarm:
+        return {230, 0, 0};
     case Marker::Session:
     case Marker::None:
         break;
@@ -340,7 +342,8 @@ void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font)
                              QCoreApplication::translate("history", "压力上限 (MPa)"),
                              QCoreApplication::translate("history", "流量设定 (ml/min，右轴)")};
     const QString bands[] = {QCoreApplication::translate("history", "通信中断"),
-                             QCoreApplication::translate("history", "无读数")};
+                             QCoreApplication::translate("history", "无读数"),
+                             QCoreApplication::translate("history", "报警")};
     // Closer together where the whole legend would not fit the picture.
     int sample = 22;
     int gap = 18;
@@ -369,8 +372,8 @@ void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font)
         p.drawText(QPoint(x, 4 + fm.ascent()), lines[i]);
         x += fm.horizontalAdvance(lines[i]) + gap;
     }
-    const QColor colors[] = {kLinkLostColor, kNoDataColor};
-    for (int i = 0; i < 2; ++i) {
+    const QColor colors[] = {kLinkLostColor, kNoDataColor, QColor(230, 0, 0, 40)};
+    for (int i = 0; i < 3; ++i) {
         p.fillRect(QRectF(x, yy - 5, 14, 10), colors[i]);
         p.setPen(QColor(150, 150, 150));
         p.drawRect(QRectF(x, yy - 5, 14, 10));
@@ -410,6 +413,17 @@ void drawMarkers(QPainter& p, const PlotPicture& picture, const Mapper& m)
     for (auto it = heads.cbegin(); it != heads.cend(); ++it) {
         p.setPen(markerColor(it.key()));
         p.drawLines(it.value());
+    }
+}
+
+// Alarms that stood, as pale red bands across the plot.
+void drawAlarms(QPainter& p, const PlotPicture& picture, const Mapper& m)
+{
+    const QRect& a = m.area;
+    for (const Span& s : picture.alarms) {
+        const double x1 = m.x(s.fromMs);
+        const double x2 = std::max(x1 + 1, m.x(s.toMs));
+        p.fillRect(QRectF(QPointF(x1, a.top()), QPointF(x2, a.bottom() + 1)), QColor(230, 0, 0, 40));
     }
 }
 
@@ -475,6 +489,7 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     fs.top = std::max(fs.bottom + fs.step * divisions, fHigh * kScaleHeadroom);
 
     drawBackground(painter, data, m, font);
+    drawAlarms(painter, picture, m);
     drawCursorRange(painter, picture, m);
     drawAxes(painter, data, m, ps, fs, font);
     drawLegend(painter, m.area, size.width(), font);
@@ -539,8 +554,10 @@ PlotPicture queryPicture(HistorySource& source, qint64 session, qint64 fromMs, q
             picture.markers << e;
         lastColumn = column;
     }
+    picture.alarms = alarmSpans(events, fromMs, toMs);
     return picture;
 }
+
 
 }  // namespace history
 

@@ -16,6 +16,7 @@ namespace history {
 struct PlotPicture {
     PlotData data;
     QList<Event> markers;  // events marked on the time line
+    QVector<Span> alarms;  // stretches while an alarm stood (raised to cleared), clipped
     std::optional<qint64> cursor1;
     std::optional<qint64> cursor2;
     // Why the journal could not be read for it; the picture then shows this

@@ -57,11 +57,12 @@ const char* const kKindNames[] = {
     "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
     "session_restarted", "retention_skipped",
     "dose_started", "dose_ended", "program_started", "program_step", "program_paused", "program_resumed",
-    "program_ended",
+    "program_ended", "alarm_raised", "alarm_acknowledged", "alarm_cleared", "alarm_silenced",
+    "alarm_stop", "alarm_command_failed",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::ProgramEnded) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::AlarmCommandFailed) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program", "alarm", "remote"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)

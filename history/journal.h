@@ -59,11 +59,17 @@ enum class EventKind {
     ProgramPaused,
     ProgramResumed,
     ProgramEnded,
+    AlarmRaised,
+    AlarmAcknowledged,
+    AlarmCleared,
+    AlarmSilenced,
+    AlarmStop,
+    AlarmCommandFailed,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program, Alarm, Remote };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this, counted back from the newest

@@ -107,7 +107,8 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
          textFont(13));
     line(QCoreApplication::translate("history", "所示范围：%1 至 %2（%3）")
              .arg(localTimeText(c.fromMs), localTimeText(c.toMs), durationText(c.toMs - c.fromMs)),
-         textFont(13), 10);
+         textFont(13));
+    line(alarmSummary(c.events, c.picture.alarms), textFont(13), 10);
 
     painter.save();
     painter.translate(kMargin, y);

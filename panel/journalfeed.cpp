@@ -1,5 +1,6 @@
 #include "panel/journalfeed.h"
 
+#include "alarms/alarms.h"
 #include "history/journal.h"
 #include "link/frames.h"
 #include "link/numbers.h"
@@ -29,6 +30,8 @@ Source sourceOf(CommandSource source)
         return Source::TimedRun;
     case CommandSource::Program:
         return Source::Program;
+    case CommandSource::Alarm:
+        return Source::Alarm;
     case CommandSource::Kept:
         break;
     }
@@ -128,6 +131,39 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
     });
     connect(&panel, &Panel::exiting, this, [j](bool byMenu, const QString& why) {
         j->record(EventKind::AppExit, why, byMenu ? Source::Menu : Source::None);
+    });
+    connect(&panel.alarms(), &alarms::AlarmCore::transitioned, this, [j](const alarms::Transition& t) {
+        using alarms::Transition;
+        const QString name = alarms::keyName(t.alarm.condition);
+        switch (t.kind) {
+        case Transition::Raised: {
+            QString detail = name;
+            if (!std::isnan(t.alarm.value))
+                detail += QStringLiteral(" %1 MPa").arg(t.alarm.value, 0, 'f', 2);
+            if (!std::isnan(t.alarm.threshold))
+                detail += QStringLiteral(", threshold %1 MPa").arg(t.alarm.threshold, 0, 'f', 2);
+            j->record(EventKind::AlarmRaised, detail);
+            break;
+        }
+        case Transition::Acknowledged: {
+            static const Source sources[] = {Source::Keypad, Source::Menu, Source::Dialog, Source::Remote};
+            j->record(EventKind::AlarmAcknowledged, name, sources[static_cast<int>(t.source)]);
+            break;
+        }
+        case Transition::Cleared:
+            j->record(EventKind::AlarmCleared, name);
+            break;
+        case Transition::Silenced:
+            j->record(EventKind::AlarmSilenced, QStringLiteral("%1 s").arg(alarms::AlarmCore::kSilenceMs / 1000));
+            break;
+        case Transition::Stopped:
+            j->record(EventKind::AlarmStop, name + (t.delivered ? QStringLiteral(" ") + frames::kStop
+                                                                : QStringLiteral(" not delivered")), Source::Alarm);
+            break;
+        case Transition::CommandFailed:
+            j->record(EventKind::AlarmCommandFailed, name + QStringLiteral(": ") + t.reason);
+            break;
+        }
     });
     // The journal's own troubles reach the operator in a box that holds up
     // nothing, from the event loop (its signals come from the writer thread).

@@ -44,6 +44,13 @@ class Dialogs;
 //   dose_ended, program_ended     "reason, volume ml" (done, operator, alarm, link)
 //   link_lost, link_restored,
 //   app_exit                      nothing
+//   alarm_raised                  the alarm's key, its value and threshold when it
+//                                 has them ("high_pressure 2.13 MPa, threshold 2.00 MPa")
+//   alarm_acknowledged,
+//   alarm_cleared                 the alarm's key (acknowledged: with its source)
+//   alarm_silenced                how long ("120 s")
+//   alarm_stop                    "key Q00S0000Y", or "key not delivered"
+//   alarm_command_failed          "key: reason"
 class JournalFeed : public QObject {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include "history/historysource.h"
 #include "history/historywindow.h"
 #include "history/journal.h"
+#include "panel/alarmviews.h"
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
 #include "panel/programwindow.h"
@@ -26,6 +27,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -211,6 +213,7 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     buildMenus();
     buildControls();
     wire();
+    buildAlarms(services);
     m_panel->Form_Load();
     showBoxes();
     showConnection();
@@ -264,6 +267,8 @@ void Form1::buildMenus()
     addItem(seting, QStringLiteral("liquid"), tr("流量"));
     addItem(seting, QStringLiteral("pressure"), tr("压力"));
     addItem(seting, QStringLiteral("Pump_NO"), tr("泵编号"));
+    addItem(seting, QStringLiteral("alarmSettings"), tr("报警设置…"));
+    addItem(seting, QStringLiteral("alarmList"), tr("报警记录…"));
 
     addItem(nullptr, QStringLiteral("Communication"), tr("通信"));
 
@@ -511,7 +516,15 @@ void Form1::showBoxes()
 void Form1::setBoxTexts(bool hold)
 {
     const PanelState& s = m_panel->state();
-    for (auto [box, text] : {std::pair{m_pnow, s.pnow}, std::pair{m_prset, s.prset}, std::pair{m_lqset, s.lqset}}) {
+    // While the pump is silent the boxes say so in words, greyed, so nobody
+    // mistakes them for live values; a box being typed into shows its digits.
+    const bool stale = m_panel->link().linkLost();
+    const Keypad& keypad = m_panel->keypad();
+    const QString lost = tr("中断", "value box while the link is lost");
+    for (auto [box, text, typing] : {std::tuple{m_pnow, s.pnow, false}, std::tuple{m_prset, s.prset, keypad.typingPressure()},
+                                     std::tuple{m_lqset, s.lqset, keypad.typingFlow()}}) {
+        if (stale && !typing)
+            text = lost;
         if (box->text() == text)
             continue;
         if (hold && box->updatesEnabled()) {
@@ -609,6 +622,9 @@ void Form1::setJournal(history::Journal* journal)
     if (!journal)
         return;
     m_journalFeed = std::make_unique<JournalFeed>(*m_panel, *journal, m_dialogs);
+    alarms::AlarmCore* alarmCore = &m_panel->alarms();
+    connect(journal, &history::Journal::failed, this, [alarmCore] { alarmCore->setJournalFailed(true); }, Qt::QueuedConnection);
+    connect(journal, &history::Journal::resumed, this, [alarmCore] { alarmCore->setJournalFailed(false); }, Qt::QueuedConnection);
     connect(journal, &history::Journal::resumed, this,
             [this](const QString& message) { statusBar()->showMessage(message, 8000); });
 }
@@ -679,6 +695,50 @@ bool Form1::openProgram(const QString& path)
     return programWindow()->openFile(path);
 }
 
+void Form1::buildAlarms(const platform::Services& services)
+{
+    alarms::AlarmCore& core = m_panel->alarms();
+    // Left of the connection text; hidden, it takes no room at all.
+    m_alarmBand = new AlarmBand(core, this);
+    statusBar()->insertPermanentWidget(0, m_alarmBand);
+    connect(action(QStringLiteral("alarmList")), &QAction::triggered, this, &Form1::showAlarmList);
+    connect(action(QStringLiteral("alarmSettings")), &QAction::triggered, this, &Form1::showAlarmSettings);
+    if (platform::AlarmSound* sound = services.alarmSound)
+        connect(&core, &alarms::AlarmCore::changed, this, [sound, &core] { sound->setSounding(core.soundWanted()); });
+    if (platform::Attention* attention = services.attention) {
+        connect(&core, &alarms::AlarmCore::transitioned, this, [this, attention](const alarms::Transition& t) {
+            if (t.kind == alarms::Transition::Raised)
+                attention->call(windowTitle(), tr("报警：%1").arg(alarmText(t.alarm)));
+        });
+    }
+}
+
+void Form1::showAlarmList()
+{
+    if (!m_alarmList)
+        m_alarmList = std::make_unique<AlarmListWindow>(m_panel->alarms());
+    m_alarmList->show();
+    m_alarmList->raise();
+}
+
+void Form1::showAlarmSettings()
+{
+    // Not modal: the panel, its answers and its alarms go on while it is open.
+    if (m_alarmSettings) {
+        m_alarmSettings->raise();
+        return;
+    }
+    auto* dialog = new AlarmSettingsDialog(m_panel->alarms().config(), [this](const alarms::Config& config) {
+        QString error;
+        if (!m_panel->setAlarmConfig(config, &error))
+            m_dialogs.notify(tr("报警设置已生效，但无法写入设置文件：%1").arg(error), tr("报警设置"));
+    }, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_alarmSettings = dialog;
+    connect(dialog, &QObject::destroyed, this, [this] { m_alarmSettings = nullptr; });
+    dialog->show();
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     m_panel->Form_Unload();
@@ -689,5 +749,7 @@ void Form1::closeEvent(QCloseEvent* event)
     // The history window does not keep the program running on its own.
     if (m_history)
         m_history->close();
+    if (m_alarmList)
+        m_alarmList->close();
     event->accept();
 }

@@ -12,6 +12,8 @@ namespace history {
 class Journal;
 }
 
+class AlarmBand;
+class AlarmListWindow;
 class ChartWidget;
 class DoseWindow;
 class ProgramWindow;
@@ -90,6 +92,11 @@ public:
     DoseWindow* doseWindow();
     // Shows the program window with the file open in it, not running.
     bool openProgram(const QString& path);
+    // The alarm band in the status line, and the alarm list and settings
+    // windows ("报警记录…", "报警设置…"; none until first chosen).
+    AlarmBand* alarmBand() const { return m_alarmBand; }
+    AlarmListWindow* alarmList() const { return m_alarmList.get(); }
+    QWidget* alarmSettings() const { return m_alarmSettings; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +116,9 @@ private:
     void showElapsedTime();
     void showViewer();
     void showHistory();
+    void buildAlarms(const platform::Services& services);
+    void showAlarmList();
+    void showAlarmSettings();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -137,6 +147,9 @@ private:
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<ProgramWindow> m_program;
     std::unique_ptr<DoseWindow> m_dose;
+    AlarmBand* m_alarmBand = nullptr;
+    std::unique_ptr<AlarmListWindow> m_alarmList;
+    QWidget* m_alarmSettings = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <limits>
 
 const QStringList& Panel::commandMenus()
 {
@@ -27,7 +28,9 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
       m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
-      m_csvLog(services.logFiles, services.clock, services.wallClock)
+      m_csvLog(services.logFiles, services.clock, services.wallClock),
+      m_settings(services.settings),
+      m_alarms(*this, services.clock, services.wallClock, services.launcher)
 {
     // A key press shows its digit before any message box it raises.
     m_keypad.setBoxesChanged([this] { emit boxesChanged(); });
@@ -39,8 +42,21 @@ Panel::Panel(const platform::Services& services, QObject* parent)
         if (m_program.active() && (which == SetPoint::Flow || which == SetPoint::Pressure))
             emit setPointDuringRun();
     });
+    connect(&m_link, &PumpLink::healthChanged, this, [this] { m_alarms.setLinkLost(m_link.isOpen() && m_link.linkLost()); });
     connect(&m_link, &PumpLink::frameDropped, this, [this](const QString& frame) {
         emit notice(tr("未连接：%1 未发送").arg(frame));
+    });
+    connect(this, &Panel::stopKeptChanged, this, [this] { m_alarms.setStopUndelivered(stopPending()); });
+    // An alarm's stop ends a volume delivery or program with its reason, and
+    // a timed run (with the run's own stop frame), so its count stops with
+    // the pump.
+    connect(&m_alarms, &alarms::AlarmCore::stopRequested, this, [this] {
+        m_program.end(ProgramRun::Reason::Alarm);
+        if (!m_timedRun.timer1().isActive())
+            return;
+        m_inTimedCommand = true;
+        m_timedRun.stend();
+        m_inTimedCommand = false;
     });
     m_recorder.setSaveObserver([this, &store = services.recordStore](bool saved, const QString& reason) {
         emit recordSaved(saved, store.path(), reason);
@@ -56,7 +72,7 @@ QString Panel::connectionText() const
     return lineDescription(m_link.device());
 }
 
-void Panel::send(const QString& frame, CommandSource source)
+bool Panel::send(const QString& frame, CommandSource source)
 {
     ++m_framesSent;
     const bool written = m_link.send(frame);
@@ -73,6 +89,32 @@ void Panel::send(const QString& frame, CommandSource source)
             emit stopKeptChanged();
         }
     }
+    if (written && (stop || frame == frames::kRun))
+        m_alarms.setRunning(!stop);
+    m_alarms.setStopUndelivered(stopPending());
+    return written;
+}
+
+bool Panel::stopPump()
+{
+    return send(frames::kStop, CommandSource::Alarm);
+}
+
+void Panel::loadAlarms()
+{
+    QStringList bad;
+    m_alarms.setConfig(alarms::readConfig(m_settings, &bad));
+    for (const QString& key : bad)
+        emit notice(tr("设置文件 %1：%2 的值无效，使用默认值").arg(m_settings ? m_settings->path() : QString(), key));
+}
+
+bool Panel::setAlarmConfig(const alarms::Config& config, QString* error)
+{
+    m_alarms.setConfig(config);
+    if (!m_settings)
+        return true;
+    alarms::writeConfig(*m_settings, config);
+    return m_settings->sync(error);
 }
 
 void Panel::sendFromKeypad(const QString& frame)
@@ -224,6 +266,7 @@ void Panel::Form_Load()
     m_state.pr = 0;
     m_state.Set_Pump_NO = 0;
     m_state.prtrend[1] = 0;
+    loadAlarms();
 }
 
 void Panel::Form_Unload()
@@ -563,6 +606,16 @@ void Panel::handleAnswer(const QByteArray& frame)
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)
         emit notice(Recorder::fullNotice());
+    // The alarms see the boxes as the answer left them (a box being typed
+    // into holds no set point yet), first: a stop they send goes out before
+    // the log and the window take their turn.
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    const auto number = [](const QString& text) {
+        const auto v = numbers::toDouble(text);
+        return v ? *v : kNone;
+    };
+    m_alarms.answer(outcome.stored ? outcome.reading : kNone, m_keypad.typingPressure() ? kNone : number(m_state.prset),
+                    m_keypad.typingFlow() ? kNone : number(m_state.lqset));
     // The CSV log takes the answer with the boxes as it left them. A log that
     // cannot be written switches itself off before the message, so the
     // message comes once however many answers arrive while it is shown.

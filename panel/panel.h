@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/alarms.h"
 #include "link/answers.h"
 #include "link/pumplink.h"
 #include "panel/keypad.h"
@@ -24,8 +25,9 @@
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
 // itself when the port it was meant for opens again.
-// Program: a volume delivery or a program.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program };
+// Program: a volume delivery or a program. Alarm: the stop of an alarm's stop
+// action.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program, Alarm };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -48,7 +50,7 @@ enum class PumpState { Unknown, Running, Stopped };
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
 // so tests drive the whole panel through this class and scripted fakes.
-class Panel : public QObject {
+class Panel : public QObject, private alarms::PumpStopper {
     Q_OBJECT
 public:
     // The command menus, in the order start-up disables them and a
@@ -84,8 +86,8 @@ public:
     const SaveBuffer& saveBuffer() const { return m_saveBuffer; }
 
     // The send operation every command frame goes through. A stop frame that
-    // cannot be written is kept (see stopPending()).
-    void send(const QString& frame, CommandSource source = CommandSource::Menu);
+    // cannot be written is kept (see stopPending()). True when the port took it.
+    bool send(const QString& frame, CommandSource source = CommandSource::Menu);
     // A stop frame could not be written and has not been delivered since. It
     // belongs to the device it was meant for (the port open then, or the one
     // last open) and goes out first thing when that device opens again; any
@@ -112,6 +114,16 @@ public:
     // and whether it runs, is paused or is done; empty while its display is
     // hidden.
     QString timedRunText() const;
+
+    // The alarms, judged on every accepted answer; a stop action stops the
+    // pump through send(). Their settings are read from the settings file at
+    // Form_Load (a bad key: a notice naming it, its default stands).
+    alarms::AlarmCore& alarms() { return m_alarms; }
+    const alarms::AlarmCore& alarms() const { return m_alarms; }
+    // Takes new alarm settings and writes them to the settings file; false
+    // with the reason in *error when the file cannot be written (they are
+    // in force all the same).
+    bool setAlarmConfig(const alarms::Config& config, QString* error);
 
     // Handlers.
     void Form_Load();
@@ -223,6 +235,8 @@ signals:
     void setPointDuringRun();
 
 private:
+    bool stopPump() override;
+    void loadAlarms();
     void setMenusEnabled(bool enabled);
     void handleAnswer(const QByteArray& frame);
     void handlePortLost(const QString& device, const QString& reason);
@@ -267,4 +281,6 @@ private:
     // Frames handed to send() so far.
     quint64 m_framesSent = 0;
     bool m_inTimedCommand = false;
+    platform::Settings* m_settings = nullptr;
+    alarms::AlarmCore m_alarms;
 };

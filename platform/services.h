@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/alerts.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/launcher.h"
 #include "platform/logfiles.h"
 #include "platform/portlister.h"
 #include "platform/printer.h"
@@ -27,6 +29,11 @@ struct Services {
     WallClock wallClock;
     PortLister listPorts = {};
     Settings* settings = nullptr;
+    // The alarms' tone, call for attention and outside command (none: silent,
+    // nothing called, nothing run).
+    AlarmSound* alarmSound = nullptr;
+    Attention* attention = nullptr;
+    Launcher* launcher = nullptr;
 };
 
 }  // namespace platform

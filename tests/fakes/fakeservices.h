@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/fakealerts.h"
 #include "fakes/fakedialogs.h"
 #include "fakes/fakelogfiles.h"
 #include "fakes/fakeprinter.h"
@@ -12,13 +13,16 @@
 // (each one made is kept in `ports`; `port` is the newest), a clock the test
 // steps, the record file in memory, a counting printer, the CSV log's folder
 // in memory, a local time the test sets, a scripted list of ports and the
-// settings file in memory.
+// settings file in memory, and the alarms' tone, attention and command.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeRecordStore store;
     FakePrinter printer;
     FakeLogFiles logFiles;
     FakeSettings settings;
+    FakeAlarmSound alarmSound;
+    FakeAttention attention;
+    FakeLauncher launcher;
     QList<FakeSerialPort*> ports;
     FakeSerialPort* port = nullptr;
     QString refuseOpen;  // non-empty: the next ports refuse to open, saying this
@@ -30,7 +34,7 @@ struct FakeServices {
     // dialogs above.
     platform::Services services(platform::Dialogs* otherDialogs = nullptr)
     {
-        return platform::Services{otherDialogs ? *otherDialogs : dialogs,
+        platform::Services made{otherDialogs ? *otherDialogs : dialogs,
                                   [this](const QString&) -> std::unique_ptr<platform::SerialPort> {
                                       auto made = std::make_unique<FakeSerialPort>();
                                       if (!refuseOpen.isEmpty())
@@ -41,6 +45,10 @@ struct FakeServices {
                                   },
                                   [this] { return now; }, store, printer, logFiles,
                                   [this] { return localNow; }, [this] { return portList; }, &settings};
+        made.alarmSound = &alarmSound;
+        made.attention = &attention;
+        made.launcher = &launcher;
+        return made;
     }
 
     // Every device name a port was asked to open, in order.

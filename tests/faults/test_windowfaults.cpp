@@ -1,7 +1,12 @@
 // The whole main window under line faults: a pump that falls silent while
-// the operator keeps working, a storm of noise and broken-off frames, and a
-// flood at line rate from pump-sim through the real serial port code.
+// the operator keeps working, a storm of noise and broken-off frames, a
+// flood at line rate from pump-sim through the real serial port code, and a
+// pressure alarm that stops the pump on a pseudo-terminal.
 #include "fakes/fakeservices.h"
+#include "fakes/pty.h"
+#include "history/historysource.h"
+#include "history/journal.h"
+#include "panel/alarmviews.h"
 #include "link/frames.h"
 #include "panel/mainwindow.h"
 #include "record/chartwidget.h"
@@ -9,6 +14,9 @@
 #include "sim/pumpsimprocess.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -58,6 +66,7 @@ private slots:
     void silentPumpLeavesTheWindowWorking();
     void stormOfNoiseAndBrokenFrames();
     void floodThroughTheRealPort();
+    void pressureAlarmStopsThePump();
 };
 
 // pump-sim answers twice and then falls silent; with --verbose it still
@@ -94,15 +103,20 @@ void TestWindowFaults::silentPumpLeavesTheWindowWorking()
     QVERIFY(link.Timer2().isActive());
     QVERIFY(rig.window.connectionLabel()->text().startsWith(QStringLiteral("通信中断")));
     QVERIFY(rig.window.pnow()->palette().color(QPalette::Text) != liveText);
-    QCOMPARE(rig.window.prset()->text(), QStringLiteral("01.5"));  // last value kept, greyed
+    // The boxes say the link is lost; the panel keeps the last values.
+    for (QLineEdit* box : {rig.window.pnow(), rig.window.prset(), rig.window.lqset()})
+        QCOMPARE(box->text(), QStringLiteral("中断"));
+    QCOMPARE(rig.window.panel().state().prset, QStringLiteral("01.5"));
     QVERIFY(rig.dialogs.messages.isEmpty());  // no box in the operator's way
 
     // The window still takes clicks and its commands still reach the pump.
     rig.click("RUN");
     QTRY_COMPARE_WITH_TIMEOUT(pumpHeard(frames::kRun), 1, kWaitMs);
-    for (const char* face : {"L", "1", "2", "0"})
+    for (const char* face : {"L", "1", "2"})
         rig.click(face);
-    QCOMPARE(rig.window.lqset()->text(), QStringLiteral("120"));
+    QCOMPARE(rig.window.lqset()->text(), QStringLiteral("12"));  // typing shows its digits
+    rig.click("0");
+    QCOMPARE(rig.window.panel().state().lqset, QStringLiteral("120"));
     QTRY_COMPARE_WITH_TIMEOUT(pumpHeard(QStringLiteral("Q00L0120Y")), 1, kWaitMs);
     rig.window.action(QStringLiteral("stop"))->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(pumpHeard(frames::kStop), 1, kWaitMs);
@@ -198,6 +212,78 @@ void TestWindowFaults::floodThroughTheRealPort()
     QCOMPARE(rig.window.pnow()->text().size(), 4);
     QCOMPARE(rig.dialogs.messages.size(), 1);
     QCOMPARE(rig.window.connectionLabel()->text(), QStringLiteral("未连接"));
+}
+
+// A high-pressure alarm with a 2 s delay and the stop action, through the
+// real window, serial port and journal: the stop frame is on the line with
+// the first answer after the delay; the band shows, flashes and sounds,
+// acknowledging quiets it, and every step is in the journal.
+void TestWindowFaults::pressureAlarmStopsThePump()
+{
+    Pty pty;
+    QVERIFY(!pty.path.isEmpty());
+    QTemporaryDir dir;
+    history::Journal journal(dir.filePath(QStringLiteral("history.sqlite3")), QStringLiteral("2.0"));
+    FakeServices fakes;
+    fakes.settings.values = {{"alarms/high_pressure_mpa", "1.5"}, {"alarms/high_pressure_delay_s", "2"}};
+    platform::Services services = fakes.services();
+    services.makePort = [](const QString&) { return std::make_unique<platform::QtSerialPort>(); };
+    Form1 window(services);
+    window.setJournal(&journal);
+    window.show();
+    const QSize quiet = window.size();
+    AlarmBand* band = window.alarmBand();
+    QVERIFY(band->isHidden());
+    QSignalSpy applied(&window.panel(), &Panel::answerApplied);
+    fakes.dialogs.answer(pty.path);
+    window.action(QStringLiteral("Communication"))->trigger();
+    QVERIFY(window.panel().link().isOpen());
+    QByteArray line;
+    const auto heard = [&] { return (line += pty.read()).count(frames::kStop.toLatin1()); };
+
+    for (int second = 0; second < 2; ++second) {
+        QVERIFY(pty.write("Q01N01.6Y"));
+        QTRY_COMPARE_WITH_TIMEOUT(applied.count(), second + 1, kWaitMs);
+        QCOMPARE(heard(), 0);
+        fakes.now += 1000;
+    }
+    QVERIFY(pty.write("Q01N01.7Y"));
+    QTRY_COMPARE_WITH_TIMEOUT(heard(), 1, kWaitMs);
+    QCOMPARE(applied.count(), 3);
+
+    QVERIFY(band->isVisible());
+    QCOMPARE(band->accessibleName(), QStringLiteral("报警"));
+    QVERIFY2(band->textLabel()->text().startsWith(QStringLiteral("压力过高 1.70 MPa（阈值 1.50 MPa）")),
+             qPrintable(band->textLabel()->text()));
+    QVERIFY(band->textLabel()->text().contains(QStringLiteral("活动报警 1 项")));
+    // In the status line, clear of the boxes and the keypad.
+    QVERIFY(!band->geometry().translated(window.statusBar()->pos()).intersects(window.surface()->geometry()));
+    QVERIFY(band->flashTimer().isActive());
+    const bool lit = band->lit();
+    band->flashTick();
+    QCOMPARE(band->lit(), !lit);
+    QVERIFY(fakes.alarmSound.on);
+    QCOMPARE(fakes.attention.calls.size(), 1);
+
+    QTest::mouseClick(band->acknowledgeButton(), Qt::LeftButton);
+    QVERIFY(!band->flashTimer().isActive());
+    QVERIFY(!fakes.alarmSound.on);
+    QVERIFY(band->isVisible());  // still active
+    QVERIFY(pty.write("Q01N01.0Y"));
+    QTRY_VERIFY_WITH_TIMEOUT(band->isHidden(), kWaitMs);
+    QCOMPARE(window.size(), quiet);
+
+    QVERIFY(journal.flush());
+    const auto source = history::openJournal(journal.path(), nullptr);
+    QVERIFY(source);
+    QStringList alarmEvents;
+    for (const history::Event& e : source->events(journal.sessionId(), 0, std::numeric_limits<qint64>::max())) {
+        if (e.kind.startsWith(QLatin1String("alarm")) || e.source == QLatin1String("alarm"))
+            alarmEvents << e.kind + QLatin1Char('|') + e.detail + QLatin1Char('|') + e.source;
+    }
+    QCOMPARE(alarmEvents, (QStringList{"alarm_raised|high_pressure 1.70 MPa, threshold 1.50 MPa|",
+                                       "command|Q00S0000Y|alarm", "alarm_stop|high_pressure Q00S0000Y|alarm",
+                                       "alarm_acknowledged|high_pressure|keypad", "alarm_cleared|high_pressure|"}));
 }
 
 QTEST_MAIN(TestWindowFaults)

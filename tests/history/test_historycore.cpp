@@ -1,4 +1,5 @@
 #include "fakes/journalrows.h"
+#include "history/eventtext.h"
 #include "history/export.h"
 #include "history/timeaxis.h"
 
@@ -28,6 +29,8 @@ private slots:
     void exportsStreamWholeRange();
     void exportStopsAtAFailedWrite();
     void pickSession();
+    void alarmBandsAndSummary_data();
+    void alarmBandsAndSummary();
 };
 
 void TestHistoryCore::ticks_data()
@@ -210,6 +213,46 @@ void TestHistoryCore::pickSession()
     QCOMPARE(history::exportcsv::pickSession(sessions, 4)->id, qint64(4));
     QVERIFY(!history::exportcsv::pickSession(sessions, 9));
     QVERIFY(!history::exportcsv::pickSession({}, std::nullopt));
+}
+
+void TestHistoryCore::alarmBandsAndSummary_data()
+{
+    QTest::addColumn<QString>("events");  // "t kind detail;…", t in s
+    QTest::addColumn<QString>("spans");   // "from-to …" in s, of the range 10–100 s
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("none") << "5 command Q00R0000Y" << "" << "无报警";
+    QTest::newRow("raised and cleared") << "20 alarm_raised high_pressure 1.60 MPa;50 alarm_cleared high_pressure"
+                                        << "20-50" << "报警 1 次：压力过高 1 次；报警持续共 30秒";
+    QTest::newRow("clipped to the range, one never cleared")
+        << "0 alarm_raised link_lost;30 alarm_cleared link_lost;90 alarm_raised high_pressure"
+        << "10-30 90-100" << "报警 1 次：压力过高 1 次；报警持续共 30秒";
+    QTest::newRow("ended with the session") << "20 alarm_raised low_pressure;60 app_exit" << "20-60"
+                                            << "报警 1 次：压力过低 1 次；报警持续共 40秒";
+    QTest::newRow("overlaps count once, repeats counted")
+        << "20 alarm_raised high_pressure;30 alarm_raised link_lost;40 alarm_cleared high_pressure;"
+           "50 alarm_cleared link_lost;60 alarm_raised high_pressure;70 alarm_cleared high_pressure"
+        << "20-40 30-50 60-70" << "报警 3 次：压力过高 2 次，通信中断 1 次；报警持续共 40秒";
+}
+
+void TestHistoryCore::alarmBandsAndSummary()
+{
+    QFETCH(QString, events);
+    QList<history::Event> list;
+    for (const QString& e : events.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        list << history::Event{e.section(QLatin1Char(' '), 0, 0).toLongLong() * 1000, e.section(QLatin1Char(' '), 1, 1),
+                               e.section(QLatin1Char(' '), 2), QString()};
+    const QVector<history::Span> spans = history::alarmSpans(list, 10000, 100000);
+    QStringList got;
+    for (const history::Span& s : spans)
+        got << QStringLiteral("%1-%2").arg(s.fromMs / 1000).arg(s.toMs / 1000);
+    QTEST(got.join(QLatin1Char(' ')), "spans");
+    // The report sums the events of its range.
+    QList<history::Event> inRange;
+    for (const history::Event& e : list) {
+        if (e.tMs >= 10000 && e.tMs <= 100000)
+            inRange << e;
+    }
+    QTEST(history::alarmSummary(inRange, spans), "summary");
 }
 
 QTEST_GUILESS_MAIN(TestHistoryCore)

@@ -8,6 +8,7 @@
 #include "panel/panel.h"
 
 #include "fakes/fakeservices.h"
+#include "alarms/alarms.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,6 +66,17 @@ struct Rig {
                 fakes.store.failWith = arg;
             else if (word.startsWith(QLatin1String("copies:")))
                 fakes.printer.copies = arg.toInt();
+            else if (word.startsWith(QLatin1String("alarm:"))) {  // a key of [alarms], read again
+                fakes.settings.setValue(QStringLiteral("alarms"), arg.section(QLatin1Char('='), 0, 0), arg.section(QLatin1Char('='), 1));
+                panel.Form_Load();
+            } else if (word.startsWith(QLatin1String("later:")))
+                fakes.now += arg.toLongLong();
+            else if (word == QLatin1String("alarmtick"))
+                panel.alarms().tick();
+            else if (word == QLatin1String("ackall"))
+                panel.alarms().acknowledgeAll(alarms::AckSource::Keypad);
+            else if (word == QLatin1String("silence"))
+                panel.alarms().silence();
             else if (handlers.contains(word))
                 handlers[word]();
             else
@@ -138,7 +150,25 @@ void TestJournalFeed::events_data()
          "csv_log_off|/logs/pump-log-2024-05-01_14-03-22.csv|menu"});
     // The status queries are the link's own, not commands.
     row("the link falls silent and comes back", "poll poll poll poll poll feed:Q01N00.0Y",
-        {"link_lost||", "link_restored||"});
+        {"link_lost||", "alarm_raised|link_lost|", "link_restored||", "alarm_cleared|link_lost|"});
+    // Alarms: each step of one, and the stop it sends with a port and without.
+    row("a pressure alarm stops the pump, is acknowledged, silenced and clears",
+        "alarm:high_pressure_mpa=1.5 alarm:high_pressure_delay_s=0 feed:Q01N01.6Y silence ackall feed:Q01N01.4Y",
+        {"alarm_raised|high_pressure 1.60 MPa, threshold 1.50 MPa|", "command|Q00S0000Y|alarm",
+         "alarm_stop|high_pressure Q00S0000Y|alarm", "alarm_silenced|120 s|", "alarm_acknowledged|high_pressure|keypad",
+         "alarm_cleared|high_pressure|"});
+    row("an alarm's stop with no port is kept",
+        "alarm:high_pressure_mpa=1.5 feed:Q01N01.6Y lose:gone later:2000 alarmtick",
+        {"port_lost|COM4: gone|", "alarm_raised|high_pressure 1.60 MPa, threshold 1.50 MPa|",
+         "command|dropped, no port open: Q00S0000Y|alarm", "alarm_raised|stop_undelivered|",
+         "alarm_stop|high_pressure not delivered|alarm"});
+    row("an alarm's stop ends a timed run",
+        "answer:10 stset ststart alarm:high_pressure_mpa=1.5 alarm:high_pressure_delay_s=0 feed:Q01N01.6Y",
+        {"timed_set|0 → 10|dialog", "timed_start|10 min|menu", "command|Q00R0000Y|timed_run",
+         "alarm_raised|high_pressure 1.60 MPa, threshold 1.50 MPa|", "command|Q00S0000Y|alarm",
+         "alarm_stop|high_pressure Q00S0000Y|alarm", "command|Q00S0000Y|timed_run"});
+    row("the pump's own limit", "feed:Q01P01.0Y feed:Q01N01.0Y",
+        {"alarm_raised|limit_reached 1.00 MPa, threshold 1.00 MPa|"});
     row("ports: lost, refused, opened again, closed at exit",
         "lose:gone answer:COM5 refuse:busy Communication refuse: answer:COM6 Communication unload",
         {"port_lost|COM4: gone|", "port_open_failed|COM5: busy|menu", "port_opened|COM6|menu",
@@ -152,9 +182,10 @@ void TestJournalFeed::events_data()
     // The stop that did not go out is sent again by the panel itself, to its
     // own port only.
     row("a kept stop", "lose:gone stop answer:COM6 Communication answer:COM4 Communication",
-        {"port_lost|COM4: gone|", "command|dropped, no port open: Q00S0000Y|menu", "port_opened|COM6|menu",
+        {"port_lost|COM4: gone|", "command|dropped, no port open: Q00S0000Y|menu", "alarm_raised|stop_undelivered|",
+         "port_opened|COM6|menu",
          "command|kept for COM4, not sent to COM6: Q00S0000Y|", "port_closed|COM6|menu", "port_opened|COM4|menu",
-         "command|Q00S0000Y|"});
+         "command|Q00S0000Y|", "alarm_cleared|stop_undelivered|"});
 }
 
 void TestJournalFeed::events()

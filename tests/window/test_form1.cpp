@@ -2,11 +2,17 @@
 #include "record/chartwidget.h"
 
 #include "fakes/fakeservices.h"
+#include "panel/alarmviews.h"
 #include "platform/qtdialogs.h"
 #include "record/viewer.h"
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -53,6 +59,7 @@ private slots:
     void boxesShowWhetherTheyAreLive();
     void indicatorsCoverNothing();
     void rendersTheWindow();
+    void alarmSettingsAndList();
     void firstPaintAndLaterRepaintsLookTheSame();
 };
 
@@ -81,7 +88,7 @@ void TestForm1::menuBar()
         {"save", "保存"},  {"print", "打印"},   {"end", "退出"},       {"stset", "设定"},   {"operation", "操作"},
         {"ststart", "开始"}, {"stzanting", "暂停"}, {"stcontiune", "继续"}, {"stend", "结束"}, {"run", "运行"},
         {"stop", "停止"},  {"liquid", "流量"},  {"pressure", "压力"},  {"Pump_NO", "泵编号"}, {"rrun", "运行"},
-        {"rstop", "停止"}};
+        {"rstop", "停止"}, {"alarmSettings", "报警设置…"}, {"alarmList", "报警记录…"}};
     for (const auto& [name, caption] : items) {
         QAction* a = rig.window.action(QLatin1String(name));
         QVERIFY2(a, name);
@@ -217,6 +224,7 @@ void TestForm1::everyControlHasAHumanName()
     rig.window.action(QStringLiteral("ststart"))->trigger();
     for (int i = 0; i < 3; ++i)
         rig.window.panel().timedRun().tick();
+    rig.window.panel().alarms().setStopUndelivered(true);  // the band shows
     rig.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
 
@@ -444,6 +452,9 @@ void TestForm1::boxesShowWhetherTheyAreLive()
         QVERIFY2(s.box->toolTip().contains(QString::fromUtf8(s.words)), qPrintable(at + s.box->toolTip()));
         QVERIFY2(s.box->accessibleDescription().contains(QString::fromUtf8(s.words)), qPrintable(at));
         QVERIFY2(!looks(s.box, s.colour == live ? grey : live, s.redLine), qPrintable(at));
+        // While the pump is silent the value box says so in a word.
+        if (qstrcmp(s.words, "通信中断") == 0)
+            QCOMPARE(s.box->text(), QStringLiteral("中断"));
     }
     QCOMPARE(rig.window.prset()->text(), QStringLiteral("30.0"));
     QCOMPARE(rig.window.pnow()->text(), QStringLiteral("01.0"));
@@ -498,6 +509,60 @@ void TestForm1::rendersTheWindow()
     QCOMPARE(image.pixelColor(300, menuHeight + 400), QColor(Qt::white));
     if (const QByteArray path = qgetenv("PUMP_SCREENSHOT"); !path.isEmpty())
         image.save(QString::fromLocal8Bit(path));
+}
+
+// Bad keys are named once each; the settings dialog keeps values in range,
+// puts them in force and in the file (and says when the file cannot take
+// them); the list acknowledges the alarm chosen.
+void TestForm1::alarmSettingsAndList()
+{
+    FakeServices fakes;
+    fakes.settings.values = {{"alarms/high_pressure_mpa", "3"}, {"alarms/link_lost_action", "halt"}};
+    Panel panel(fakes.services());
+    QSignalSpy notices(&panel, &Panel::notice);
+    panel.Form_Load();
+    QCOMPARE(notices.size(), 2);
+    QVERIFY(notices[0][0].toString().contains(QStringLiteral("alarms/high_pressure_mpa")));
+    QVERIFY(notices[1][0].toString().contains(QStringLiteral("alarms/link_lost_action")));
+
+    WindowRig rig;
+    rig.connectPort();
+    for (const char* failure : {"", "磁盘已满"}) {
+        rig.fakes.settings.failSync = QString::fromUtf8(failure);
+        rig.window.action(QStringLiteral("alarmSettings"))->trigger();
+        auto* dialog = qobject_cast<QDialog*>(rig.window.alarmSettings());
+        QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+        auto* threshold = dialog->findChild<QDoubleSpinBox*>(QStringLiteral("high_pressure_mpa"));
+        threshold->setValue(5);
+        QCOMPARE(threshold->value(), 2.0);
+        threshold->setValue(1.2);
+        dialog->findChild<QComboBox*>(QStringLiteral("high_pressure_action"))->setCurrentIndex(0);
+        dialog->accept();
+        QTRY_VERIFY(!rig.window.alarmSettings());
+    }
+    const alarms::Rule& high = rig.window.panel().alarms().config().rule(alarms::Condition::HighPressure);
+    QCOMPARE(high.mpa, 1.2);
+    QCOMPARE(high.action, alarms::Action::Warn);
+    QCOMPARE(rig.fakes.settings.values.value("alarms/high_pressure_mpa"), QStringLiteral("1.2"));
+    QCOMPARE(rig.fakes.settings.values.value("alarms/high_pressure_action"), QStringLiteral("warn"));
+    QCOMPARE(rig.fakes.settings.syncs, 2);
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QVERIFY(!rig.dialogs.messages[0].modal && rig.dialogs.messages[0].text.contains(QStringLiteral("磁盘已满")));
+
+    for (int i = 0; i < 4; ++i)
+        rig.window.panel().link().pollTick();
+    rig.window.action(QStringLiteral("alarmList"))->trigger();
+    QTableWidget* table = rig.window.alarmList()->table();
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("通信中断"));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("未确认"));
+    table->selectRow(0);
+    rig.window.alarmList()->findChild<QPushButton*>(QStringLiteral("acknowledgeSelected"))->click();
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("已确认"));
+    QVERIFY(rig.window.alarmBand()->isVisibleTo(&rig.window));
+    rig.ports.last()->feed("Q00N01.0Y");
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("已结束"));
+    QVERIFY(!rig.window.alarmBand()->isVisibleTo(&rig.window));
 }
 
 void TestForm1::firstPaintAndLaterRepaintsLookTheSame()

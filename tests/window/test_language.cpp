@@ -136,13 +136,13 @@ void fillHistory(SessionAt& h, qint64 t0)
 {
     using history::EventKind;
     qint64 t = t0;
-    for (int k = 0; k <= int(EventKind::ProgramEnded); ++k) {
+    for (int k = 0; k <= int(EventKind::AlarmCommandFailed); ++k) {
         const auto kind = EventKind(k);
         if (kind == EventKind::Command || kind == EventKind::PortOpenFailed || kind == EventKind::PortLost
             || kind == EventKind::RecordSaveFailed || kind == EventKind::CsvLogOff)
             continue;
         t += 1000;
-        h.event(t, kind, QStringLiteral("1 → 2"), history::Source(1 + t / 1000 % 6));
+        h.event(t, kind, QStringLiteral("1 → 2"), history::Source(1 + t / 1000 % 8));
     }
     for (const char* frame : {"Q00R0000Y", "Q00S0000Y", "Q00L0100Y", "Q00P01.5Y", "dropped, no port open: Q00R0000Y"})
         h.event(t += 1000, EventKind::Command, QLatin1String(frame), history::Source::Keypad);
