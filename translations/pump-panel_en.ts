@@ -2,6 +2,187 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AlarmBand</name>
+    <message>
+        <source>未确认</source>
+        <translation>Unacknowledged</translation>
+    </message>
+    <message>
+        <source>已确认</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>已解除，未确认</source>
+        <translation>Cleared, unacknowledged</translation>
+    </message>
+    <message>
+        <source>已结束</source>
+        <translation>Ended</translation>
+    </message>
+    <message>
+        <source> 降 %1 MPa（阈值 %2 MPa）</source>
+        <translation> fell %1 MPa (threshold %2 MPa)</translation>
+    </message>
+    <message>
+        <source> %1 MPa（阈值 %2 MPa）</source>
+        <translation> %1 MPa (threshold %2 MPa)</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>确认报警</source>
+        <translation>Acknowledge</translation>
+    </message>
+    <message>
+        <source>静音</source>
+        <translation>Silence</translation>
+    </message>
+    <message>
+        <source>报警静音两分钟</source>
+        <translation>Silence the alarm for two minutes</translation>
+    </message>
+    <message>
+        <source>，%1 起</source>
+        <translation>, since %1</translation>
+    </message>
+    <message>
+        <source>（第 %1 次）</source>
+        <translation> (raised %1 times)</translation>
+    </message>
+    <message>
+        <source>，已解除</source>
+        <translation>, cleared</translation>
+    </message>
+    <message>
+        <source>；活动报警 %1 项</source>
+        <translation>; active alarms: %1</translation>
+    </message>
+    <message>
+        <source>；已静音</source>
+        <translation>; silenced</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmListWindow</name>
+    <message>
+        <source>报警记录</source>
+        <translation>Alarm list</translation>
+    </message>
+    <message>
+        <source>报警列表</source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>报警时间</source>
+        <translation>Raised</translation>
+    </message>
+    <message>
+        <source>解除时间</source>
+        <translation>Cleared</translation>
+    </message>
+    <message>
+        <source>确认时间</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>确认所选</source>
+        <translation>Acknowledge selected</translation>
+    </message>
+    <message>
+        <source>全部确认</source>
+        <translation>Acknowledge all</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmSettingsDialog</name>
+    <message>
+        <source>报警设置</source>
+        <translation>Alarm settings</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>阈值 (MPa)</source>
+        <translation>Threshold (MPa)</translation>
+    </message>
+    <message>
+        <source>延时 (秒)</source>
+        <translation>Delay (s)</translation>
+    </message>
+    <message>
+        <source>启动后 / 时间窗 (秒)</source>
+        <translation>Grace / window (s)</translation>
+    </message>
+    <message>
+        <source>动作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>%1 阈值，兆帕，0 为关</source>
+        <translation>%1 threshold, megapascals, 0 is off</translation>
+    </message>
+    <message>
+        <source>%1 延时，秒</source>
+        <translation>%1 delay, seconds</translation>
+    </message>
+    <message>
+        <source>%1 启动后不判断，秒</source>
+        <translation>%1 grace after a start, seconds</translation>
+    </message>
+    <message>
+        <source>%1 时间窗，秒</source>
+        <translation>%1 window, seconds</translation>
+    </message>
+    <message>
+        <source>%1 动作</source>
+        <translation>%1 action</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warn</translation>
+    </message>
+    <message>
+        <source>停泵</source>
+        <translation>Stop pump</translation>
+    </message>
+    <message>
+        <source>%1 启用</source>
+        <translation>%1 on</translation>
+    </message>
+    <message>
+        <source>报警时运行的程序</source>
+        <translation>Program to run on alarms</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
     <name>CsvLog</name>
     <message>
         <source>CSV记录</source>
@@ -14,6 +195,45 @@
     <message>
         <source>CSV记录已关闭：%1</source>
         <translation>CSV log closed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DoseWindow</name>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>定量输送进度</source>
+        <translation>Volume delivery progress</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>已输送 %1 ml / 目标 %2 ml，剩余 %3</source>
+        <translation>Delivered %1 ml of %2 ml, %3 left</translation>
+    </message>
+    <message>
+        <source>已暂停：</source>
+        <translation>Paused: </translation>
+    </message>
+    <message>
+        <source>已结束：</source>
+        <translation>Ended: </translation>
     </message>
 </context>
 <context>
@@ -212,6 +432,53 @@
     <message>
         <source>无法打开运行历史 %1：%2</source>
         <translation>Cannot open the run history %1: %2</translation>
+    </message>
+    <message>
+        <source>%1，%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>运行程序</source>
+        <translation>Run program</translation>
+    </message>
+    <message>
+        <source>报警设置…</source>
+        <translation>Alarm settings…</translation>
+    </message>
+    <message>
+        <source>报警记录…</source>
+        <translation>Alarm list…</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <comment>value box while the link is lost</comment>
+        <translation>Lost</translation>
+    </message>
+    <message>
+        <source>泵状态
+%1</source>
+        <translation>Pump state
+%1</translation>
+    </message>
+    <message>
+        <source>泵状态：%1</source>
+        <translation>Pump state: %1</translation>
+    </message>
+    <message>
+        <source>报警：%1</source>
+        <translation>Alarm: %1</translation>
+    </message>
+    <message>
+        <source>报警设置已生效，但无法写入设置文件：%1</source>
+        <translation>The alarm settings are in force, but the settings file cannot be written: %1</translation>
+    </message>
+    <message>
+        <source>报警设置</source>
+        <translation>Alarm settings</translation>
     </message>
 </context>
 <context>
@@ -462,6 +729,18 @@
         <source>打印失败：%1</source>
         <translation>Printing failed: %1</translation>
     </message>
+    <message>
+        <source>无读数的运行</source>
+        <translation>Runs without readings</translation>
+    </message>
+    <message>
+        <source>也列出没有读数的运行</source>
+        <translation>List runs that have no readings as well</translation>
+    </message>
+    <message>
+        <source>仍在记录</source>
+        <translation>Still being written</translation>
+    </message>
 </context>
 <context>
     <name>JournalFeed</name>
@@ -508,12 +787,6 @@
         <translation>no port open</translation>
     </message>
     <message>
-        <source>泵可能仍在运行：停止命令 %1 没有送到泵（%2）。
-端口再次打开时首先发送停止命令；也可以在泵上直接停泵。</source>
-        <translation>The pump may still be running: the stop command %1 did not reach the pump (%2).
-The stop command goes out first when a port opens again; the pump can also be stopped at the pump itself.</translation>
-    </message>
-    <message>
         <source>停止命令未送达</source>
         <translation>Stop command not delivered</translation>
     </message>
@@ -548,6 +821,304 @@ Still using port %1.</translation>
 请用“通信”重新打开端口。</source>
         <translation>Port %1 disconnected: %2
 Use “Communication” to open the port again.</translation>
+    </message>
+    <message>
+        <source>设置文件 %1：%2 的值无效，使用默认值</source>
+        <translation>Settings file %1: the value of %2 is not valid; the default is used</translation>
+    </message>
+    <message>
+        <source>泵可能仍在运行：停止命令 %1 没有送到泵（%2）。
+端口 %3 再次打开时首先发送停止命令；也可以在泵上直接停泵。</source>
+        <translation>The pump may still be running: the stop command %1 did not reach the pump (%2).
+The stop command goes out first when port %3 opens again; the pump can also be stopped at the pump itself.</translation>
+    </message>
+    <message>
+        <source>泵（端口 %1）可能仍在运行：停止命令没有送到。</source>
+        <translation>The pump (port %1) may still be running: the stop command did not reach it.</translation>
+    </message>
+    <message>
+        <source>泵的实时值</source>
+        <translation>live value from the pump</translation>
+    </message>
+    <message>
+        <source>不是实时值：泵尚未回答</source>
+        <translation>not live: the pump has not answered yet</translation>
+    </message>
+    <message>
+        <source>不是实时值：通信中断</source>
+        <translation>not live: link lost</translation>
+    </message>
+    <message>
+        <source>不是实时值：未连接</source>
+        <translation>not live: not connected</translation>
+    </message>
+    <message>
+        <source>正在输入，尚未发送</source>
+        <translation>being typed, not sent yet</translation>
+    </message>
+    <message>
+        <source>设定错误，未发送到泵</source>
+        <translation>setting refused, not sent to the pump</translation>
+    </message>
+    <message>
+        <source>运行中</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>已暂停</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>已完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>目标 %1 分  剩余 %2
+%3</source>
+        <translation>Target %1 min  %2 left
+%3</translation>
+    </message>
+    <message>
+        <source>停止命令只发往端口 %1，不发往 %2。请重新打开端口 %1，或在泵上直接停泵。</source>
+        <translation>The stop command goes only to port %1, not to %2. Open port %1 again, or stop the pump at the pump itself.</translation>
+    </message>
+    <message>
+        <source>定时运行</source>
+        <translation>timed run</translation>
+    </message>
+    <message>
+        <source>定量输送</source>
+        <translation>Deliver volume</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>program</translation>
+    </message>
+    <message>
+        <source>%1正在运行。结束它，开始%2吗？</source>
+        <translation>A %1 is running. End it and start the %2?</translation>
+    </message>
+    <message>
+        <source>输送量是按设定流量乘以泵运行的时间估算的，泵不报告实际输送了多少。</source>
+        <translation>The volume is an estimate: the flow set point times the time the pump ran, since the pump does not report what it delivered.</translation>
+    </message>
+    <message>
+        <source>请输入要输送的体积 单位 ml<byte value="xd"/>
+体积范围为0.1—100000ml</source>
+        <translation>Enter the volume to deliver in ml<byte value="xd"/>
+Range 0.1–100000 ml</translation>
+    </message>
+    <message>
+        <source>体积设定错误!</source>
+        <translation>Invalid volume!</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>请输入输送流量 单位 ml/min<byte value="xd"/>
+流量范围为1—500ml/min</source>
+        <translation>Enter the flow in ml/min<byte value="xd"/>
+Range 1–500 ml/min</translation>
+    </message>
+    <message>
+        <source>流量设定错误!</source>
+        <translation>Flow setting error!</translation>
+    </message>
+    <message>
+        <source>以 %1 ml/min 输送 %2 ml，需时 %3。</source>
+        <translation>Delivering %2 ml at %1 ml/min takes %3.</translation>
+    </message>
+    <message>
+        <source>开始输送吗？</source>
+        <translation>Start the delivery?</translation>
+    </message>
+    <message>
+        <source>通信中断：已暂停，通信恢复后请按“继续”</source>
+        <translation>Link lost: paused. Press “Continue” once the link is back</translation>
+    </message>
+    <message>
+        <source>端口 %1 已断开%2
+请用“通信”重新打开端口。</source>
+        <translation>Port %1 disconnected%2
+Use “Communication” to open the port again.</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramPicture</name>
+    <message>
+        <source>%1 ml/min</source>
+        <translation>%1 ml/min</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramWindow</name>
+    <message>
+        <source>运行程序</source>
+        <translation>Run program</translation>
+    </message>
+    <message>
+        <source>程序步骤</source>
+        <translation>Program steps</translation>
+    </message>
+    <message>
+        <source>时长（秒或 分:秒）</source>
+        <translation>Duration (s or m:ss)</translation>
+    </message>
+    <message>
+        <source>流量（ml/min）</source>
+        <translation>Flow (ml/min)</translation>
+    </message>
+    <message>
+        <source>压力上限（MPa，可空）</source>
+        <translation>Pressure limit (MPa, may be empty)</translation>
+    </message>
+    <message>
+        <source>流量变化</source>
+        <translation>Flow change</translation>
+    </message>
+    <message>
+        <source>添加步骤</source>
+        <translation>Add step</translation>
+    </message>
+    <message>
+        <source>删除步骤</source>
+        <translation>Remove step</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>总时间和计划体积</source>
+        <translation>Total time and planned volume</translation>
+    </message>
+    <message>
+        <source>程序流量图</source>
+        <translation>Program flow picture</translation>
+    </message>
+    <message>
+        <source>结束后保持运行</source>
+        <translation>Keep running at the end</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>unnamed</translation>
+    </message>
+    <message>
+        <source>程序进度</source>
+        <translation>Program progress</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>运行中手动给出的流量或压力已发送并记录；程序的下一条命令会覆盖它。</source>
+        <translation>A flow or pressure set by hand during the program was sent and recorded; the program’s next command overrides it.</translation>
+    </message>
+    <message>
+        <source>阶跃</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>线性</source>
+        <translation>Ramp</translation>
+    </message>
+    <message>
+        <source>第 %1 行 %2：%3</source>
+        <translation>Row %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>程序没有步骤</source>
+        <translation>The program has no steps</translation>
+    </message>
+    <message>
+        <source>总时间 %1，计划体积 %2 ml</source>
+        <translation>Total time %1, planned volume %2 ml</translation>
+    </message>
+    <message>
+        <source>未运行</source>
+        <translation>Not running</translation>
+    </message>
+    <message>
+        <source>第 %1/%2 步，本步剩余 %3，总剩余 %4，已输送约 %5 ml</source>
+        <translation>Step %1/%2, %3 left in the step, %4 left in all, about %5 ml delivered</translation>
+    </message>
+    <message>
+        <source>已暂停：</source>
+        <translation>Paused: </translation>
+    </message>
+    <message>
+        <source>无法打开程序 %1：%2</source>
+        <translation>Cannot open the program %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开程序 %1：
+第 %2 行：%3</source>
+        <translation>Cannot open the program %1:
+line %2: %3</translation>
+    </message>
+    <message>
+        <source>运行程序 - %1</source>
+        <translation>Run program - %1</translation>
+    </message>
+    <message>
+        <source>打开程序</source>
+        <translation>Open program</translation>
+    </message>
+    <message>
+        <source>程序 (*.csv)</source>
+        <translation>Programs (*.csv)</translation>
+    </message>
+    <message>
+        <source>程序有错误，未保存：%1</source>
+        <translation>The program has errors and was not saved: %1</translation>
+    </message>
+    <message>
+        <source>保存程序</source>
+        <translation>Save program</translation>
+    </message>
+    <message>
+        <source>无法保存程序 %1：%2</source>
+        <translation>Cannot save the program %1: %2</translation>
     </message>
 </context>
 <context>
@@ -641,6 +1212,37 @@ Range 0—2.0 MPa</translation>
     <message>
         <source>时间设定</source>
         <translation>Run time</translation>
+    </message>
+</context>
+<context>
+    <name>alarms</name>
+    <message>
+        <source>压力过高</source>
+        <translation>High pressure</translation>
+    </message>
+    <message>
+        <source>压力过低</source>
+        <translation>Low pressure</translation>
+    </message>
+    <message>
+        <source>压力骤降</source>
+        <translation>Pressure drop</translation>
+    </message>
+    <message>
+        <source>达到压力上限</source>
+        <translation>Pressure limit reached</translation>
+    </message>
+    <message>
+        <source>通信中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>停止命令未送达</source>
+        <translation>Stop not delivered</translation>
+    </message>
+    <message>
+        <source>运行记录中断</source>
+        <translation>History not recording</translation>
     </message>
 </context>
 <context>
@@ -875,10 +1477,6 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <translation>%1 is not a run history of this program</translation>
     </message>
     <message>
-        <source>压力 最小 %1  最大 %2  平均 %3    输送体积 %4 ml    读数 %5</source>
-        <translation>Pressure min %1  max %2  mean %3    Volume delivered %4 ml    Readings %5</translation>
-    </message>
-    <message>
         <source>运行报告</source>
         <translation>Run report</translation>
     </message>
@@ -1009,12 +1607,183 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1：最近的记录在 %2 中，但在此处无法读取（%3）；请把这两个文件一起复制到可写的文件夹后再打开</source>
         <translation>%1: the latest rows are in %2, which cannot be read here (%3); copy both files together to a writable folder and open them there</translation>
     </message>
+    <message>
+        <source>定量输送开始</source>
+        <translation>Volume delivery started</translation>
+    </message>
+    <message>
+        <source>定量输送结束</source>
+        <translation>Volume delivery ended</translation>
+    </message>
+    <message>
+        <source>程序开始</source>
+        <translation>Program started</translation>
+    </message>
+    <message>
+        <source>程序步骤</source>
+        <translation>Program steps</translation>
+    </message>
+    <message>
+        <source>程序暂停</source>
+        <translation>Program paused</translation>
+    </message>
+    <message>
+        <source>程序继续</source>
+        <translation>Program continued</translation>
+    </message>
+    <message>
+        <source>程序结束</source>
+        <translation>Program ended</translation>
+    </message>
+    <message>
+        <source>报警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>报警已确认</source>
+        <translation>Alarm acknowledged</translation>
+    </message>
+    <message>
+        <source>报警解除</source>
+        <translation>Alarm cleared</translation>
+    </message>
+    <message>
+        <source>报警静音</source>
+        <translation>Alarm silenced</translation>
+    </message>
+    <message>
+        <source>报警停泵</source>
+        <translation>Alarm stopped the pump</translation>
+    </message>
+    <message>
+        <source>报警命令无法启动</source>
+        <translation>Alarm command did not start</translation>
+    </message>
+    <message>
+        <source>停止命令未发往其他端口</source>
+        <translation>Stop command not sent to another port</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>program</translation>
+    </message>
+    <message>
+        <source>远程</source>
+        <translation>Remote</translation>
+    </message>
+    <message>
+        <source>没有正常退出；运行 %1 开始时发现</source>
+        <translation>No clean exit; noticed when run %1 started</translation>
+    </message>
+    <message>
+        <source>无报警</source>
+        <translation>No alarms</translation>
+    </message>
+    <message>
+        <source>%1 %2 次</source>
+        <translation>%1 ×%2</translation>
+    </message>
+    <message>
+        <source>报警 %1 次：%2；报警持续共 %3</source>
+        <translation>Alarms: %1 (%2); alarms stood %3 in all</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>无读数</source>
+        <translation>No readings</translation>
+    </message>
+    <message>
+        <source>流量设定 (ml/min)</source>
+        <translation>Flow setting (ml/min)</translation>
+    </message>
+    <message>
+        <source>光标1 压力 %1  流量 %2    光标2 压力 %3  流量 %4    差（2−1） 压力 %5  流量 %6</source>
+        <translation>Cursor 1: pressure %1  flow %2    Cursor 2: pressure %3  flow %4    Difference (2−1): pressure %5  flow %6</translation>
+    </message>
+    <message>
+        <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5</source>
+        <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (estimated from the set flow)    Readings %5</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
     <message>
         <source>写入失败</source>
         <translation>Write failed</translation>
+    </message>
+</context>
+<context>
+    <name>program</name>
+    <message>
+        <source>缺少时长</source>
+        <translation>duration missing</translation>
+    </message>
+    <message>
+        <source>时长不是秒数或 分:秒</source>
+        <translation>duration is not seconds or m:ss</translation>
+    </message>
+    <message>
+        <source>时长超出范围（大于 0，最多 100 小时）</source>
+        <translation>duration out of range (above 0, at most 100 hours)</translation>
+    </message>
+    <message>
+        <source>缺少流量</source>
+        <translation>flow missing</translation>
+    </message>
+    <message>
+        <source>流量不是数字</source>
+        <translation>flow is not a number</translation>
+    </message>
+    <message>
+        <source>流量超出范围 1—500 ml/min</source>
+        <translation>flow out of range 1–500 ml/min</translation>
+    </message>
+    <message>
+        <source>压力上限不是数字</source>
+        <translation>pressure limit is not a number</translation>
+    </message>
+    <message>
+        <source>压力上限超出范围 0—2.0 MPa</source>
+        <translation>pressure limit out of range 0–2.0 MPa</translation>
+    </message>
+    <message>
+        <source>变化方式应为 step 或 ramp</source>
+        <translation>change must be step or ramp</translation>
+    </message>
+    <message>
+        <source>多余的列</source>
+        <translation>extra column</translation>
+    </message>
+    <message>
+        <source>第一步不能是线性变化：没有前一步的流量</source>
+        <translation>the first step cannot be a ramp: there is no flow before it</translation>
+    </message>
+    <message>
+        <source>文件不是 UTF-8 文本</source>
+        <translation>the file is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>第一行应为 %1</source>
+        <translation>the first line must be %1</translation>
+    </message>
+    <message>
+        <source>空行</source>
+        <translation>empty line</translation>
+    </message>
+    <message>
+        <source>步骤过多（最多 1000 步）</source>
+        <translation>too many steps (at most 1000)</translation>
+    </message>
+    <message>
+        <source>应有 4 列，实有 %1 列</source>
+        <translation>4 columns expected, %1 found</translation>
+    </message>
+    <message>
+        <source>程序没有步骤</source>
+        <translation>The program has no steps</translation>
     </message>
 </context>
 <context>
@@ -1093,6 +1862,10 @@ With --csv, writes one session&apos;s readings as CSV and exits (the newest sess
     <message>
         <source>在内置模拟泵上启动：端口提示中已填好“sim”。</source>
         <translation>Start on the built-in simulated pump, with &quot;sim&quot; filled in at the port prompt.</translation>
+    </message>
+    <message>
+        <source>启动时在“运行程序”窗口中打开程序文件（不运行）。</source>
+        <translation>Start with the program FILE open in the “Run program” window (not running).</translation>
     </message>
 </context>
 <context>
