@@ -353,6 +353,11 @@ void TestHistoryWindow::readoutAndCursorStats()
     const double p2 = *m_history->readingAt(2, c2)->pressure;
     QVERIFY2(text.contains(QStringLiteral("光标1 压力 0.50 MPa  流量 100 ml/min")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("差（2−1） 压力 %1  流量 50 ml/min").arg(history::mpaText(p2 - 0.5))));
+    // A cursor where the link was lost has no values.
+    plot->setCursors(t0 + 4 * kMin + 30000, c2);
+    m_window->updateStats();
+    QVERIFY2(m_window->cursorStats()->text().contains(QStringLiteral("光标1 压力 —  流量 —")),
+             qPrintable(m_window->cursorStats()->text()));
 }
 
 void TestHistoryWindow::exportsAndReport()
