@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/historysource.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -46,11 +48,14 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    RemoteOn,
+    RemoteOff,
+    RemoteBlocked,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Remote };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this are removed when a panel starts.
@@ -102,6 +107,10 @@ public:
     bool isWriting() const;
 
 signals:
+    // What was just handed in, as it will be read back (its time is the
+    // journal's), for those who pass it on as it happens (remote clients).
+    void readingTaken(const history::Reading& reading);
+    void eventRecorded(const history::Event& event);
     // Rows were committed (after each transaction).
     void committed();
     // Writing stopped working: the message names the file and the reason.

@@ -55,6 +55,50 @@ void Panel::send(const QString& frame, CommandSource source)
         keepStop();
     else if (written && (frame == frames::kStop || frame == frames::kRun))
         m_stopPending = false;
+    if (written && (frame == frames::kStop || frame == frames::kRun))
+        m_running = frame == frames::kRun;
+}
+
+void Panel::remoteRun(const QString& client)
+{
+    m_commandClient = client;
+    send(frames::kRun, CommandSource::Remote);
+    m_commandClient.clear();
+}
+
+void Panel::remoteStop(const QString& client)
+{
+    m_commandClient = client;
+    if (m_stopHook)
+        m_stopHook();
+    send(frames::kStop, CommandSource::Remote);
+    m_commandClient.clear();
+}
+
+QString Panel::remoteFlow(double mlMin, const QString& client)
+{
+    const QString before = m_state.lqset;
+    m_commandClient = client;
+    const QString refused = m_setPoints.setFlow(mlMin);
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, CommandSource::Remote);
+    }
+    m_commandClient.clear();
+    return refused;
+}
+
+QString Panel::remotePressure(double mpa, const QString& client)
+{
+    const QString before = m_state.prset;
+    m_commandClient = client;
+    const QString refused = m_setPoints.setPressure(mpa);
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, CommandSource::Remote);
+    }
+    m_commandClient.clear();
+    return refused;
 }
 
 void Panel::sendFromKeypad(const QString& frame)

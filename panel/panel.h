@@ -15,13 +15,16 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 
 // Where a command came from, what was set, what happened to the port and
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
 // itself when a port opens.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+// Remote: a client of the remote access (commandClient() names it).
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Remote };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -114,6 +117,20 @@ public:
     void csvlog(bool on);
     const CsvLog& csvLog() const { return m_csvLog; }
 
+    // Commands of a remote client at `client` (its address), through the same
+    // send operation, frames and range checks as the menu and the dialogs.
+    // The set points answer empty when sent, else the dialog's message (and
+    // send nothing). A stop also calls the stop hook (it ends a program).
+    void remoteRun(const QString& client);
+    void remoteStop(const QString& client);
+    QString remoteFlow(double mlMin, const QString& client);
+    QString remotePressure(double mpa, const QString& client);
+    void setStopHook(std::function<void()> hook) { m_stopHook = std::move(hook); }
+    // The client whose command is being handled; empty for the operator's own.
+    const QString& commandClient() const { return m_commandClient; }
+    // What the panel last got to the pump: run (true) or stop (false).
+    bool running() const { return m_running; }
+
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
     // A value box's text changed by a command, the keypad or a dialog.
@@ -180,4 +197,7 @@ private:
     // The box's text when the keypad entry in progress began.
     QString m_entryBefore;
     bool m_inTimedCommand = false;
+    bool m_running = false;
+    QString m_commandClient;
+    std::function<void()> m_stopHook;
 };
