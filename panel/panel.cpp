@@ -20,7 +20,11 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_link(services.makePort, services.clock),
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
+      m_setPoints(m_state,
+                  [this](const QString& frame) {
+                      send(frame, m_commandClient.isEmpty() ? CommandSource::Dialog : CommandSource::Remote);
+                  },
+                  services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
       m_csvLog(services.logFiles, services.clock, services.wallClock)
 {

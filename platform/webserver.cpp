@@ -56,6 +56,11 @@ public:
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override
     {
+        // Qt 6.4 shows a WebSocket's opening request here too, before it
+        // hands the connection to the WebSocket side: an answer here would
+        // go out ahead of the handshake and break it.
+        if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+            return true;
         HttpRequest in;
         in.method = methodName(request.method());
         in.path = request.url().path();
