@@ -213,6 +213,22 @@
         <source>无法打开运行历史 %1：%2</source>
         <translation>Cannot open the run history %1: %2</translation>
     </message>
+    <message>
+        <source>端口…</source>
+        <translation>Port…</translation>
+    </message>
+    <message>
+        <source>远程访问…</source>
+        <translation>Remote access…</translation>
+    </message>
+    <message>
+        <source>远程访问状态</source>
+        <translation>Remote access state</translation>
+    </message>
+    <message>
+        <source>远程访问无法启动：%1</source>
+        <translation>Remote access could not start: %1</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>
@@ -579,6 +595,103 @@ Use “Communication” to open the port again.</translation>
     <message>
         <source>无法读取 %1：%2</source>
         <translation>Cannot read %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteAccess</name>
+    <message numerus="yes">
+        <source>远程访问 %1 · %n 个客户端</source>
+        <translation>
+            <numerusform>Remote access %1 · %n client</numerusform>
+            <numerusform>Remote access %1 · %n clients</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>远程访问未加密</source>
+        <translation>Remote access is not encrypted</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteDialog</name>
+    <message>
+        <source>远程访问</source>
+        <translation>Remote access</translation>
+    </message>
+    <message>
+        <source>开启远程访问</source>
+        <translation>Turn on remote access</translation>
+    </message>
+    <message>
+        <source>监听地址</source>
+        <translation>Listening address</translation>
+    </message>
+    <message>
+        <source>允许远程控制（运行、停止、设定）</source>
+        <translation>Allow remote control (run, stop, set points)</translation>
+    </message>
+    <message>
+        <source>允许远程控制</source>
+        <translation>Allow remote control</translation>
+    </message>
+    <message>
+        <source>带令牌的链接</source>
+        <translation>Link with the token</translation>
+    </message>
+    <message>
+        <source>复制链接</source>
+        <translation>Copy link</translation>
+    </message>
+    <message>
+        <source>更换令牌</source>
+        <translation>Replace token</translation>
+    </message>
+    <message>
+        <source>立即关闭</source>
+        <translation>Turn off now</translation>
+    </message>
+    <message>
+        <source>立即关闭远程访问</source>
+        <translation>Turn remote access off now</translation>
+    </message>
+    <message>
+        <source>远程访问未加密</source>
+        <translation>Remote access is not encrypted</translation>
+    </message>
+    <message>
+        <source>远程访问状态</source>
+        <translation>Remote access state</translation>
+    </message>
+    <message>
+        <source>监听地址：</source>
+        <translation>Listening address:</translation>
+    </message>
+    <message>
+        <source>链接：</source>
+        <translation>Link:</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>监听地址无效：%1（例如 127.0.0.1:8470）</source>
+        <translation>Invalid listening address: %1 (for example 127.0.0.1:8470)</translation>
+    </message>
+    <message>
+        <source>开启后在此显示一次</source>
+        <translation>Shown here once, when turned on</translation>
+    </message>
+    <message>
+        <source>令牌已设定，不再显示；可更换令牌</source>
+        <translation>The token is set and not shown again; you can replace it</translation>
+    </message>
+    <message>
+        <source>远程访问已关闭</source>
+        <translation>Remote access is off</translation>
     </message>
 </context>
 <context>
@@ -983,12 +1096,39 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>%1天%2小时</source>
         <translation>%1 d %2 h</translation>
     </message>
+    <message>
+        <source>远程访问开</source>
+        <translation>Remote access on</translation>
+    </message>
+    <message>
+        <source>远程访问关</source>
+        <translation>Remote access off</translation>
+    </message>
+    <message>
+        <source>远程访问拒绝</source>
+        <translation>Remote access refused</translation>
+    </message>
+    <message>
+        <source>远程</source>
+        <translation>remote</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
     <message>
         <source>写入失败</source>
         <translation>Write failed</translation>
+    </message>
+</context>
+<context>
+    <name>platform::WebServer</name>
+    <message>
+        <source>无法读取证书或密钥：%1</source>
+        <translation>Cannot read the certificate or key: %1</translation>
+    </message>
+    <message>
+        <source>证书或密钥无效：%1, %2</source>
+        <translation>Invalid certificate or key: %1, %2</translation>
     </message>
 </context>
 <context>
@@ -1253,6 +1393,17 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>无法写入设置文件</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+    <message>
+        <source>设置文件格式错误</source>
+        <translation>The settings file is not in the right format</translation>
     </message>
 </context>
 </TS>
