@@ -123,14 +123,15 @@ bool WebServer::listen(const QHostAddress& address, quint16 port, const QString&
         server->sslSetup(certificate, privateKey);
         m_encrypted = true;
     }
-    auto* tcp = new QTcpServer(server.get());
-    if (!tcp->listen(address, port)) {
-        *error = tcp->errorString();
+    // Qt's own listen() makes the TLS server when sslSetup() was called.
+    m_port = server->listen(address, port);
+    if (m_port == 0) {
+        QTcpServer probe;
+        *error = probe.listen(address, port) ? tr("无法监听 %1:%2").arg(address.toString()).arg(port)
+                                             : probe.errorString();
         m_encrypted = false;
         return false;
     }
-    server->bind(tcp);
-    m_port = tcp->serverPort();
     connect(server.get(), &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeSockets);
     m_server = std::move(server);
     return true;

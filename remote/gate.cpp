@@ -88,6 +88,13 @@ bool Gate::banned(const QHostAddress& peer) const
 bool Gate::fail(const QHostAddress& peer)
 {
     const qint64 now = m_clock();
+    // Many addresses guessing once each must not grow this without end.
+    if (m_records.size() > 4096) {
+        for (auto it = m_records.begin(); it != m_records.end();) {
+            const bool stale = it->bannedUntil <= now && (it->failures.isEmpty() || it->failures.last() <= now - kWindowMs);
+            it = stale ? m_records.erase(it) : std::next(it);
+        }
+    }
     Record& record = m_records[peer.toString()];
     if (record.bannedUntil > now)
         return false;

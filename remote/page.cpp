@@ -59,6 +59,7 @@ const T=%TEXTS%;
 const m=location.hash.match(/token=([A-Za-z0-9_-]+)/);
 if(m){localStorage.setItem("pumpToken",m[1]);history.replaceState(null,"",location.pathname+location.search);}
 const token=localStorage.getItem("pumpToken")||"";
+window.addEventListener("hashchange",()=>{if(/token=/.test(location.hash))location.reload();});
 const auth=token?{"Authorization":"Bearer "+token}:{};
 const $=id=>document.getElementById(id);
 let points=[];
@@ -79,7 +80,8 @@ function show(s){
  }
 }
 function draw(){
- const c=$("trend"),g=c.getContext("2d"),w=c.width,h=c.height,now=Date.now(),from=now-600000;
+ const c=$("trend");c.width=c.clientWidth||300;c.height=c.clientHeight||180;
+ const g=c.getContext("2d"),w=c.width,h=c.height,now=Date.now(),from=now-600000;
  points=points.filter(p=>p[0]>=from);
  g.clearRect(0,0,w,h);g.strokeStyle="#ccd";g.beginPath();
  for(let k=0;k<=4;k++){const y=h-k*h/4;g.moveTo(0,y);g.lineTo(w,y);}g.stroke();

@@ -1130,6 +1130,10 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>证书或密钥无效：%1, %2</source>
         <translation>Invalid certificate or key: %1, %2</translation>
     </message>
+    <message>
+        <source>无法监听 %1:%2</source>
+        <translation>Cannot listen on %1:%2</translation>
+    </message>
 </context>
 <context>
     <name>pump-history</name>

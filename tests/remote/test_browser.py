@@ -15,9 +15,13 @@ driver_path = shutil.which("chromedriver")
 if not chromium or not driver_path:
     print("SKIP: chromium and chromium-driver are not installed (scripts/setup installs them)")
     sys.exit(77)
-from selenium import webdriver  # noqa: E402
-from selenium.webdriver.chrome.service import Service  # noqa: E402
-from selenium.webdriver.common.by import By  # noqa: E402
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+except ImportError:
+    print("SKIP: python3-selenium is not installed (scripts/setup installs it)")
+    sys.exit(77)
 
 TOKEN = "browsertoken_0123456789abcdefghijklmnopqrstu"
 

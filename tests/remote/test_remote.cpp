@@ -4,6 +4,7 @@
 #include "panel/journalfeed.h"
 #include "panel/panel.h"
 #include "panel/remoteaccess.h"
+#include "panel/remotedialog.h"
 #include "platform/qtserialport.h"
 #include "platform/webserver.h"
 #include "remote/commands.h"
@@ -12,7 +13,13 @@
 #include "fakes/journalrows.h"
 #include "fakes/pty.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -131,6 +138,7 @@ private slots:
     void streamSendsStateThenAnswersAndEvents();
     void streamRefusesForeignPages();
     void remoteFlowReachesThePtyAsTheDialogsFrame();
+    void dialogShowsTheTokenOnceAndTurnsOffAtOnce();
     void numberFieldReasons_data();
     void numberFieldReasons();
 };
@@ -360,6 +368,40 @@ void TestRemote::remoteFlowReachesThePtyAsTheDialogsFrame()
     QByteArray got;
     waitFor([&] { return (got += pty.read()).size() >= 18; });
     QCOMPARE(got, QByteArray("Q00L0120YQ00L0120Y"));
+}
+
+void TestRemote::dialogShowsTheTokenOnceAndTurnsOffAtOnce()
+{
+    FakeServices fake;
+    Panel panel(fake.services());
+    RemoteAccess access(panel, fake.services());
+    RemoteDialog dialog(access);
+    dialog.show();
+    QCOMPARE(access.statusText(), QString());
+    dialog.findChild<QCheckBox*>("remoteEnabled")->setChecked(true);
+    dialog.findChild<QLineEdit*>("remoteListen")->setText(QStringLiteral("127.0.0.1:0"));
+    dialog.findChild<QPushButton*>("remoteApply")->click();
+    QVERIFY(access.server().isRunning());
+    // A new token, saved, and shown once with its link.
+    const QString token = fake.settings.values.value("remote/token");
+    QCOMPARE(QByteArray::fromBase64(token.toLatin1(), QByteArray::Base64UrlEncoding).size(), 32);
+    QVERIFY(dialog.findChild<QLineEdit*>("remoteLink")->text().endsWith("#token=" + token));
+    dialog.findChild<QPushButton*>("remoteCopy")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), dialog.shownLink());
+    // On this computer only: no warning about encryption.
+    QVERIFY(!dialog.findChild<QLabel*>("remoteWarning")->isVisible());
+    QVERIFY(access.statusText().startsWith(QStringLiteral("远程访问 127.0.0.1:")));
+    QVERIFY(!access.statusText().contains(QStringLiteral("远程访问未加密")));
+    if (const QString dir = qEnvironmentVariable("PUMP_SCREENSHOT_DIR"); !dir.isEmpty())
+        dialog.grab().save(dir + QStringLiteral("/remote-dialog.png"));
+    dialog.hide();
+    dialog.show();
+    QVERIFY(dialog.findChild<QLineEdit*>("remoteLink")->text().isEmpty());
+    dialog.findChild<QPushButton*>("remoteReplace")->click();
+    QVERIFY(fake.settings.values.value("remote/token") != token);
+    dialog.findChild<QPushButton*>("remoteOff")->click();
+    QVERIFY(!access.server().isRunning());
+    QCOMPARE(fake.settings.values.value("remote/enabled"), QStringLiteral("false"));
 }
 
 void TestRemote::numberFieldReasons_data()
