@@ -1,6 +1,7 @@
 #include "history/historysource.h"
 #include "history/journal.h"
 #include "panel/mainwindow.h"
+#include "panel/remoteaccess.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/exitsignals.h"
@@ -99,6 +100,8 @@ int main(int argc, char* argv[])
     dialogs.setParentWindow(&window);
     attention.setWindow(&window);
     window.setJournal(&journal);
+    window.remoteAccess().setVersion(QStringLiteral(PUMP_VERSION));
+    window.startRemote();
     printer.setDialogParent(&window);
     exportFiles.setParentWindow(&window);
     window.setExportFiles(&exportFiles);

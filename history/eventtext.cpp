@@ -68,6 +68,9 @@ const KindText kKinds[] = {
     {"alarm_silenced", QT_TRANSLATE_NOOP("history", "报警静音"), Marker::None},
     {"alarm_stop", QT_TRANSLATE_NOOP("history", "报警停泵"), Marker::Stop},
     {"alarm_command_failed", QT_TRANSLATE_NOOP("history", "报警命令无法启动"), Marker::None},
+    {"remote_on", QT_TRANSLATE_NOOP("history", "远程访问开"), Marker::None},
+    {"remote_off", QT_TRANSLATE_NOOP("history", "远程访问关"), Marker::None},
+    {"remote_blocked", QT_TRANSLATE_NOOP("history", "远程访问拒绝"), Marker::None},
 };
 
 const KindText* kindOf(const QString& kind)

@@ -58,9 +58,9 @@ const char* const kKindNames[] = {
     "session_restarted", "retention_skipped",
     "dose_started", "dose_ended", "program_started", "program_step", "program_paused", "program_resumed",
     "program_ended", "alarm_raised", "alarm_acknowledged", "alarm_cleared", "alarm_silenced",
-    "alarm_stop", "alarm_command_failed",
+    "alarm_stop", "alarm_command_failed", "remote_on", "remote_off", "remote_blocked",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::AlarmCommandFailed) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::RemoteBlocked) + 1);
 
 const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program", "alarm", "remote"};
 
@@ -865,7 +865,17 @@ void Journal::reading(const QByteArray& answer, double pressure, double flow, do
     item.tMs = m_writer->now();
     item.answer = answer;
     item.values = {pressure, limit, flow};
+    Reading shown;
+    shown.tMs = item.tMs;
+    shown.pump = answer.mid(1, 2).toInt();
+    shown.letter = QString::fromLatin1(answer.mid(3, 1));
+    shown.value = QString::fromLatin1(answer.mid(4, 4));
+    const auto given = [](double v) { return std::isnan(v) ? std::optional<double>() : std::optional<double>(v); };
+    shown.pressure = given(pressure);
+    shown.flow = given(flow);
+    shown.limit = given(limit);
     m_writer->push(std::move(item));
+    emit readingTaken(shown);
 }
 
 void Journal::record(EventKind kind, const QString& detail, Source source)
@@ -878,7 +888,9 @@ void Journal::record(EventKind kind, const QString& detail, Source source)
     item.kind = kind;
     item.detail = detail;
     item.source = source;
+    const Event shown{item.tMs, kindName(kind), detail, source == Source::None ? QString() : sourceName(source)};
     m_writer->push(std::move(item));
+    emit eventRecorded(shown);
 }
 
 bool Journal::flush(int timeoutMs)

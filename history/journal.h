@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/historysource.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -65,6 +67,9 @@ enum class EventKind {
     AlarmSilenced,
     AlarmStop,
     AlarmCommandFailed,
+    RemoteOn,
+    RemoteOff,
+    RemoteBlocked,
 };
 QString kindName(EventKind kind);
 
@@ -131,6 +136,10 @@ public:
     bool isWriting() const;
 
 signals:
+    // What was just handed in, as it will be read back (its time is the
+    // journal's), for those who pass it on as it happens (remote clients).
+    void readingTaken(const history::Reading& reading);
+    void eventRecorded(const history::Event& event);
     // Rows were committed (after each transaction).
     void committed();
     // Writing stopped working: the message names the file and the reason.

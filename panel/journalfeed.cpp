@@ -32,6 +32,8 @@ Source sourceOf(CommandSource source)
         return Source::Program;
     case CommandSource::Alarm:
         return Source::Alarm;
+    case CommandSource::Remote:
+        return Source::Remote;
     case CommandSource::Kept:
         break;
     }
@@ -76,18 +78,25 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
         m_journal.reading(frame, outcome.stored ? outcome.reading : kNone, boxNumber(m_panel.pumpFlow()),
                           boxNumber(m_panel.pumpPressure()));
     });
-    connect(&panel, &Panel::commandSent, this, [j](const QString& frame, CommandSource source, bool dropped) {
-        j->record(EventKind::Command, dropped ? QStringLiteral("dropped, no port open: ") + frame : frame, sourceOf(source));
+    // A remote client's address follows what its command did.
+    const auto client = [this] {
+        const QString& address = m_panel.commandClient();
+        return address.isEmpty() ? QString() : QStringLiteral(", client ") + address;
+    };
+    connect(&panel, &Panel::commandSent, this, [j, client](const QString& frame, CommandSource source, bool dropped) {
+        j->record(EventKind::Command, (dropped ? QStringLiteral("dropped, no port open: ") + frame : frame) + client(),
+                  sourceOf(source));
     });
     connect(&panel, &Panel::stopWithheld, this, [j](const QString& keptFor, const QString& opened) {
         j->record(EventKind::Command,
                   QStringLiteral("kept for %1, not sent to %2: ").arg(keptFor, opened) + frames::kStop);
     });
     connect(&panel, &Panel::setPointChanged, this,
-            [j](SetPoint which, const QString& before, const QString& after, CommandSource source) {
+            [j, client](SetPoint which, const QString& before, const QString& after, CommandSource source) {
                 static const EventKind kinds[] = {EventKind::FlowSet, EventKind::PressureSet, EventKind::PumpNumberSet,
                                                   EventKind::TimedSet};
-                j->record(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after, sourceOf(source));
+                j->record(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after + client(),
+                          sourceOf(source));
             });
     connect(&panel, &Panel::portChanged, this, [this, j](PortChange change, const QString& device, const QString& reason) {
         static const EventKind kinds[] = {EventKind::PortOpened, EventKind::PortOpenFailed, EventKind::PortClosed,

@@ -22,7 +22,9 @@ class Dialogs;
 //   command                       the frame ("Q00R0000Y"), or
 //                                 "dropped, no port open: Q00R0000Y", or a
 //                                 kept stop another device did not get:
-//                                 "kept for COM4, not sent to sim: Q00S0000Y"
+//                                 "kept for COM4, not sent to sim: Q00S0000Y";
+//                                 from a remote client ", client 10.0.0.5"
+//                                 follows (flow_set and pressure_set too)
 //   flow_set, pressure_set        "before → after", the box's text of a frame
 //                                 written to the port ("0150 → 200"); before
 //                                 is the pump's last known set point, "?"

@@ -7,6 +7,8 @@
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
 #include "panel/programwindow.h"
+#include "panel/remoteaccess.h"
+#include "panel/remotedialog.h"
 #include "record/chartwidget.h"
 #include "record/refreshpacer.h"
 #include "record/viewer.h"
@@ -205,6 +207,7 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     , m_printer(services.printer)
 {
     m_panel = new Panel(services, this);
+    m_remote = new RemoteAccess(*m_panel, services, this);
     m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)
         m_pacer->setRefreshMs(static_cast<int>(1000 / screen->refreshRate()));
@@ -270,7 +273,10 @@ void Form1::buildMenus()
     addItem(seting, QStringLiteral("alarmSettings"), tr("报警设置…"));
     addItem(seting, QStringLiteral("alarmList"), tr("报警记录…"));
 
-    addItem(nullptr, QStringLiteral("Communication"), tr("通信"));
+    // "通信": the port, and remote access to the panel.
+    QMenu* communication = addMenu(nullptr, QStringLiteral("CommunicationMenu"), tr("通信"));
+    addItem(communication, QStringLiteral("Communication"), tr("端口…"));
+    addItem(communication, QStringLiteral("remote"), tr("远程访问…"));
 
     // The pop-up menu exists only as a pop-up: it is not in the menu bar.
     m_rightkey = new QMenu(tr("右键"), this);
@@ -411,6 +417,12 @@ void Form1::buildControls()
     m_stopWarning->setStyleSheet(QStringLiteral("color: white; background: #c00000; padding: 1px 6px;"));
     m_stopWarning->hide();
     statusBar()->addPermanentWidget(m_stopWarning);
+    m_remoteLabel = new QLabel(this);
+    m_remoteLabel->setObjectName(QStringLiteral("remoteStatus"));
+    m_remoteLabel->setAccessibleDescription(tr("远程访问状态"));
+    m_remoteLabel->setContentsMargins(0, 0, 8, 0);
+    m_remoteLabel->hide();
+    statusBar()->addPermanentWidget(m_remoteLabel);
     statusBar()->addPermanentWidget(m_connection);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -446,6 +458,8 @@ void Form1::wire()
     connect(&panel->link(), &PumpLink::readHandled, m_pacer, &RefreshPacer::changed);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
+    connect(m_remote, &RemoteAccess::changed, this, &Form1::showRemote);
+    connect(action(QStringLiteral("remote")), &QAction::triggered, this, &Form1::showRemoteDialog);
 
     // Menu and pop-up items: each goes to the handler of its name.
     const std::pair<const char*, void (Panel::*)()> items[] = {
@@ -615,10 +629,39 @@ Form2* Form1::viewer()
     return m_viewer.get();
 }
 
+void Form1::showRemote()
+{
+    const QString text = m_remote->statusText();
+    m_remoteLabel->setText(text);
+    m_remoteLabel->setAccessibleName(text);
+    m_remoteLabel->setVisible(!text.isEmpty());
+}
+
+RemoteDialog* Form1::remoteDialog()
+{
+    if (!m_remoteDialog)
+        m_remoteDialog = std::make_unique<RemoteDialog>(*m_remote, this);
+    return m_remoteDialog.get();
+}
+
+void Form1::showRemoteDialog()
+{
+    remoteDialog()->show();
+    m_remoteDialog->raise();
+}
+
+void Form1::startRemote()
+{
+    QString error;
+    if (!m_remote->startFromSettings(&error))
+        statusBar()->showMessage(tr("远程访问无法启动：%1").arg(error), 15000);
+}
+
 void Form1::setJournal(history::Journal* journal)
 {
     m_journalFeed.reset();
     m_journal = journal;
+    m_remote->setJournal(journal);
     if (!journal)
         return;
     m_journalFeed = std::make_unique<JournalFeed>(*m_panel, *journal, m_dialogs);

@@ -27,6 +27,8 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class RefreshPacer;
+class RemoteAccess;
+class RemoteDialog;
 struct AnswerOutcome;
 
 namespace history {
@@ -85,6 +87,13 @@ public:
     // "运行历史" opens that window on the journal's file, following the
     // session being written. Must outlive the window.
     void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
+    // Remote access (通信 › 远程访问…) and its dialog, made on first use.
+    RemoteAccess& remoteAccess() { return *m_remote; }
+    RemoteDialog* remoteDialog();
+    QLabel* remoteLabel() const { return m_remoteLabel; }
+    // Starts remote access when the settings say it is on (after setJournal());
+    // a failure is told on the status line.
+    void startRemote();
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
     // "运行程序" and the volume delivery's display; made on first use.
@@ -113,6 +122,8 @@ private:
     void paintHeld();
     void showConnection();
     void showPumpState();
+    void showRemote();
+    void showRemoteDialog();
     void showElapsedTime();
     void showViewer();
     void showHistory();
@@ -139,6 +150,9 @@ private:
     QLabel* m_pumpState = nullptr;
     QLabel* m_timedState = nullptr;
     std::optional<PumpState> m_shownPumpState;
+    QLabel* m_remoteLabel = nullptr;
+    RemoteAccess* m_remote = nullptr;
+    std::unique_ptr<RemoteDialog> m_remoteDialog;
     std::unique_ptr<Form2> m_viewer;
     platform::Printer& m_printer;
     platform::ExportFiles* m_exportFiles = nullptr;

@@ -26,7 +26,11 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
       m_program([this](const QString& frame) { send(frame, CommandSource::Program); }, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
+      m_setPoints(m_state,
+                  [this](const QString& frame) {
+                      send(frame, m_commandClient.isEmpty() ? CommandSource::Dialog : CommandSource::Remote);
+                  },
+                  services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
       m_csvLog(services.logFiles, services.clock, services.wallClock),
       m_settings(services.settings),
@@ -89,8 +93,10 @@ bool Panel::send(const QString& frame, CommandSource source)
             emit stopKeptChanged();
         }
     }
-    if (written && (stop || frame == frames::kRun))
+    if (written && (stop || frame == frames::kRun)) {
         m_alarms.setRunning(!stop);
+        m_running = !stop;
+    }
     m_alarms.setStopUndelivered(stopPending());
     return written;
 }
@@ -115,6 +121,51 @@ bool Panel::setAlarmConfig(const alarms::Config& config, QString* error)
         return true;
     alarms::writeConfig(*m_settings, config);
     return m_settings->sync(error);
+
+void Panel::remoteRun(const QString& client)
+{
+    m_commandClient = client;
+    send(frames::kRun, CommandSource::Remote);
+    m_commandClient.clear();
+}
+
+void Panel::remoteStop(const QString& client)
+{
+    m_commandClient = client;
+    if (m_stopHook)
+        m_stopHook();
+    // A remote stop also ends a volume delivery or program.
+    m_program.end(ProgramRun::Reason::Operator);
+    send(frames::kStop, CommandSource::Remote);
+    m_commandClient.clear();
+}
+
+QString Panel::remoteFlow(double mlMin, const QString& client)
+{
+    const quint64 sent = m_framesSent;
+    m_commandClient = client;
+    const QString refused = m_setPoints.setFlow(mlMin);
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        if (m_framesSent != sent)
+            setPointSent(SetPoint::Flow, m_state.lqset, CommandSource::Remote);
+    }
+    m_commandClient.clear();
+    return refused;
+}
+
+QString Panel::remotePressure(double mpa, const QString& client)
+{
+    const quint64 sent = m_framesSent;
+    m_commandClient = client;
+    const QString refused = m_setPoints.setPressure(mpa);
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        if (m_framesSent != sent)
+            setPointSent(SetPoint::Pressure, m_state.prset, CommandSource::Remote);
+    }
+    m_commandClient.clear();
+    return refused;
 }
 
 void Panel::sendFromKeypad(const QString& frame)

@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 
@@ -26,8 +27,8 @@
 // Kept: the stop frame that could not be written, sent again by the panel
 // itself when the port it was meant for opens again.
 // Program: a volume delivery or a program. Alarm: the stop of an alarm's stop
-// action.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program, Alarm };
+// action. Remote: a client of the remote access (commandClient() names it).
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program, Alarm, Remote };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -188,6 +189,20 @@ public:
     // The one sentence that says the volume is an estimate.
     static QString estimateNote();
 
+    // Commands of a remote client at `client` (its address), through the same
+    // send operation, frames and range checks as the menu and the dialogs.
+    // The set points answer empty when sent, else the dialog's message (and
+    // send nothing). A stop also calls the stop hook (it ends a program).
+    void remoteRun(const QString& client);
+    void remoteStop(const QString& client);
+    QString remoteFlow(double mlMin, const QString& client);
+    QString remotePressure(double mpa, const QString& client);
+    void setStopHook(std::function<void()> hook) { m_stopHook = std::move(hook); }
+    // The client whose command is being handled; empty for the operator's own.
+    const QString& commandClient() const { return m_commandClient; }
+    // What the panel last got to the pump: run (true) or stop (false).
+    bool running() const { return m_running; }
+
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
     // A value box's text changed by a command, the keypad or a dialog.
@@ -283,4 +298,7 @@ private:
     bool m_inTimedCommand = false;
     platform::Settings* m_settings = nullptr;
     alarms::AlarmCore m_alarms;
+    bool m_running = false;
+    QString m_commandClient;
+    std::function<void()> m_stopHook;
 };

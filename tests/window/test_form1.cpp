@@ -82,13 +82,14 @@ void TestForm1::menuBar()
         names << a->objectName();
     }
     QCOMPARE(captions, (QStringList{"文件(F)", "定时(T)", "泵(O)", "设定(S)", "通信", "帮助(H)"}));
-    QCOMPARE(names, (QStringList{"file", "settime", "Pump", "seting", "Communication", "help"}));
+    QCOMPARE(names, (QStringList{"file", "settime", "Pump", "seting", "CommunicationMenu", "help"}));
 
     const QList<std::pair<const char*, const char*>> items = {
         {"save", "保存"},  {"print", "打印"},   {"end", "退出"},       {"stset", "设定"},   {"operation", "操作"},
         {"ststart", "开始"}, {"stzanting", "暂停"}, {"stcontiune", "继续"}, {"stend", "结束"}, {"run", "运行"},
         {"stop", "停止"},  {"liquid", "流量"},  {"pressure", "压力"},  {"Pump_NO", "泵编号"}, {"rrun", "运行"},
-        {"rstop", "停止"}, {"alarmSettings", "报警设置…"}, {"alarmList", "报警记录…"}};
+        {"rstop", "停止"}, {"alarmSettings", "报警设置…"},
+        {"Communication", "端口…"}, {"remote", "远程访问…"}, {"alarmList", "报警记录…"}};
     for (const auto& [name, caption] : items) {
         QAction* a = rig.window.action(QLatin1String(name));
         QVERIFY2(a, name);
