@@ -3,6 +3,7 @@
 #include "panel/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/display.h"
+#include "platform/mosquittoclient.h"
 #include "platform/language.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
@@ -77,6 +78,8 @@ int main(int argc, char* argv[])
     platform::Services services{dialogs, makePort, platform::steadyClock(), recordStore, printer, logFiles,
                                 platform::localWallClock()};
     services.settings = &settings;
+    // The [mqtt] group says whether and where the panel publishes.
+    services.makeMqtt = platform::mosquittoMaker();
     // The port prompt lists the system's ports; on the simulated pump, "sim" first.
     services.listPorts =
         simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();

@@ -55,10 +55,11 @@ const char* const kKindNames[] = {
     "command", "flow_set", "pressure_set", "pump_number_set", "timed_set", "timed_start",
     "timed_pause", "timed_continue", "timed_end", "timed_auto_stop", "record_saved",
     "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
+    "broker_connected", "broker_disconnected",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::UncleanEnd) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::BrokerDisconnected) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "mqtt"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)
@@ -792,7 +793,9 @@ void Journal::record(EventKind kind, const QString& detail, Source source)
     item.kind = kind;
     item.detail = detail;
     item.source = source;
+    const qint64 at = item.tMs;
     m_writer->push(std::move(item));
+    emit recorded(at, kind, detail, source);
 }
 
 bool Journal::flush(int timeoutMs)

@@ -46,11 +46,14 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    // The MQTT broker took the panel's connection, or it ended.
+    BrokerConnected,
+    BrokerDisconnected,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Mqtt };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this are removed when a panel starts.
@@ -102,6 +105,9 @@ public:
     bool isWriting() const;
 
 signals:
+    // An event was handed in (from record(), on the caller's thread), with
+    // its time in ms since 1970 UTC: for those who pass the run history on.
+    void recorded(qint64 tMs, history::EventKind kind, const QString& detail, history::Source source);
     // Rows were committed (after each transaction).
     void committed();
     // Writing stopped working: the message names the file and the reason.

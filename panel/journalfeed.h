@@ -31,8 +31,12 @@ class Dialogs;
 //   printed                       the copies printed ("2 copies")
 //   csv_log_on, csv_log_off       the log file's path; when a failed write
 //                                 switched it off, the message shown
+//   broker_connected              the broker ("host:1883")
+//   broker_disconnected           the reason
 //   link_lost, link_restored,
 //   app_exit                      nothing
+// A command or set point from the MQTT broker ends in " (client id)" when
+// the command named one.
 class JournalFeed : public QObject {
     Q_OBJECT
 public:

@@ -16,6 +16,8 @@ class ChartWidget;
 class Form2;
 class HistoryWindow;
 class JournalFeed;
+class MqttDialog;
+class MqttFeed;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -32,6 +34,9 @@ class Journal;
 namespace platform {
 class ExportFiles;
 }  // namespace platform
+namespace remote {
+class MqttPublisher;
+}  // namespace remote
 
 // `Form1`, the main window: the value boxes, the keypad, the elapsed-time
 // labels, the chart, the menus and the pop-up menu. It holds no state of its
@@ -80,6 +85,15 @@ public:
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
 
+    // The MQTT publisher and what feeds it; none when the services bring no
+    // MQTT connections. It starts with the [mqtt] settings.
+    remote::MqttPublisher* mqtt() const { return m_mqtt.get(); }
+    MqttFeed* mqttFeed() const { return m_mqttFeed.get(); }
+    // "通信 › MQTT…": shown without blocking; OK saves the settings and
+    // starts the publisher anew. Null when it is not shown.
+    MqttDialog* mqttDialog() const { return m_mqttDialog; }
+    QLabel* mqttLabel() const { return m_mqttLabel; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -97,6 +111,9 @@ private:
     void showElapsedTime();
     void showViewer();
     void showHistory();
+    void showMqttDialog();
+    void applyMqtt();
+    void showMqttState();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -122,6 +139,11 @@ private:
     // The window reads through its own connection; it goes before the reader.
     std::unique_ptr<history::HistorySource> m_historySource;
     std::unique_ptr<HistoryWindow> m_history;
+    platform::Settings* m_settings = nullptr;
+    std::unique_ptr<remote::MqttPublisher> m_mqtt;
+    std::unique_ptr<MqttFeed> m_mqttFeed;
+    MqttDialog* m_mqttDialog = nullptr;
+    QLabel* m_mqttLabel = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -162,6 +162,52 @@ void Panel::stop()
     send(frames::kStop, CommandSource::Menu);
 }
 
+QString Panel::command(Command which, double value, const QString& client)
+{
+    if (which == Command::Acknowledge)
+        return m_acknowledge ? m_acknowledge(client) : QStringLiteral("no alarms to acknowledge here");
+    if (which != Command::Stop && !m_link.isOpen())
+        return QStringLiteral("no port open");
+    struct Client {
+        QString& held;
+        ~Client() { held.clear(); }
+    } during{m_commandClient};
+    m_commandClient = client;
+    switch (which) {
+    case Command::Run:
+        send(frames::kRun, CommandSource::Mqtt);
+        break;
+    case Command::Stop:
+        send(frames::kStop, CommandSource::Mqtt);
+        break;
+    case Command::Flow: {
+        if (!(value >= SetPoints::kFlowMin && value <= SetPoints::kFlowMax))
+            return QStringLiteral("flow outside 1 to 500 ml/min");
+        const QString before = m_state.lqset;
+        m_state.setliq = value;
+        m_state.lqset = numbers::generalText(value);
+        send(frames::flowDialogFrame(value), CommandSource::Mqtt);
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, CommandSource::Mqtt);
+        break;
+    }
+    case Command::PressureLimit: {
+        if (!(value >= SetPoints::kPressureMin && value <= SetPoints::kPressureMax))
+            return QStringLiteral("pressure limit outside 0 to 2.0 MPa");
+        const QString before = m_state.prset;
+        m_state.setpresure = value;
+        m_state.prset = numbers::format00_0(value);
+        send(frames::pressureDialogFrame(value), CommandSource::Mqtt);
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, CommandSource::Mqtt);
+        break;
+    }
+    case Command::Acknowledge:
+        break;
+    }
+    return QString();
+}
+
 void Panel::rrun()
 {
     send(frames::kRun, CommandSource::Popup);

@@ -6,6 +6,7 @@
 #include "link/panelstate.h"
 #include "panel/setpoints.h"
 #include "platform/services.h"
+#include "remote/pumpcommands.h"
 #include "timedrun/timedrun.h"
 #include "record/csvlog.h"
 #include "record/recorder.h"
@@ -20,8 +21,8 @@
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
-// itself when a port opens.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept };
+// itself when a port opens. Mqtt: a command from the MQTT broker.
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Mqtt };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -30,7 +31,7 @@ enum class TimedStep { Start, Pause, Continue, End, AutoStop };
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
 // so tests drive the whole panel through this class and scripted fakes.
-class Panel : public QObject {
+class Panel : public QObject, public remote::PumpCommands {
     Q_OBJECT
 public:
     // The command menus, in the order start-up disables them and a
@@ -114,6 +115,19 @@ public:
     void csvlog(bool on);
     const CsvLog& csvLog() const { return m_csvLog; }
 
+    // A command from outside the window (the MQTT broker): the same frames,
+    // range checks and events as the menu's, with the source Mqtt. Run and
+    // set points are refused with no port open; a stop is kept like any
+    // other. Acknowledge goes to the hook given (refused without one).
+    QString command(Command which, double value, const QString& client) override;
+    void setAcknowledge(std::function<QString(const QString& client)> acknowledge)
+    {
+        m_acknowledge = std::move(acknowledge);
+    }
+    // Who sent the outside command being carried out (empty otherwise), for
+    // the run history.
+    const QString& commandClient() const { return m_commandClient; }
+
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
     // A value box's text changed by a command, the keypad or a dialog.
@@ -180,4 +194,6 @@ private:
     // The box's text when the keypad entry in progress began.
     QString m_entryBefore;
     bool m_inTimedCommand = false;
+    QString m_commandClient;
+    std::function<QString(const QString&)> m_acknowledge;
 };

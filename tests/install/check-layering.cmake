@@ -1,7 +1,7 @@
-# Fails when a file of link/, record/, timedrun/ or history/ includes a header
+# Fails when a file of link/, record/, timedrun/, history/ or remote/ includes a header
 # of panel/.
 set(offenders "")
-foreach(dir link record timedrun history)
+foreach(dir link record timedrun history remote)
     file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
     foreach(f ${files})
         file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]panel/")
