@@ -16,6 +16,8 @@ MosquittoClient* self(void* obj) { return static_cast<MosquittoClient*>(obj); }
 
 void onConnect(mosquitto*, void* obj, int code) { self(obj)->handleConnack(code); }
 
+void onPublish(mosquitto*, void* obj, int mid) { emit self(obj)->published(mid); }
+
 void onMessage(mosquitto*, void* obj, const mosquitto_message* m)
 {
     self(obj)->handleMessage(QString::fromUtf8(m->topic),
@@ -57,23 +59,20 @@ void MosquittoClient::open(const MqttOptions& options)
     dropSocket();
     m_up = false;
     m_refusal.reset();
-    // The same handle across reconnects keeps what the library still holds
-    // for the broker (QoS 1 messages not yet acknowledged).
-    if (m_mosq && (options.clientId != m_options.clientId)) {
+    // A new handle for every connect: the library would send messages left
+    // unacknowledged after newer ones, and their sender keeps them anyway.
+    if (m_mosq)
         mosquitto_destroy(m_mosq);
-        m_mosq = nullptr;
-    }
     m_options = options;
+    m_mosq = mosquitto_new(bytes(options.clientId).constData(), true, this);
     if (!m_mosq) {
-        m_mosq = mosquitto_new(bytes(options.clientId).constData(), true, this);
-        if (!m_mosq) {
-            fail(Failure::Refused, QStringLiteral("out of memory"));
-            return;
-        }
-        mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-        mosquitto_connect_callback_set(m_mosq, onConnect);
-        mosquitto_message_callback_set(m_mosq, onMessage);
+        fail(Failure::Refused, QStringLiteral("out of memory"));
+        return;
     }
+    mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_connect_callback_set(m_mosq, onConnect);
+    mosquitto_message_callback_set(m_mosq, onMessage);
+    mosquitto_publish_callback_set(m_mosq, onPublish);
     mosquitto_username_pw_set(m_mosq, options.username.isEmpty() ? nullptr : bytes(options.username).constData(),
                               options.username.isEmpty() ? nullptr : bytes(options.password).constData());
     if (!options.tlsCa.isEmpty()) {
@@ -86,7 +85,6 @@ void MosquittoClient::open(const MqttOptions& options)
             return;
         }
     }
-    mosquitto_will_clear(m_mosq);
     if (!options.willTopic.isEmpty())
         mosquitto_will_set(m_mosq, bytes(options.willTopic).constData(), options.willPayload.size(),
                            options.willPayload.constData(), 1, true);
@@ -121,14 +119,15 @@ void MosquittoClient::close()
     m_up = false;
 }
 
-bool MosquittoClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retain)
+int MosquittoClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retain)
 {
     if (!m_up)
-        return false;
-    const int rc = mosquitto_publish(m_mosq, nullptr, bytes(topic).constData(), payload.size(), payload.constData(),
-                                     qos, retain);
+        return 0;
+    int mid = 0;
+    const int rc =
+        mosquitto_publish(m_mosq, &mid, bytes(topic).constData(), payload.size(), payload.constData(), qos, retain);
     follow(rc);
-    return rc == MOSQ_ERR_SUCCESS;
+    return rc == MOSQ_ERR_SUCCESS ? mid : 0;
 }
 
 bool MosquittoClient::subscribe(const QString& pattern, int qos)

@@ -26,7 +26,7 @@ public:
 
     void open(const MqttOptions& options) override;
     void close() override;
-    bool publish(const QString& topic, const QByteArray& payload, int qos, bool retain) override;
+    int publish(const QString& topic, const QByteArray& payload, int qos, bool retain) override;
     bool subscribe(const QString& pattern, int qos) override;
 
     // The library's callbacks.

@@ -42,8 +42,11 @@ public:
     // before this returns. A TLS connect may block for its handshake.
     virtual void open(const MqttOptions& options) = 0;
     virtual void close() = 0;
-    // False when the message could not be handed over (not connected).
-    virtual bool publish(const QString& topic, const QByteArray& payload, int qos, bool retain) = 0;
+    // The message's id (> 0), or 0 when it could not be handed over (not
+    // connected). published() follows with the id once the broker has it
+    // (QoS 1) or it is written (QoS 0). A message not published before a
+    // disconnect is not sent again by the client: its sender keeps it.
+    virtual int publish(const QString& topic, const QByteArray& payload, int qos, bool retain) = 0;
     virtual bool subscribe(const QString& pattern, int qos) = 0;
 
 signals:
@@ -51,6 +54,7 @@ signals:
     // `reason` in plain words, for the run history and the status line.
     void disconnected(platform::MqttClient::Failure failure, const QString& reason);
     void received(const QString& topic, const QByteArray& payload);
+    void published(int id);
 };
 
 using MqttMaker = std::function<std::unique_ptr<MqttClient>()>;

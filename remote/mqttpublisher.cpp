@@ -144,6 +144,7 @@ void MqttPublisher::stop()
     m_retry = nullptr;
     // A queue of a root no longer published would reach the wrong place.
     m_queue.clear();
+    m_inFlight.clear();
     setState(State::Off);
     if (wasConnected)
         emit brokerDisconnected(QStringLiteral("closed by the panel"));
@@ -196,6 +197,11 @@ void MqttPublisher::connectNow()
         connect(m_client.get(), &platform::MqttClient::connected, this, &MqttPublisher::handleConnected);
         connect(m_client.get(), &platform::MqttClient::disconnected, this, &MqttPublisher::handleDisconnected);
         connect(m_client.get(), &platform::MqttClient::received, this, &MqttPublisher::handleMessage);
+        connect(m_client.get(), &platform::MqttClient::published, this, [this](int id) {
+            const auto it = std::find_if(m_inFlight.begin(), m_inFlight.end(), [id](const auto& f) { return f.first == id; });
+            if (it != m_inFlight.end())
+                m_inFlight.erase(it);
+        });
     }
     platform::MqttOptions o;
     o.host = m_settings.host;
@@ -230,12 +236,8 @@ void MqttPublisher::handleConnected()
     m_client->subscribe(r + QStringLiteral("/cmd/+"), 1);
     if (!m_status.isEmpty())
         m_client->publish(r + QStringLiteral("/status"), m_status, 1, true);
-    while (!m_queue.empty()) {
-        const Pending& p = m_queue.front();
-        if (!m_client->publish(r + p.topic, p.payload, p.qos, p.retain))
-            break;
+    while (!m_queue.empty() && handOver(m_queue.front()))
         m_queue.pop_front();
-    }
     // A broker that lost its retained messages gets the alarms again.
     if (!m_alarms.isEmpty() && m_queue.empty())
         m_client->publish(r + QStringLiteral("/alarms"), m_alarms, 1, true);
@@ -247,6 +249,15 @@ void MqttPublisher::handleDisconnected(platform::MqttClient::Failure failure, co
     using Failure = platform::MqttClient::Failure;
     const bool wasConnected = m_state == State::Connected;
     m_lastReason = reason;
+    // What the broker did not confirm goes again, before what came since.
+    while (!m_inFlight.empty()) {
+        m_queue.push_front(std::move(m_inFlight.back().second));
+        m_inFlight.pop_back();
+    }
+    while (static_cast<int>(m_queue.size()) > kQueueLimit) {
+        m_queue.pop_front();
+        ++m_dropped;
+    }
     if (!m_retry) {
         m_retry = new QTimer(this);
         m_retry->setSingleShot(true);
@@ -270,20 +281,32 @@ void MqttPublisher::handleDisconnected(platform::MqttClient::Failure failure, co
         emit brokerDisconnected(reason);
 }
 
+bool MqttPublisher::handOver(const Pending& p)
+{
+    const int id = m_client->publish(root() + p.topic, p.payload, p.qos, p.retain);
+    if (id > 0)
+        m_inFlight.emplace_back(id, p);
+    return id > 0;
+}
+
 void MqttPublisher::send(const QString& level, const QByteArray& payload, int qos, bool retain, bool keep)
 {
     if (m_state == State::Off)
         return;
-    if (m_state == State::Connected && m_queue.empty()
-        && m_client->publish(root() + QLatin1Char('/') + level, payload, qos, retain))
+    const bool now = m_state == State::Connected && m_queue.empty();
+    if (!keep) {
+        if (now)
+            m_client->publish(root() + QLatin1Char('/') + level, payload, qos, retain);
         return;
-    if (!keep)
+    }
+    Pending p{QLatin1Char('/') + level, payload, qos, retain};
+    if (now && handOver(p))
         return;
-    if (static_cast<int>(m_queue.size()) >= kQueueLimit) {
+    if (queued() >= kQueueLimit) {
         m_queue.pop_front();
         ++m_dropped;
     }
-    m_queue.push_back({QLatin1Char('/') + level, payload, qos, retain});
+    m_queue.push_back(std::move(p));
 }
 
 void MqttPublisher::publishStatus(const QByteArray& payload)

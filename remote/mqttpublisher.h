@@ -88,7 +88,8 @@ public:
     // The broker's state for the status line, in the interface's language;
     // empty when off.
     QString stateText() const;
-    int queued() const { return static_cast<int>(m_queue.size()); }
+    // Events and alarm changes not yet taken by the broker.
+    int queued() const { return static_cast<int>(m_queue.size() + m_inFlight.size()); }
     qint64 droppedFromQueue() const { return m_dropped; }
     int retryDelayMs() const { return m_retryMs; }
 
@@ -122,6 +123,8 @@ private:
     void handleDisconnected(platform::MqttClient::Failure failure, const QString& reason);
     void handleMessage(const QString& topic, const QByteArray& payload);
     void answer(const QString& command, const QString& client, const QString& reason);
+    // Hands one kept message to the client; false when it would not take it.
+    bool handOver(const Pending& p);
     void send(const QString& level, const QByteArray& payload, int qos, bool retain, bool keep);
     void setState(State state);
     QString brokerText() const;
@@ -138,7 +141,10 @@ private:
     QString m_refusalTold;
     QByteArray m_status;
     QByteArray m_alarms;
+    // Waiting for the broker, oldest first; and handed to the client, with
+    // their ids, until the broker has them.
     std::deque<Pending> m_queue;
+    std::deque<std::pair<int, Pending>> m_inFlight;
     qint64 m_dropped = 0;
     int m_retryMs = kFirstRetryMs;
     QTimer* m_retry = nullptr;
