@@ -86,6 +86,8 @@ int main(int argc, char* argv[])
     Form1 window(services);
     dialogs.setParentWindow(&window);
     window.setJournal(&journal);
+    window.remoteAccess().setVersion(QStringLiteral(PUMP_VERSION));
+    window.startRemote();
     printer.setDialogParent(&window);
     exportFiles.setParentWindow(&window);
     window.setExportFiles(&exportFiles);

@@ -4,12 +4,15 @@
 // poll rate (one every 1.5 s); a subscriber in the same process takes the
 // readings. Prints the delay from pushing an answer to the subscriber
 // holding its reading (p50, p99, max), and the panel's CPU with MQTT on and
-// off at both rates. Needs mosquitto on the PATH.
+// off at both rates (the run history on in both). Needs mosquitto on the PATH.
 #include "bench/benchports.h"
 #include "bench/measure.h"
 #include "fakes/broker.h"
+#include "history/journal.h"
+#include "panel/journalfeed.h"
 #include "panel/mqttfeed.h"
 #include "panel/panel.h"
+#include "panel/remoteaccess.h"
 #include "platform/mosquittoclient.h"
 #include "platform/qtlogfiles.h"
 #include "platform/qtprinter.h"
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -65,8 +69,15 @@ int main(int argc, char** argv)
                                 platform::localWallClock()};
     Panel panel(services);
     panel.Communication();
+    // As in the program: the run history takes each answer, the feed
+    // publishes what it took.
+    QTemporaryDir folder;
+    history::Journal journal(folder.filePath(QStringLiteral("history.sqlite3")), QStringLiteral("bench"));
+    JournalFeed journalFeed(panel, journal, dialogs);
+    RemoteAccess remote(panel, services);
     remote::MqttPublisher mqtt(platform::mosquittoMaker(), wallMs, QStringLiteral("bench"));
-    MqttFeed feed(panel, mqtt, wallMs);
+    MqttFeed feed(panel, remote, mqtt, wallMs);
+    feed.setJournal(&journal);
     remote::MqttSettings settings;
     settings.enabled = true;
     settings.host = QStringLiteral("127.0.0.1");

@@ -47,6 +47,9 @@ const KindText kKinds[] = {
     {"csv_log_off", QT_TRANSLATE_NOOP("history", "CSV记录关"), Marker::None},
     {"app_exit", QT_TRANSLATE_NOOP("history", "程序退出"), Marker::Session},
     {"unclean_end", QT_TRANSLATE_NOOP("history", "非正常结束"), Marker::Session},
+    {"remote_on", QT_TRANSLATE_NOOP("history", "远程访问开"), Marker::None},
+    {"remote_off", QT_TRANSLATE_NOOP("history", "远程访问关"), Marker::None},
+    {"remote_blocked", QT_TRANSLATE_NOOP("history", "远程访问拒绝"), Marker::None},
     {"broker_connected", QT_TRANSLATE_NOOP("history", "MQTT已连接"), Marker::None},
     {"broker_disconnected", QT_TRANSLATE_NOOP("history", "MQTT已断开"), Marker::None},
 };
@@ -83,6 +86,7 @@ const std::pair<const char*, const char*> kSources[] = {
     {"popup", QT_TRANSLATE_NOOP("history", "右键菜单")},
     {"dialog", QT_TRANSLATE_NOOP("history", "对话框")},
     {"timed_run", QT_TRANSLATE_NOOP("history", "定时")},
+    {"remote", QT_TRANSLATE_NOOP("history", "远程")},
     {"mqtt", QT_TRANSLATE_NOOP("history", "MQTT")},
 };
 

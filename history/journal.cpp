@@ -55,11 +55,11 @@ const char* const kKindNames[] = {
     "command", "flow_set", "pressure_set", "pump_number_set", "timed_set", "timed_start",
     "timed_pause", "timed_continue", "timed_end", "timed_auto_stop", "record_saved",
     "record_save_failed", "printed", "csv_log_on", "csv_log_off", "app_exit", "unclean_end",
-    "broker_connected", "broker_disconnected",
+    "remote_on", "remote_off", "remote_blocked", "broker_connected", "broker_disconnected",
 };
 static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::BrokerDisconnected) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "mqtt"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "remote", "mqtt"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)
@@ -780,7 +780,17 @@ void Journal::reading(const QByteArray& answer, double pressure, double flow, do
     item.tMs = m_writer->now();
     item.answer = answer;
     item.values = {pressure, limit, flow};
+    Reading shown;
+    shown.tMs = item.tMs;
+    shown.pump = answer.mid(1, 2).toInt();
+    shown.letter = QString::fromLatin1(answer.mid(3, 1));
+    shown.value = QString::fromLatin1(answer.mid(4, 4));
+    const auto given = [](double v) { return std::isnan(v) ? std::optional<double>() : std::optional<double>(v); };
+    shown.pressure = given(pressure);
+    shown.flow = given(flow);
+    shown.limit = given(limit);
     m_writer->push(std::move(item));
+    emit readingTaken(shown);
 }
 
 void Journal::record(EventKind kind, const QString& detail, Source source)
@@ -793,9 +803,9 @@ void Journal::record(EventKind kind, const QString& detail, Source source)
     item.kind = kind;
     item.detail = detail;
     item.source = source;
-    const qint64 at = item.tMs;
+    const Event shown{item.tMs, kindName(kind), detail, source == Source::None ? QString() : sourceName(source)};
     m_writer->push(std::move(item));
-    emit recorded(at, kind, detail, source);
+    emit eventRecorded(shown);
 }
 
 bool Journal::flush(int timeoutMs)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/historysource.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -46,6 +48,9 @@ enum class EventKind {
     CsvLogOff,
     AppExit,
     UncleanEnd,
+    RemoteOn,
+    RemoteOff,
+    RemoteBlocked,
     // The MQTT broker took the panel's connection, or it ended.
     BrokerConnected,
     BrokerDisconnected,
@@ -53,7 +58,7 @@ enum class EventKind {
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Mqtt };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Remote, Mqtt };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this are removed when a panel starts.
@@ -105,9 +110,10 @@ public:
     bool isWriting() const;
 
 signals:
-    // An event was handed in (from record(), on the caller's thread), with
-    // its time in ms since 1970 UTC: for those who pass the run history on.
-    void recorded(qint64 tMs, history::EventKind kind, const QString& detail, history::Source source);
+    // What was just handed in, as it will be read back (its time is the
+    // journal's), for those who pass it on as it happens (remote clients).
+    void readingTaken(const history::Reading& reading);
+    void eventRecorded(const history::Event& event);
     // Rows were committed (after each transaction).
     void committed();
     // Writing stopped working: the message names the file and the reason.

@@ -26,6 +26,8 @@ Source sourceOf(CommandSource source)
         return Source::Dialog;
     case CommandSource::TimedRun:
         return Source::TimedRun;
+    case CommandSource::Remote:
+        return Source::Remote;
     case CommandSource::Mqtt:
         return Source::Mqtt;
     case CommandSource::Kept:
@@ -57,20 +59,20 @@ JournalFeed::JournalFeed(Panel& panel, history::Journal& journal, platform::Dial
         m_journal.reading(frame, outcome.stored ? outcome.reading : kNone, keypad.typingFlow() ? kNone : boxNumber(s.lqset),
                           keypad.typingPressure() ? kNone : boxNumber(s.prset));
     });
-    // A command from the broker names the client that sent it, when it said.
-    const auto withClient = [this](const QString& detail) {
-        const QString& client = m_panel.commandClient();
-        return client.isEmpty() ? detail : detail + QStringLiteral(" (") + client + QLatin1Char(')');
+    // A remote client's address follows what its command did.
+    const auto client = [this] {
+        const QString& address = m_panel.commandClient();
+        return address.isEmpty() ? QString() : QStringLiteral(", client ") + address;
     };
-    connect(&panel, &Panel::commandSent, this, [j, withClient](const QString& frame, CommandSource source, bool dropped) {
-        j->record(EventKind::Command, withClient(dropped ? QStringLiteral("dropped, no port open: ") + frame : frame),
+    connect(&panel, &Panel::commandSent, this, [j, client](const QString& frame, CommandSource source, bool dropped) {
+        j->record(EventKind::Command, (dropped ? QStringLiteral("dropped, no port open: ") + frame : frame) + client(),
                   sourceOf(source));
     });
     connect(&panel, &Panel::setPointChanged, this,
-            [j, withClient](SetPoint which, const QString& before, const QString& after, CommandSource source) {
+            [j, client](SetPoint which, const QString& before, const QString& after, CommandSource source) {
                 static const EventKind kinds[] = {EventKind::FlowSet, EventKind::PressureSet, EventKind::PumpNumberSet,
                                                   EventKind::TimedSet};
-                j->record(kinds[static_cast<int>(which)], withClient(before + QStringLiteral(" → ") + after),
+                j->record(kinds[static_cast<int>(which)], before + QStringLiteral(" → ") + after + client(),
                           sourceOf(source));
             });
     connect(&panel, &Panel::portChanged, this, [this, j](PortChange change, const QString& device, const QString& reason) {

@@ -20,7 +20,9 @@ class Dialogs;
 //   port_opened, port_closed      the device ("COM4", "/dev/ttyUSB0", "sim")
 //   port_open_failed, port_lost   "device: reason"
 //   command                       the frame ("Q00R0000Y"), or
-//                                 "dropped, no port open: Q00R0000Y"
+//                                 "dropped, no port open: Q00R0000Y"; from a
+//                                 remote client ", client 10.0.0.5" follows
+//                                 (flow_set and pressure_set too)
 //   flow_set, pressure_set        "before → after", the box's text ("0150 → 200")
 //   pump_number_set, timed_set    "before → after", the number (minutes for timed_set)
 //   timed_start, timed_auto_stop  the duration set ("30 min")

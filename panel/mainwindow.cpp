@@ -8,6 +8,8 @@
 #include "panel/mqttdialog.h"
 #include "panel/mqttfeed.h"
 #include "remote/mqttpublisher.h"
+#include "panel/remoteaccess.h"
+#include "panel/remotedialog.h"
 #include "record/chartwidget.h"
 #include "record/refreshpacer.h"
 #include "record/viewer.h"
@@ -167,10 +169,11 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     , m_settings(services.settings)
 {
     m_panel = new Panel(services, this);
+    m_remote = new RemoteAccess(*m_panel, services, this);
     if (services.makeMqtt) {
         const auto now = [] { return QDateTime::currentMSecsSinceEpoch(); };
         m_mqtt = std::make_unique<remote::MqttPublisher>(services.makeMqtt, now, QSysInfo::machineHostName());
-        m_mqttFeed = std::make_unique<MqttFeed>(*m_panel, *m_mqtt, now);
+        m_mqttFeed = std::make_unique<MqttFeed>(*m_panel, *m_remote, *m_mqtt, now);
     }
     m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)
@@ -239,9 +242,11 @@ void Form1::buildMenus()
     addItem(seting, QStringLiteral("pressure"), tr("压力"));
     addItem(seting, QStringLiteral("Pump_NO"), tr("泵编号"));
 
-    QMenu* comm = addMenu(nullptr, QStringLiteral("comm"), tr("通信"));
-    addItem(comm, QStringLiteral("Communication"), tr("端口…"));
-    addItem(comm, QStringLiteral("mqtt"), tr("MQTT…"));
+    // "通信": the port, and remote access to the panel.
+    QMenu* communication = addMenu(nullptr, QStringLiteral("CommunicationMenu"), tr("通信"));
+    addItem(communication, QStringLiteral("Communication"), tr("端口…"));
+    addItem(communication, QStringLiteral("remote"), tr("远程访问…"));
+    addItem(communication, QStringLiteral("mqtt"), tr("MQTT…"));
 
     // The pop-up menu exists only as a pop-up: it is not in the menu bar.
     m_rightkey = new QMenu(tr("右键"), this);
@@ -356,6 +361,12 @@ void Form1::buildControls()
     m_connection->setObjectName(QStringLiteral("connection"));
     m_connection->setAccessibleDescription(tr("连接状态"));
     m_connection->setContentsMargins(0, 0, 8, 0);
+    m_remoteLabel = new QLabel(this);
+    m_remoteLabel->setObjectName(QStringLiteral("remoteStatus"));
+    m_remoteLabel->setAccessibleDescription(tr("远程访问状态"));
+    m_remoteLabel->setContentsMargins(0, 0, 8, 0);
+    m_remoteLabel->hide();
+    statusBar()->addPermanentWidget(m_remoteLabel);
     statusBar()->addPermanentWidget(m_connection);
     // The broker's state, when MQTT is on.
     m_mqttLabel = new QLabel(this);
@@ -384,6 +395,8 @@ void Form1::wire()
     connect(&panel->link(), &PumpLink::readHandled, m_pacer, &RefreshPacer::changed);
     connect(panel, &Panel::notice, this, [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     connect(panel, &Panel::exitRequested, this, [] { QCoreApplication::exit(0); });
+    connect(m_remote, &RemoteAccess::changed, this, &Form1::showRemote);
+    connect(action(QStringLiteral("remote")), &QAction::triggered, this, &Form1::showRemoteDialog);
 
     // Menu and pop-up items: each goes to the handler of its name.
     const std::pair<const char*, void (Panel::*)()> items[] = {
@@ -553,10 +566,39 @@ Form2* Form1::viewer()
     return m_viewer.get();
 }
 
+void Form1::showRemote()
+{
+    const QString text = m_remote->statusText();
+    m_remoteLabel->setText(text);
+    m_remoteLabel->setAccessibleName(text);
+    m_remoteLabel->setVisible(!text.isEmpty());
+}
+
+RemoteDialog* Form1::remoteDialog()
+{
+    if (!m_remoteDialog)
+        m_remoteDialog = std::make_unique<RemoteDialog>(*m_remote, this);
+    return m_remoteDialog.get();
+}
+
+void Form1::showRemoteDialog()
+{
+    remoteDialog()->show();
+    m_remoteDialog->raise();
+}
+
+void Form1::startRemote()
+{
+    QString error;
+    if (!m_remote->startFromSettings(&error))
+        statusBar()->showMessage(tr("远程访问无法启动：%1").arg(error), 15000);
+}
+
 void Form1::setJournal(history::Journal* journal)
 {
     m_journalFeed.reset();
     m_journal = journal;
+    m_remote->setJournal(journal);
     if (m_mqttFeed)
         m_mqttFeed->setJournal(journal);
     if (!journal)

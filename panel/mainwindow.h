@@ -25,6 +25,8 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class RefreshPacer;
+class RemoteAccess;
+class RemoteDialog;
 struct AnswerOutcome;
 
 namespace history {
@@ -82,6 +84,13 @@ public:
     // "运行历史" opens that window on the journal's file, following the
     // session being written. Must outlive the window.
     void setExportFiles(platform::ExportFiles* files) { m_exportFiles = files; }
+    // Remote access (通信 › 远程访问…) and its dialog, made on first use.
+    RemoteAccess& remoteAccess() { return *m_remote; }
+    RemoteDialog* remoteDialog();
+    QLabel* remoteLabel() const { return m_remoteLabel; }
+    // Starts remote access when the settings say it is on (after setJournal());
+    // a failure is told on the status line.
+    void startRemote();
     // The history window; none until "运行历史" was first chosen.
     HistoryWindow* historyWindow() const { return m_history.get(); }
 
@@ -108,6 +117,8 @@ private:
     void showAnswer(const QByteArray& frame, const AnswerOutcome& outcome);
     void paintHeld();
     void showConnection();
+    void showRemote();
+    void showRemoteDialog();
     void showElapsedTime();
     void showViewer();
     void showHistory();
@@ -130,6 +141,9 @@ private:
     QList<QLineEdit*> m_heldBoxes;
     QMenu* m_rightkey = nullptr;
     QLabel* m_connection = nullptr;
+    QLabel* m_remoteLabel = nullptr;
+    RemoteAccess* m_remote = nullptr;
+    std::unique_ptr<RemoteDialog> m_remoteDialog;
     // The look the value boxes have: greyed (the pump is silent) or live;
     // none before the first showBoxes().
     std::optional<bool> m_boxesStale;

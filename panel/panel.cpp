@@ -20,7 +20,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_link(services.makePort, services.clock),
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
-      m_setPoints(m_state, [this](const QString& frame) { send(frame, CommandSource::Dialog); }, services.dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame, m_setPointSource); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
       m_csvLog(services.logFiles, services.clock, services.wallClock)
 {
@@ -55,6 +55,56 @@ void Panel::send(const QString& frame, CommandSource source)
         keepStop();
     else if (written && (frame == frames::kStop || frame == frames::kRun))
         m_stopPending = false;
+    if (written && (frame == frames::kStop || frame == frames::kRun))
+        m_running = frame == frames::kRun;
+}
+
+void Panel::remoteRun(const QString& client, CommandSource source)
+{
+    m_commandClient = client;
+    send(frames::kRun, source);
+    m_commandClient.clear();
+}
+
+void Panel::remoteStop(const QString& client, CommandSource source)
+{
+    m_commandClient = client;
+    if (m_stopHook)
+        m_stopHook();
+    send(frames::kStop, source);
+    m_commandClient.clear();
+}
+
+QString Panel::remoteFlow(double mlMin, const QString& client, CommandSource source)
+{
+    const QString before = m_state.lqset;
+    m_commandClient = client;
+    // The frame goes out with the command's source, not the dialog's.
+    m_setPointSource = source;
+    const QString refused = m_setPoints.setFlow(mlMin);
+    m_setPointSource = CommandSource::Dialog;
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, source);
+    }
+    m_commandClient.clear();
+    return refused;
+}
+
+QString Panel::remotePressure(double mpa, const QString& client, CommandSource source)
+{
+    const QString before = m_state.prset;
+    m_commandClient = client;
+    // The frame goes out with the command's source, not the dialog's.
+    m_setPointSource = source;
+    const QString refused = m_setPoints.setPressure(mpa);
+    m_setPointSource = CommandSource::Dialog;
+    if (refused.isEmpty()) {
+        emit boxesChanged();
+        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, source);
+    }
+    m_commandClient.clear();
+    return refused;
 }
 
 void Panel::sendFromKeypad(const QString& frame)
@@ -168,40 +218,17 @@ QString Panel::command(Command which, double value, const QString& client)
         return m_acknowledge ? m_acknowledge(client) : QStringLiteral("no alarms to acknowledge here");
     if (which != Command::Stop && !m_link.isOpen())
         return QStringLiteral("no port open");
-    struct Client {
-        QString& held;
-        ~Client() { held.clear(); }
-    } during{m_commandClient};
-    m_commandClient = client;
     switch (which) {
     case Command::Run:
-        send(frames::kRun, CommandSource::Mqtt);
+        remoteRun(client, CommandSource::Mqtt);
         break;
     case Command::Stop:
-        send(frames::kStop, CommandSource::Mqtt);
+        remoteStop(client, CommandSource::Mqtt);
         break;
-    case Command::Flow: {
-        if (!(value >= SetPoints::kFlowMin && value <= SetPoints::kFlowMax))
-            return QStringLiteral("flow outside 1 to 500 ml/min");
-        const QString before = m_state.lqset;
-        m_state.setliq = value;
-        m_state.lqset = numbers::generalText(value);
-        send(frames::flowDialogFrame(value), CommandSource::Mqtt);
-        emit boxesChanged();
-        emit setPointChanged(SetPoint::Flow, before, m_state.lqset, CommandSource::Mqtt);
-        break;
-    }
-    case Command::PressureLimit: {
-        if (!(value >= SetPoints::kPressureMin && value <= SetPoints::kPressureMax))
-            return QStringLiteral("pressure limit outside 0 to 2.0 MPa");
-        const QString before = m_state.prset;
-        m_state.setpresure = value;
-        m_state.prset = numbers::format00_0(value);
-        send(frames::pressureDialogFrame(value), CommandSource::Mqtt);
-        emit boxesChanged();
-        emit setPointChanged(SetPoint::Pressure, before, m_state.prset, CommandSource::Mqtt);
-        break;
-    }
+    case Command::Flow:
+        return remoteFlow(value, client, CommandSource::Mqtt);
+    case Command::PressureLimit:
+        return remotePressure(value, client, CommandSource::Mqtt);
     case Command::Acknowledge:
         break;
     }

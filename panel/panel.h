@@ -16,13 +16,17 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 
 // Where a command came from, what was set, what happened to the port and
 // which step of the timed run was taken: what the panel tells about itself
 // (the run history records it).
 // Kept: the stop frame that could not be written, sent again by the panel
-// itself when a port opens. Mqtt: a command from the MQTT broker.
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Mqtt };
+// itself when a port opens.
+// Remote: a client of the remote access, Mqtt: a command from the MQTT
+// broker (commandClient() names who sent it).
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Remote, Mqtt };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -115,18 +119,29 @@ public:
     void csvlog(bool on);
     const CsvLog& csvLog() const { return m_csvLog; }
 
-    // A command from outside the window (the MQTT broker): the same frames,
-    // range checks and events as the menu's, with the source Mqtt. Run and
-    // set points are refused with no port open; a stop is kept like any
-    // other. Acknowledge goes to the hook given (refused without one).
+    // Commands of a remote client at `client` (its address), through the same
+    // send operation, frames and range checks as the menu and the dialogs.
+    // The set points answer empty when sent, else the dialog's message (and
+    // send nothing). A stop also calls the stop hook (it ends a program).
+    // `source`: Remote, or Mqtt for the broker's commands.
+    void remoteRun(const QString& client, CommandSource source = CommandSource::Remote);
+    void remoteStop(const QString& client, CommandSource source = CommandSource::Remote);
+    QString remoteFlow(double mlMin, const QString& client, CommandSource source = CommandSource::Remote);
+    QString remotePressure(double mpa, const QString& client, CommandSource source = CommandSource::Remote);
+    void setStopHook(std::function<void()> hook) { m_stopHook = std::move(hook); }
+    // The client whose command is being handled; empty for the operator's own.
+    const QString& commandClient() const { return m_commandClient; }
+    // What the panel last got to the pump: run (true) or stop (false).
+    bool running() const { return m_running; }
+    // A command from the MQTT broker: the remote commands above with the
+    // source Mqtt. Run and set points are refused with no port open; a stop
+    // is kept like any other. Acknowledge goes to the hook given (refused
+    // without one).
     QString command(Command which, double value, const QString& client) override;
     void setAcknowledge(std::function<QString(const QString& client)> acknowledge)
     {
         m_acknowledge = std::move(acknowledge);
     }
-    // Who sent the outside command being carried out (empty otherwise), for
-    // the run history.
-    const QString& commandClient() const { return m_commandClient; }
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -194,6 +209,10 @@ private:
     // The box's text when the keypad entry in progress began.
     QString m_entryBefore;
     bool m_inTimedCommand = false;
+    bool m_running = false;
     QString m_commandClient;
+    std::function<void()> m_stopHook;
     std::function<QString(const QString&)> m_acknowledge;
+    // The source a set point's frame is sent with.
+    CommandSource m_setPointSource = CommandSource::Dialog;
 };

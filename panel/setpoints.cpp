@@ -30,14 +30,20 @@ void SetPoints::liquid()
     const auto flow = numbers::toDouble(answer, locale);
     if (!flow)
         return;
+    const QString refused = setFlow(*flow, locale.decimalPoint().at(0));
+    if (!refused.isEmpty())
+        m_dialogs.messageBox(refused, tr("错误"));
+}
+
+QString SetPoints::setFlow(double flow, QChar decimalPoint)
+{
     // Kept even when it is refused below.
-    m_state.setliq = *flow;
-    if (*flow > kFlowMax || *flow < kFlowMin) {
-        m_dialogs.messageBox(tr("流量设定错误!"), tr("错误"));
-        return;
-    }
-    m_state.lqset = numbers::generalText(*flow, locale.decimalPoint().at(0));
-    m_send(frames::flowDialogFrame(*flow));
+    m_state.setliq = flow;
+    if (!(flow <= kFlowMax && flow >= kFlowMin))
+        return tr("流量设定错误!");
+    m_state.lqset = numbers::generalText(flow, decimalPoint);
+    m_send(frames::flowDialogFrame(flow));
+    return QString();
 }
 
 void SetPoints::pressure()
@@ -47,13 +53,19 @@ void SetPoints::pressure()
     const auto pressure = numbers::toDouble(answer);
     if (!pressure)
         return;
-    m_state.setpresure = *pressure;
-    if (*pressure > kPressureMax || *pressure < kPressureMin) {
-        m_dialogs.messageBox(tr("压力设定错误!"), tr("错误"));
-        return;
-    }
-    m_state.prset = numbers::format00_0(*pressure);
-    m_send(frames::pressureDialogFrame(*pressure));
+    const QString refused = setPressure(*pressure);
+    if (!refused.isEmpty())
+        m_dialogs.messageBox(refused, tr("错误"));
+}
+
+QString SetPoints::setPressure(double pressure)
+{
+    m_state.setpresure = pressure;
+    if (!(pressure <= kPressureMax && pressure >= kPressureMin))
+        return tr("压力设定错误!");
+    m_state.prset = numbers::format00_0(pressure);
+    m_send(frames::pressureDialogFrame(pressure));
+    return QString();
 }
 
 void SetPoints::Pump_NO()

@@ -45,6 +45,12 @@ public:
     // Nothing is sent.
     void Pump_NO();
 
+    // The checks and frames of liquid() and pressure() for a number given
+    // without the input box (a remote client): empty when sent, else the
+    // message the dialog shows, with nothing sent and the box unchanged.
+    QString setFlow(double flow, QChar decimalPoint = QLatin1Char('.'));
+    QString setPressure(double pressure);
+
 private:
     PanelState& m_state;
     frames::SendFrame m_send;

@@ -4,6 +4,7 @@
 #include "panel/journalfeed.h"
 #include "panel/mqttfeed.h"
 #include "panel/panel.h"
+#include "panel/remoteaccess.h"
 #include "platform/mosquittoclient.h"
 #include "remote/mqttpublisher.h"
 
@@ -27,7 +28,8 @@ struct Rig {
     history::Journal journal{file.path, QStringLiteral("test")};
     Panel panel{fakes.services()};
     MqttPublisher mqtt{platform::mosquittoMaker(), now, QStringLiteral("lab/pc+1")};
-    MqttFeed feed{panel, mqtt, now};
+    RemoteAccess remote{panel, fakes.services()};
+    MqttFeed feed{panel, remote, mqtt, now};
     JournalFeed journalFeed{panel, journal, fakes.dialogs};
     const QString root = QStringLiteral("pump-panel/lab_pc_1/ttyUSB0");
 
@@ -86,14 +88,14 @@ void TestMqtt::publishesTheRunAndKeepsTheState()
     QVERIFY(contains(early, rig.root + QStringLiteral("/event {\"detail\":\"127.0.0.1:%1\",\"kind\":\"broker_connected\"")
                                            .arg(broker.port)));
     QVERIFY(contains(early, QStringLiteral("\"detail\":\"Q00R0000Y\",\"kind\":\"command\",\"source\":\"menu\"")));
-    QVERIFY(contains(early, rig.root + QStringLiteral("/reading {\"flow_ml_min\":0,\"frame\":\"Q01N01.2Y\",\"limit_mpa\":2,"
-                                                      "\"pressure_mpa\":1.2,")));
+    QVERIFY(contains(early, rig.root + QStringLiteral("/reading {\"flow_ml_min\":0,\"letter\":\"N\",\"pressure_limit_mpa\":2,"
+                                                      "\"pressure_mpa\":1.2,\"pump\":1,")));
 
     // Retained for whoever comes later: online, the state, the alarms.
     Subscriber late(broker, rig.root + QStringLiteral("/#"));
     QVERIFY(contains(late, rig.root + QStringLiteral("/online true")));
-    QVERIFY(contains(late, rig.root + QStringLiteral("/status {\"flow_ml_min\":0,\"limit_mpa\":2,\"link_lost\":false,"
-                                                     "\"port\":\"/dev/ttyUSB0\",\"port_open\":true,\"pump_number\":0,")));
+    QVERIFY(contains(late, QStringLiteral("\"link\":\"open\",\"panel_version\":\"\",\"port\":\"/dev/ttyUSB0\"")));
+    QVERIFY(contains(late, QStringLiteral("\"running\":true,")));
     QVERIFY(contains(late, QStringLiteral("/alarms {\"alarms\":[{\"name\":\"high\"}]")));
     QVERIFY(!late.messages().join(QLatin1Char('\n')).contains(QStringLiteral("/reading ")));
 
@@ -119,7 +121,7 @@ void TestMqtt::commands_data()
     QTest::newRow("stop") << true << "stop" << "" << R"("ok":true)" << "Q00S0000Y";
     QTest::newRow("flow") << true << "flow" << R"({"ml_min": 120})" << R"("ok":true)" << "Q00L0120Y";
     QTest::newRow("pressure limit") << true << "pressure-limit" << R"({"mpa": 1.5})" << R"("ok":true)" << "Q00P01.5Y";
-    QTest::newRow("flow out of range") << true << "flow" << R"({"ml_min": 501})" << "outside 1 to 500" << "";
+    QTest::newRow("flow out of range") << true << "flow" << R"({"ml_min": 501})" << R"("ok":false,"reason":"流量设定错误!")" << "";
     QTest::newRow("not JSON") << true << "flow" << "ml_min=120" << "malformed payload" << "";
     QTest::newRow("not a number") << true << "pressure-limit" << R"({"mpa":"1.5"})" << "malformed payload" << "";
     QTest::newRow("no number") << true << "flow" << "" << "malformed payload" << "";
@@ -152,7 +154,7 @@ void TestMqtt::commands()
     QVERIFY(rig.journal.flush());
     const QStringList rows =
         journalRows(rig.file.path, QStringLiteral("SELECT detail FROM events WHERE kind = 'command' AND source = 'mqtt'"));
-    QCOMPARE(rows, QStringList{payload.contains("client_id") ? frame + QStringLiteral(" (scada-1)") : frame});
+    QCOMPARE(rows, QStringList{payload.contains("client_id") ? frame + QStringLiteral(", client scada-1") : frame});
 }
 
 void TestMqtt::keepsEventsInOrderThroughAnOutage()
