@@ -72,7 +72,7 @@ void TestForm1::menuBar()
         names << a->objectName();
     }
     QCOMPARE(captions, (QStringList{"文件(F)", "定时(T)", "泵(O)", "设定(S)", "通信", "帮助(H)"}));
-    QCOMPARE(names, (QStringList{"file", "settime", "Pump", "seting", "comm", "help"}));
+    QCOMPARE(names, (QStringList{"file", "settime", "Pump", "seting", "CommunicationMenu", "help"}));
 
     const QList<std::pair<const char*, const char*>> items = {
         {"save", "保存"},  {"print", "打印"},   {"end", "退出"},       {"stset", "设定"},   {"operation", "操作"},
