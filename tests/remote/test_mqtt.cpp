@@ -2,13 +2,19 @@
 #include "fakes/fakeservices.h"
 #include "fakes/journalrows.h"
 #include "panel/journalfeed.h"
+#include "panel/mainwindow.h"
+#include "panel/mqttdialog.h"
 #include "panel/mqttfeed.h"
 #include "panel/panel.h"
 #include "panel/remoteaccess.h"
 #include "platform/mosquittoclient.h"
 #include "remote/mqttpublisher.h"
 
+#include <QCheckBox>
 #include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -71,6 +77,7 @@ private slots:
     void refusedLoginIsToldOnce();
     void tls();
     void lastWillWhenKilled();
+    void dialogSavesAndStarts();
 };
 
 void TestMqtt::publishesTheRunAndKeepsTheState()
@@ -264,6 +271,28 @@ void TestMqtt::lastWillWhenKilled()
     QVERIFY(contains(online, QStringLiteral("online true")));
     child.kill();
     QVERIFY(contains(online, QStringLiteral("online false")));
+}
+
+void TestMqtt::dialogSavesAndStarts()
+{
+    Broker broker;
+    QVERIFY(broker.start());
+    FakeServices fakes;
+    platform::Services services = fakes.services();
+    services.makeMqtt = platform::mosquittoMaker();
+    Form1 window(services);
+    QCOMPARE(window.mqtt()->state(), MqttPublisher::State::Off);
+    window.action(QStringLiteral("mqtt"))->trigger();
+    MqttDialog* dialog = window.mqttDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->findChild<QCheckBox*>(QStringLiteral("mqttEnabled"))->setChecked(true);
+    dialog->findChild<QLineEdit*>(QStringLiteral("mqttHost"))->setText(QStringLiteral("127.0.0.1"));
+    dialog->findChild<QSpinBox*>(QStringLiteral("mqttPort"))->setValue(broker.port);
+    dialog->accept();
+    QCOMPARE(fakes.settings.values.value(QStringLiteral("mqtt/enabled")), QStringLiteral("true"));
+    QCOMPARE(fakes.settings.values.value(QStringLiteral("mqtt/port")), QString::number(broker.port));
+    QTRY_COMPARE(window.mqtt()->state(), MqttPublisher::State::Connected);
+    QCOMPARE(window.mqttLabel()->text(), QStringLiteral("MQTT 已连接 127.0.0.1:%1").arg(broker.port));
 }
 
 // test_mqtt --child PORT: a publisher on the broker at PORT until killed.
