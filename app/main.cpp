@@ -1,6 +1,7 @@
 #include "history/historysource.h"
 #include "history/journal.h"
 #include "panel/mainwindow.h"
+#include "panel/remoteaccess.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/mosquittoclient.h"
