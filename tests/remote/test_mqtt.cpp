@@ -184,7 +184,7 @@ void TestMqtt::keepsEventsInOrderThroughAnOutage()
     Subscriber events(broker, rig.root + QStringLiteral("/event"));
     QTRY_VERIFY(events.subscribed());
     rig.mqtt.retry();
-    QVERIFY(contains(events, QStringLiteral("broker_connected")));
+    QTRY_VERIFY(events.messages().join('\n').section(QStringLiteral("\"detail\":\"3\""), 1).contains("broker_connected"));
     // (The first connect's own event comes first if the old broker had not
     // confirmed it.)
     QStringList kinds;
