@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/exitsignals.h"
+#include "platform/mosquittoclient.h"
 #include "platform/language.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
@@ -93,6 +94,8 @@ int main(int argc, char* argv[])
     services.alarmSound = &alarmSound;
     services.attention = &attention;
     services.launcher = &launcher;
+    // The [mqtt] group says whether and where the panel publishes.
+    services.makeMqtt = platform::mosquittoMaker();
     // The port prompt lists the system's ports; on the simulated pump, "sim" first.
     services.listPorts =
         simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();

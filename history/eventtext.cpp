@@ -71,6 +71,8 @@ const KindText kKinds[] = {
     {"remote_on", QT_TRANSLATE_NOOP("history", "远程访问开"), Marker::None},
     {"remote_off", QT_TRANSLATE_NOOP("history", "远程访问关"), Marker::None},
     {"remote_blocked", QT_TRANSLATE_NOOP("history", "远程访问拒绝"), Marker::None},
+    {"broker_connected", QT_TRANSLATE_NOOP("history", "MQTT已连接"), Marker::None},
+    {"broker_disconnected", QT_TRANSLATE_NOOP("history", "MQTT已断开"), Marker::None},
 };
 
 const KindText* kindOf(const QString& kind)
@@ -110,6 +112,7 @@ const std::pair<const char*, const char*> kSources[] = {
     {"program", QT_TRANSLATE_NOOP("history", "程序")},
     {"alarm", QT_TRANSLATE_NOOP("history", "报警")},
     {"remote", QT_TRANSLATE_NOOP("history", "远程")},
+    {"mqtt", QT_TRANSLATE_NOOP("history", "MQTT")},
 };
 
 }  // namespace

@@ -58,11 +58,12 @@ const char* const kKindNames[] = {
     "session_restarted", "retention_skipped",
     "dose_started", "dose_ended", "program_started", "program_step", "program_paused", "program_resumed",
     "program_ended", "alarm_raised", "alarm_acknowledged", "alarm_cleared", "alarm_silenced",
-    "alarm_stop", "alarm_command_failed", "remote_on", "remote_off", "remote_blocked",
+    "alarm_stop", "alarm_command_failed", "remote_on", "remote_off", "remote_blocked", "broker_connected",
+    "broker_disconnected",
 };
-static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::RemoteBlocked) + 1);
+static_assert(std::size(kKindNames) == static_cast<size_t>(EventKind::BrokerDisconnected) + 1);
 
-const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program", "alarm", "remote"};
+const char* const kSourceNames[] = {"", "keypad", "menu", "popup", "dialog", "timed_run", "program", "alarm", "remote", "mqtt"};
 
 // After these the line breaks until the next reading.
 bool breaksTheLine(EventKind kind)

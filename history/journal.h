@@ -70,11 +70,14 @@ enum class EventKind {
     RemoteOn,
     RemoteOff,
     RemoteBlocked,
+    // The MQTT broker took the panel's connection, or it ended.
+    BrokerConnected,
+    BrokerDisconnected,
 };
 QString kindName(EventKind kind);
 
 // Where a command came from, as the `source` column spells it.
-enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program, Alarm, Remote };
+enum class Source { None, Keypad, Menu, Popup, Dialog, TimedRun, Program, Alarm, Remote, Mqtt };
 QString sourceName(Source source);
 
 // Sessions whose last row is older than this, counted back from the newest

@@ -34,6 +34,8 @@ Source sourceOf(CommandSource source)
         return Source::Alarm;
     case CommandSource::Remote:
         return Source::Remote;
+    case CommandSource::Mqtt:
+        return Source::Mqtt;
     case CommandSource::Kept:
         break;
     }

@@ -44,8 +44,6 @@ class Dialogs;
 //   program_paused,
 //   program_resumed               the reason, "dose, " first for a delivery
 //   dose_ended, program_ended     "reason, volume ml" (done, operator, alarm, link)
-//   link_lost, link_restored,
-//   app_exit                      nothing
 //   alarm_raised                  the alarm's key, its value and threshold when it
 //                                 has them ("high_pressure 2.13 MPa, threshold 2.00 MPa")
 //   alarm_acknowledged,
@@ -53,6 +51,12 @@ class Dialogs;
 //   alarm_silenced                how long ("120 s")
 //   alarm_stop                    "key Q00S0000Y", or "key not delivered"
 //   alarm_command_failed          "key: reason"
+//   broker_connected              the broker ("host:1883")
+//   broker_disconnected           the reason
+//   link_lost, link_restored,
+//   app_exit                      nothing
+// A command or set point from the MQTT broker ends in " (client id)" when
+// the command named one.
 class JournalFeed : public QObject {
     Q_OBJECT
 public:

@@ -7,6 +7,9 @@
 #include "panel/artwork.h"
 #include "panel/journalfeed.h"
 #include "panel/programwindow.h"
+#include "panel/mqttdialog.h"
+#include "panel/mqttfeed.h"
+#include "remote/mqttpublisher.h"
 #include "panel/remoteaccess.h"
 #include "panel/remotedialog.h"
 #include "record/chartwidget.h"
@@ -15,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
@@ -25,6 +29,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QSysInfo>
 #include <QTimer>
 #include <QToolButton>
 
@@ -205,9 +210,15 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     : QMainWindow(parent)
     , m_dialogs(services.dialogs)
     , m_printer(services.printer)
+    , m_settings(services.settings)
 {
     m_panel = new Panel(services, this);
     m_remote = new RemoteAccess(*m_panel, services, this);
+    if (services.makeMqtt) {
+        const auto now = [] { return QDateTime::currentMSecsSinceEpoch(); };
+        m_mqtt = std::make_unique<remote::MqttPublisher>(services.makeMqtt, now, QSysInfo::machineHostName());
+        m_mqttFeed = std::make_unique<MqttFeed>(*m_panel, *m_remote, *m_mqtt, now);
+    }
     m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)
         m_pacer->setRefreshMs(static_cast<int>(1000 / screen->refreshRate()));
@@ -220,9 +231,16 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
     m_panel->Form_Load();
     showBoxes();
     showConnection();
+    if (m_mqtt)
+        m_mqtt->start(remote::MqttSettings::read(m_settings));
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Says goodbye to the broker while the run history still hears it.
+    if (m_mqtt)
+        m_mqtt->stop();
+}
 
 QAction* Form1::addItem(QMenu* menu, const QString& name, const QString& caption)
 {
@@ -277,6 +295,7 @@ void Form1::buildMenus()
     QMenu* communication = addMenu(nullptr, QStringLiteral("CommunicationMenu"), tr("通信"));
     addItem(communication, QStringLiteral("Communication"), tr("端口…"));
     addItem(communication, QStringLiteral("remote"), tr("远程访问…"));
+    addItem(communication, QStringLiteral("mqtt"), tr("MQTT…"));
 
     // The pop-up menu exists only as a pop-up: it is not in the menu bar.
     m_rightkey = new QMenu(tr("右键"), this);
@@ -424,6 +443,13 @@ void Form1::buildControls()
     m_remoteLabel->hide();
     statusBar()->addPermanentWidget(m_remoteLabel);
     statusBar()->addPermanentWidget(m_connection);
+    // The broker's state, when MQTT is on.
+    m_mqttLabel = new QLabel(this);
+    m_mqttLabel->setObjectName(QStringLiteral("mqttState"));
+    m_mqttLabel->setAccessibleDescription(tr("MQTT 状态"));
+    m_mqttLabel->setContentsMargins(0, 0, 8, 0);
+    m_mqttLabel->hide();
+    statusBar()->addPermanentWidget(m_mqttLabel);
     statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -517,6 +543,47 @@ void Form1::wire()
             doseWindow()->raise();
         }
     });
+    connect(action(QStringLiteral("mqtt")), &QAction::triggered, this, &Form1::showMqttDialog);
+    action(QStringLiteral("mqtt"))->setVisible(m_mqtt != nullptr);
+    if (m_mqtt) {
+        connect(m_mqtt.get(), &remote::MqttPublisher::stateChanged, this, &Form1::showMqttState);
+        // Told once on the status line; nothing holds up the operator.
+        connect(m_mqtt.get(), &remote::MqttPublisher::refused, this,
+                [this](const QString& message) { statusBar()->showMessage(message, 30000); });
+    }
+}
+
+void Form1::showMqttState()
+{
+    const QString text = m_mqtt->stateText();
+    m_mqttLabel->setText(text);
+    m_mqttLabel->setAccessibleName(text);
+    m_mqttLabel->setVisible(!text.isEmpty());
+}
+
+void Form1::showMqttDialog()
+{
+    if (m_mqttDialog) {
+        m_mqttDialog->raise();
+        return;
+    }
+    m_mqttDialog = new MqttDialog(remote::MqttSettings::read(m_settings), m_mqtt->root(), m_mqtt->clientId(), this);
+    m_mqttDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_mqttDialog, &QDialog::accepted, this, &Form1::applyMqtt);
+    connect(m_mqttDialog, &QObject::destroyed, this, [this] { m_mqttDialog = nullptr; });
+    m_mqttDialog->open();
+}
+
+void Form1::applyMqtt()
+{
+    const remote::MqttSettings settings = m_mqttDialog->settings();
+    if (m_settings) {
+        settings.write(*m_settings);
+        QString error;
+        if (!m_settings->sync(&error))
+            statusBar()->showMessage(tr("无法保存设置 %1：%2").arg(m_settings->path(), error), 8000);
+    }
+    m_mqtt->start(settings);
 }
 
 void Form1::showBoxes()
@@ -662,6 +729,8 @@ void Form1::setJournal(history::Journal* journal)
     m_journalFeed.reset();
     m_journal = journal;
     m_remote->setJournal(journal);
+    if (m_mqttFeed)
+        m_mqttFeed->setJournal(journal);
     if (!journal)
         return;
     m_journalFeed = std::make_unique<JournalFeed>(*m_panel, *journal, m_dialogs);

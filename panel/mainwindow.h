@@ -20,6 +20,8 @@ class ProgramWindow;
 class Form2;
 class HistoryWindow;
 class JournalFeed;
+class MqttDialog;
+class MqttFeed;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -38,6 +40,9 @@ class Journal;
 namespace platform {
 class ExportFiles;
 }  // namespace platform
+namespace remote {
+class MqttPublisher;
+}  // namespace remote
 
 // `Form1`, the main window: the value boxes, the keypad, the elapsed-time
 // labels, the chart, the menus and the pop-up menu. It holds no state of its
@@ -107,6 +112,15 @@ public:
     AlarmListWindow* alarmList() const { return m_alarmList.get(); }
     QWidget* alarmSettings() const { return m_alarmSettings; }
 
+    // The MQTT publisher and what feeds it; none when the services bring no
+    // MQTT connections. It starts with the [mqtt] settings.
+    remote::MqttPublisher* mqtt() const { return m_mqtt.get(); }
+    MqttFeed* mqttFeed() const { return m_mqttFeed.get(); }
+    // "通信 › MQTT…": shown without blocking; OK saves the settings and
+    // starts the publisher anew. Null when it is not shown.
+    MqttDialog* mqttDialog() const { return m_mqttDialog; }
+    QLabel* mqttLabel() const { return m_mqttLabel; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -130,6 +144,9 @@ private:
     void buildAlarms(const platform::Services& services);
     void showAlarmList();
     void showAlarmSettings();
+    void showMqttDialog();
+    void applyMqtt();
+    void showMqttState();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QMenu* parentMenu, const QString& name, const QString& caption);
 
@@ -164,6 +181,11 @@ private:
     AlarmBand* m_alarmBand = nullptr;
     std::unique_ptr<AlarmListWindow> m_alarmList;
     QWidget* m_alarmSettings = nullptr;
+    platform::Settings* m_settings = nullptr;
+    std::unique_ptr<remote::MqttPublisher> m_mqtt;
+    std::unique_ptr<MqttFeed> m_mqttFeed;
+    MqttDialog* m_mqttDialog = nullptr;
+    QLabel* m_mqttLabel = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QToolButton*> m_keys;
     QMap<QString, QLabel*> m_labels;

@@ -26,11 +26,7 @@ Panel::Panel(const platform::Services& services, QObject* parent)
       m_timedRun([this](const QString& frame) { sendFromTimedRun(frame); }, services.dialogs, services.clock),
       m_program([this](const QString& frame) { send(frame, CommandSource::Program); }, services.clock),
       m_keypad(m_state, [this](const QString& frame) { sendFromKeypad(frame); }, services.dialogs),
-      m_setPoints(m_state,
-                  [this](const QString& frame) {
-                      send(frame, m_commandClient.isEmpty() ? CommandSource::Dialog : CommandSource::Remote);
-                  },
-                  services.dialogs),
+      m_setPoints(m_state, [this](const QString& frame) { send(frame, m_setPointSource); }, services.dialogs),
       m_recorder(services.recordStore, services.printer, services.dialogs),
       m_csvLog(services.logFiles, services.clock, services.wallClock),
       m_settings(services.settings),
@@ -121,48 +117,55 @@ bool Panel::setAlarmConfig(const alarms::Config& config, QString* error)
         return true;
     alarms::writeConfig(*m_settings, config);
     return m_settings->sync(error);
+}
 
-void Panel::remoteRun(const QString& client)
+void Panel::remoteRun(const QString& client, CommandSource source)
 {
     m_commandClient = client;
-    send(frames::kRun, CommandSource::Remote);
+    send(frames::kRun, source);
     m_commandClient.clear();
 }
 
-void Panel::remoteStop(const QString& client)
+void Panel::remoteStop(const QString& client, CommandSource source)
 {
     m_commandClient = client;
     if (m_stopHook)
         m_stopHook();
     // A remote stop also ends a volume delivery or program.
     m_program.end(ProgramRun::Reason::Operator);
-    send(frames::kStop, CommandSource::Remote);
+    send(frames::kStop, source);
     m_commandClient.clear();
 }
 
-QString Panel::remoteFlow(double mlMin, const QString& client)
+QString Panel::remoteFlow(double mlMin, const QString& client, CommandSource source)
 {
     const quint64 sent = m_framesSent;
     m_commandClient = client;
+    // The frame goes out with the command's source, not the dialog's.
+    m_setPointSource = source;
     const QString refused = m_setPoints.setFlow(mlMin);
+    m_setPointSource = CommandSource::Dialog;
     if (refused.isEmpty()) {
         emit boxesChanged();
         if (m_framesSent != sent)
-            setPointSent(SetPoint::Flow, m_state.lqset, CommandSource::Remote);
+            setPointSent(SetPoint::Flow, m_state.lqset, source);
     }
     m_commandClient.clear();
     return refused;
 }
 
-QString Panel::remotePressure(double mpa, const QString& client)
+QString Panel::remotePressure(double mpa, const QString& client, CommandSource source)
 {
     const quint64 sent = m_framesSent;
     m_commandClient = client;
+    // The frame goes out with the command's source, not the dialog's.
+    m_setPointSource = source;
     const QString refused = m_setPoints.setPressure(mpa);
+    m_setPointSource = CommandSource::Dialog;
     if (refused.isEmpty()) {
         emit boxesChanged();
         if (m_framesSent != sent)
-            setPointSent(SetPoint::Pressure, m_state.prset, CommandSource::Remote);
+            setPointSent(SetPoint::Pressure, m_state.prset, source);
     }
     m_commandClient.clear();
     return refused;
@@ -411,6 +414,29 @@ void Panel::run()
 void Panel::stop()
 {
     send(frames::kStop, CommandSource::Menu);
+}
+
+QString Panel::command(Command which, double value, const QString& client)
+{
+    if (which == Command::Acknowledge)
+        return m_acknowledge ? m_acknowledge(client) : QStringLiteral("no alarms to acknowledge here");
+    if (which != Command::Stop && !m_link.isOpen())
+        return QStringLiteral("no port open");
+    switch (which) {
+    case Command::Run:
+        remoteRun(client, CommandSource::Mqtt);
+        break;
+    case Command::Stop:
+        remoteStop(client, CommandSource::Mqtt);
+        break;
+    case Command::Flow:
+        return remoteFlow(value, client, CommandSource::Mqtt);
+    case Command::PressureLimit:
+        return remotePressure(value, client, CommandSource::Mqtt);
+    case Command::Acknowledge:
+        break;
+    }
+    return QString();
 }
 
 void Panel::rrun()

@@ -8,6 +8,7 @@
 #include "panel/setpoints.h"
 #include "platform/services.h"
 #include "timedrun/program.h"
+#include "remote/pumpcommands.h"
 #include "timedrun/timedrun.h"
 #include "record/csvlog.h"
 #include "record/recorder.h"
@@ -27,8 +28,9 @@
 // Kept: the stop frame that could not be written, sent again by the panel
 // itself when the port it was meant for opens again.
 // Program: a volume delivery or a program. Alarm: the stop of an alarm's stop
-// action. Remote: a client of the remote access (commandClient() names it).
-enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program, Alarm, Remote };
+// action. Remote: a client of the remote access, Mqtt: a command from the
+// MQTT broker (commandClient() names who sent it).
+enum class CommandSource { Keypad, Menu, Popup, Dialog, TimedRun, Kept, Program, Alarm, Remote, Mqtt };
 enum class SetPoint { Flow, Pressure, PumpNumber, Duration };
 enum class PortChange { Opened, OpenFailed, Closed, Lost };
 enum class TimedStep { Start, Pause, Continue, End, AutoStop };
@@ -51,7 +53,7 @@ enum class PumpState { Unknown, Running, Stopped };
 // pump, and one handler per command, named after the command's menu item or
 // key. The window only forwards clicks here and shows what the signals say,
 // so tests drive the whole panel through this class and scripted fakes.
-class Panel : public QObject, private alarms::PumpStopper {
+class Panel : public QObject, public remote::PumpCommands, private alarms::PumpStopper {
     Q_OBJECT
 public:
     // The command menus, in the order start-up disables them and a
@@ -193,15 +195,25 @@ public:
     // send operation, frames and range checks as the menu and the dialogs.
     // The set points answer empty when sent, else the dialog's message (and
     // send nothing). A stop also calls the stop hook (it ends a program).
-    void remoteRun(const QString& client);
-    void remoteStop(const QString& client);
-    QString remoteFlow(double mlMin, const QString& client);
-    QString remotePressure(double mpa, const QString& client);
+    // `source`: Remote, or Mqtt for the broker's commands.
+    void remoteRun(const QString& client, CommandSource source = CommandSource::Remote);
+    void remoteStop(const QString& client, CommandSource source = CommandSource::Remote);
+    QString remoteFlow(double mlMin, const QString& client, CommandSource source = CommandSource::Remote);
+    QString remotePressure(double mpa, const QString& client, CommandSource source = CommandSource::Remote);
     void setStopHook(std::function<void()> hook) { m_stopHook = std::move(hook); }
     // The client whose command is being handled; empty for the operator's own.
     const QString& commandClient() const { return m_commandClient; }
     // What the panel last got to the pump: run (true) or stop (false).
     bool running() const { return m_running; }
+    // A command from the MQTT broker: the remote commands above with the
+    // source Mqtt. Run and set points are refused with no port open; a stop
+    // is kept like any other. Acknowledge goes to the hook given (refused
+    // without one).
+    QString command(Command which, double value, const QString& client) override;
+    void setAcknowledge(std::function<QString(const QString& client)> acknowledge)
+    {
+        m_acknowledge = std::move(acknowledge);
+    }
 
 signals:
     void menuEnabledChanged(const QString& menu, bool enabled);
@@ -301,4 +313,7 @@ private:
     bool m_running = false;
     QString m_commandClient;
     std::function<void()> m_stopHook;
+    std::function<QString(const QString&)> m_acknowledge;
+    // The source a set point's frame is sent with.
+    CommandSource m_setPointSource = CommandSource::Dialog;
 };

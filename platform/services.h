@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/launcher.h"
 #include "platform/logfiles.h"
+#include "platform/mqttclient.h"
 #include "platform/portlister.h"
 #include "platform/printer.h"
 #include "platform/recordstore.h"
@@ -17,8 +18,9 @@ namespace platform {
 // clock, the record file, the printer, and the CSV log's files with the local
 // time for its time stamps; and the list of ports the port prompt offers
 // (none when not set); and the settings file (none when not set: every
-// setting at its default). The program hands in the real ones; tests hand in
-// scripted fakes. The objects must outlive the panel.
+// setting at its default); and connections to an MQTT broker. The program
+// hands in the real ones; tests hand in scripted fakes. The objects must
+// outlive the panel.
 struct Services {
     Dialogs& dialogs;
     PortMaker makePort;
@@ -34,6 +36,8 @@ struct Services {
     AlarmSound* alarmSound = nullptr;
     Attention* attention = nullptr;
     Launcher* launcher = nullptr;
+    // Connections to an MQTT broker; none: the panel has no MQTT at all.
+    MqttMaker makeMqtt = {};
 };
 
 }  // namespace platform
