@@ -31,12 +31,25 @@ QFont textFont(int pixels, bool bold = false)
     return font;
 }
 
-// A change of a set point or the pump number: what a full page leaves out first.
-bool isSetPointChange(const Event& e)
+// What a full page keeps first: alarms and stops (0), lost links and ports
+// (1), then the rest (2); changes of a set point or the pump number go
+// first (3).
+int rank(const Event& e)
 {
-    if (e.kind == QLatin1String("command"))
-        return e.detail.size() == 9 && (e.detail.at(3) == QLatin1Char('L') || e.detail.at(3) == QLatin1Char('P'));
-    return markerOf(e) == Marker::SetPoint || e.kind == QLatin1String("pump_number_set");
+    if (e.kind == QLatin1String("command")) {
+        const bool frame = e.detail.size() == 9;
+        if (frame && (e.detail.at(3) == QLatin1Char('L') || e.detail.at(3) == QLatin1Char('P')))
+            return 3;
+        // A stop that was dropped or kept ends in its frame too.
+        return e.detail.endsWith(QLatin1String("S0000Y")) ? 0 : 2;
+    }
+    if (markerOf(e) == Marker::SetPoint || e.kind == QLatin1String("pump_number_set"))
+        return 3;
+    if (e.kind.startsWith(QLatin1String("alarm_")))
+        return 0;
+    if (e.kind.startsWith(QLatin1String("port_")) || e.kind.startsWith(QLatin1String("link_")))
+        return 1;
+    return 2;
 }
 
 }  // namespace
@@ -161,11 +174,11 @@ void paintReport(QPainter& painter, const QRect& page, const ReportContent& c)
     const int footerTop = kPageHeight - kMargin - rowHeight;
     const int room = std::max(0, (footerTop - y - rowHeight) / rowHeight);
     const int shown = c.events.size() <= room ? int(c.events.size()) : std::max(0, room - 1);
-    // When not all fit: alarms, lost links, stops and ports before the
-    // set-point changes, still in time order on the page.
+    // When not all fit: alarms, lost links, stops and ports first, the
+    // set-point changes last, still in time order on the page.
     QList<Event> listed = c.events;
     if (shown < listed.size()) {
-        std::stable_partition(listed.begin(), listed.end(), [](const Event& e) { return !isSetPointChange(e); });
+        std::stable_sort(listed.begin(), listed.end(), [](const Event& a, const Event& b) { return rank(a) < rank(b); });
         listed.resize(shown);
         std::stable_sort(listed.begin(), listed.end(), [](const Event& a, const Event& b) { return a.tMs < b.tMs; });
     }

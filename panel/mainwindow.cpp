@@ -218,6 +218,9 @@ Form1::Form1(const platform::Services& services, QWidget* parent)
         const auto now = [] { return QDateTime::currentMSecsSinceEpoch(); };
         m_mqtt = std::make_unique<remote::MqttPublisher>(services.makeMqtt, now, QSysInfo::machineHostName());
         m_mqttFeed = std::make_unique<MqttFeed>(*m_panel, *m_remote, *m_mqtt, now);
+        // The retained alarm list follows every raise, acknowledgement and clear.
+        m_mqttFeed->setAlarmProvider([this] { return m_remote->alarms(); });
+        connect(&m_panel->alarms(), &alarms::AlarmCore::transitioned, m_mqttFeed.get(), &MqttFeed::alarmsChanged);
     }
     m_pacer = new RefreshPacer([this] { paintHeld(); }, services.clock, this);
     if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->refreshRate() >= 1)

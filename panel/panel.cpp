@@ -47,6 +47,11 @@ Panel::Panel(const platform::Services& services, QObject* parent)
         emit notice(tr("未连接：%1 未发送").arg(frame));
     });
     connect(this, &Panel::stopKeptChanged, this, [this] { m_alarms.setStopUndelivered(stopPending()); });
+    // The broker's acknowledge: every alarm shown, as a remote client's.
+    m_acknowledge = [this](const QString&) {
+        return m_alarms.acknowledgeAll(alarms::AckSource::Remote) > 0 ? QString()
+                                                                       : QStringLiteral("no alarms to acknowledge");
+    };
     // An alarm's stop ends a volume delivery or program with its reason, and
     // a timed run (with the run's own stop frame), so its count stops with
     // the pump.

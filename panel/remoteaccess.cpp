@@ -1,5 +1,7 @@
 #include "panel/remoteaccess.h"
 
+#include "alarms/alarmconfig.h"
+
 #include "history/historysource.h"
 #include "history/journal.h"
 #include "link/numbers.h"
@@ -7,6 +9,9 @@
 #include "platform/settings.h"
 
 #include <QDateTime>
+#include <QJsonObject>
+
+#include <cmath>
 
 namespace {
 
@@ -16,6 +21,29 @@ std::optional<double> boxNumber(const QString& text, bool typing)
         return std::nullopt;
     return numbers::toDouble(text);
 }
+
+// A volume delivery or program while it is of `kind` and runs or is paused;
+// null otherwise.
+QJsonValue runJson(const ProgramRun& run, ProgramRun::Kind kind)
+{
+    if (!run.active() || run.kind() != kind)
+        return QJsonValue(QJsonValue::Null);
+    QJsonObject o{{QStringLiteral("state"), run.state() == ProgramRun::State::Paused ? QStringLiteral("paused")
+                                                                                       : QStringLiteral("running")},
+                  {QStringLiteral("volume_ml"), run.volumeMl()},
+                  {QStringLiteral("target_ml"), run.targetMl()},
+                  {QStringLiteral("left_ms"), run.totalLeftMs()}};
+    if (kind == ProgramRun::Kind::Program) {
+        o.insert(QStringLiteral("step"), run.stepIndex() + 1);
+        o.insert(QStringLiteral("steps"), int(run.steps().size()));
+        o.insert(QStringLiteral("step_left_ms"), run.stepLeftMs());
+    }
+    return o;
+}
+
+QJsonValue numberOrNull(double v) { return std::isnan(v) ? QJsonValue(QJsonValue::Null) : QJsonValue(v); }
+
+QJsonValue msOrNull(const QDateTime& t) { return t.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(t.toMSecsSinceEpoch()); }
 
 }  // namespace
 
@@ -32,6 +60,10 @@ RemoteAccess::RemoteAccess(Panel& panel, const platform::Services& services, QOb
     connect(&panel, &Panel::answerApplied, this,
             [this] { m_lastAnswerMs = m_wallClock().toMSecsSinceEpoch(); });
     connect(&m_server, &remote::RemoteServer::clientsChanged, this, &RemoteAccess::changed);
+    // A client acknowledges every alarm shown; nothing shown: refused.
+    m_server.providers().acknowledge = [this](const QString&) {
+        return m_panel.alarms().acknowledgeAll(alarms::AckSource::Remote) > 0;
+    };
     connect(&m_server, &remote::RemoteServer::addressBanned, this, [this](const QString& address) {
         if (m_journal)
             m_journal->record(history::EventKind::RemoteBlocked, address);
@@ -173,6 +205,9 @@ remote::messages::Status RemoteAccess::status() const
     const TimedRun& timed = m_panel.timedRun();
     s.timedRun = remote::messages::timedRun(timed.timer1().isActive(), timed.labelsVisible(), timed.tset(),
                                             timed.timeset());
+    s.dose = runJson(m_panel.program(), ProgramRun::Kind::Dose);
+    s.program = runJson(m_panel.program(), ProgramRun::Kind::Program);
+    s.alarms = alarms();
     s.lastAnswerMs = m_lastAnswerMs;
     s.panelVersion = m_version;
     return s;
@@ -196,4 +231,22 @@ QString RemoteAccess::setFlow(double mlMin, const QString& client)
 QString RemoteAccess::setPressureLimit(double mpa, const QString& client)
 {
     return m_panel.remotePressure(mpa, client);
+}
+
+QJsonArray RemoteAccess::alarms() const
+{
+    static const char* const kStates[] = {"normal", "active_unacknowledged", "active_acknowledged",
+                                          "returned_unacknowledged"};
+    QJsonArray out;
+    for (const alarms::Alarm& a : m_panel.alarms().shown()) {
+        out.append(QJsonObject{{QStringLiteral("name"), alarms::keyName(a.condition)},
+                               {QStringLiteral("state"), QLatin1String(kStates[int(a.state)])},
+                               {QStringLiteral("value"), numberOrNull(a.value)},
+                               {QStringLiteral("threshold"), numberOrNull(a.threshold)},
+                               {QStringLiteral("raised_ms"), msOrNull(a.raised)},
+                               {QStringLiteral("cleared_ms"), msOrNull(a.cleared)},
+                               {QStringLiteral("acknowledged_ms"), msOrNull(a.acknowledged)},
+                               {QStringLiteral("count"), a.count}});
+    }
+    return out;
 }

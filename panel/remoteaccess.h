@@ -5,6 +5,7 @@
 #include "remote/pumpcontrol.h"
 #include "remote/remoteserver.h"
 
+#include <QJsonArray>
 #include <QObject>
 #include <QString>
 
@@ -41,6 +42,8 @@ public:
     void setJournal(history::Journal* journal);
 
     remote::RemoteServer& server() { return m_server; }
+    // The alarms still shown, as the status and the broker give them.
+    QJsonArray alarms() const;
     const remote::RemoteSettings& settings() const { return m_settings; }
 
     // Starts the server when the settings say it is on. False, with the

@@ -13,13 +13,13 @@ namespace remote {
 QJsonObject StatusController::status() const
 {
     messages::Status s = m_pump.status();
-    const auto give = [](const std::function<QJsonValue()>& provider) {
-        return provider ? provider() : QJsonValue(QJsonValue::Null);
-    };
+    // A provider that is set stands in for what the pump side gave.
     if (m_providers.alarms)
         s.alarms = m_providers.alarms().toArray();
-    s.dose = give(m_providers.dose);
-    s.program = give(m_providers.program);
+    if (m_providers.dose)
+        s.dose = m_providers.dose();
+    if (m_providers.program)
+        s.program = m_providers.program();
     return messages::status(s);
 }
 

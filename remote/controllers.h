@@ -26,8 +26,9 @@ struct ApiError {
     QString message;
 };
 
-// The parts of the status other features give: each returns its JSON (the
-// alarms an array, dose and program null when idle). Unset: [] and null.
+// Parts of the status given apart from the pump side's own: each returns
+// its JSON (the alarms an array, dose and program null when idle). Unset:
+// the pump side's status stands.
 struct StatusProviders {
     std::function<QJsonValue()> alarms;
     std::function<QJsonValue()> dose;

@@ -480,6 +480,34 @@
         <source>报警设置</source>
         <translation>Alarm settings</translation>
     </message>
+    <message>
+        <source>端口…</source>
+        <translation>Port…</translation>
+    </message>
+    <message>
+        <source>远程访问…</source>
+        <translation>Remote access…</translation>
+    </message>
+    <message>
+        <source>MQTT…</source>
+        <translation>MQTT…</translation>
+    </message>
+    <message>
+        <source>远程访问状态</source>
+        <translation>Remote access state</translation>
+    </message>
+    <message>
+        <source>MQTT 状态</source>
+        <translation>MQTT state</translation>
+    </message>
+    <message>
+        <source>无法保存设置 %1：%2</source>
+        <translation>Cannot save the settings %1: %2</translation>
+    </message>
+    <message>
+        <source>远程访问无法启动：%1</source>
+        <translation>Remote access cannot start: %1</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>
@@ -762,6 +790,61 @@
     <message>
         <source>压力设定错误</source>
         <translation>Pressure limit error</translation>
+    </message>
+</context>
+<context>
+    <name>MqttDialog</name>
+    <message>
+        <source>MQTT 设置</source>
+        <translation>MQTT settings</translation>
+    </message>
+    <message>
+        <source>发布到 MQTT 服务器</source>
+        <translation>Publish to an MQTT broker</translation>
+    </message>
+    <message>
+        <source>服务器</source>
+        <translation>Broker</translation>
+    </message>
+    <message>
+        <source>默认（1883，TLS 为 8883）</source>
+        <translation>Default (1883, 8883 with TLS)</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>CA 证书文件（TLS）</source>
+        <translation>CA certificate file (TLS)</translation>
+    </message>
+    <message>
+        <source>客户端证书文件</source>
+        <translation>Client certificate file</translation>
+    </message>
+    <message>
+        <source>客户端密钥文件</source>
+        <translation>Client key file</translation>
+    </message>
+    <message>
+        <source>客户端 ID</source>
+        <translation>Client ID</translation>
+    </message>
+    <message>
+        <source>主题根</source>
+        <translation>Topic root</translation>
+    </message>
+    <message>
+        <source>接受来自服务器的命令</source>
+        <translation>Accept commands from the broker</translation>
     </message>
 </context>
 <context>
@@ -1154,6 +1237,103 @@ line %2: %3</translation>
     <message>
         <source>无法读取 %1：%2</source>
         <translation>Cannot read %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteAccess</name>
+    <message numerus="yes">
+        <source>远程访问 %1 · %n 个客户端</source>
+        <translation>
+            <numerusform>Remote access %1 · %n client</numerusform>
+            <numerusform>Remote access %1 · %n clients</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>远程访问未加密</source>
+        <translation>Remote access unencrypted</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteDialog</name>
+    <message>
+        <source>远程访问</source>
+        <translation>Remote access</translation>
+    </message>
+    <message>
+        <source>开启远程访问</source>
+        <translation>Turn remote access on</translation>
+    </message>
+    <message>
+        <source>监听地址</source>
+        <translation>Listening address</translation>
+    </message>
+    <message>
+        <source>允许远程控制（运行、停止、设定）</source>
+        <translation>Allow remote control (run, stop, set points)</translation>
+    </message>
+    <message>
+        <source>允许远程控制</source>
+        <translation>Allow remote control</translation>
+    </message>
+    <message>
+        <source>带令牌的链接</source>
+        <translation>Link with the token</translation>
+    </message>
+    <message>
+        <source>复制链接</source>
+        <translation>Copy link</translation>
+    </message>
+    <message>
+        <source>更换令牌</source>
+        <translation>Replace token</translation>
+    </message>
+    <message>
+        <source>立即关闭</source>
+        <translation>Turn off now</translation>
+    </message>
+    <message>
+        <source>立即关闭远程访问</source>
+        <translation>Turn remote access off now</translation>
+    </message>
+    <message>
+        <source>远程访问未加密</source>
+        <translation>Remote access unencrypted</translation>
+    </message>
+    <message>
+        <source>远程访问状态</source>
+        <translation>Remote access state</translation>
+    </message>
+    <message>
+        <source>监听地址：</source>
+        <translation>Listening address:</translation>
+    </message>
+    <message>
+        <source>链接：</source>
+        <translation>Link:</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>监听地址无效：%1（例如 127.0.0.1:8470）</source>
+        <translation>Invalid listening address: %1 (for example 127.0.0.1:8470)</translation>
+    </message>
+    <message>
+        <source>开启后在此显示一次</source>
+        <translation>Shown here once after turning on</translation>
+    </message>
+    <message>
+        <source>令牌已设定，不再显示；可更换令牌</source>
+        <translation>The token is set and not shown again; it can be replaced</translation>
+    </message>
+    <message>
+        <source>远程访问已关闭</source>
+        <translation>Remote access is off</translation>
     </message>
 </context>
 <context>
@@ -1707,12 +1887,51 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5</source>
         <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (estimated from the set flow)    Readings %5</translation>
     </message>
+    <message>
+        <source>远程访问开</source>
+        <translation>Remote access on</translation>
+    </message>
+    <message>
+        <source>远程访问关</source>
+        <translation>Remote access off</translation>
+    </message>
+    <message>
+        <source>远程访问拒绝</source>
+        <translation>Remote access refused</translation>
+    </message>
+    <message>
+        <source>MQTT已连接</source>
+        <translation>MQTT connected</translation>
+    </message>
+    <message>
+        <source>MQTT已断开</source>
+        <translation>MQTT disconnected</translation>
+    </message>
+    <message>
+        <source>MQTT</source>
+        <translation>MQTT</translation>
+    </message>
 </context>
 <context>
     <name>platform::QtExportFiles</name>
     <message>
         <source>写入失败</source>
         <translation>Write failed</translation>
+    </message>
+</context>
+<context>
+    <name>platform::WebServer</name>
+    <message>
+        <source>无法读取证书或密钥：%1</source>
+        <translation>Cannot read the certificate or key: %1</translation>
+    </message>
+    <message>
+        <source>证书或密钥无效：%1, %2</source>
+        <translation>Invalid certificate or key: %1, %2</translation>
+    </message>
+    <message>
+        <source>无法监听 %1:%2</source>
+        <translation>Cannot listen on %1:%2</translation>
     </message>
 </context>
 <context>
@@ -2056,6 +2275,29 @@ The CSV log is off; the lines written before stay in the file. Pump control is n
     <message>
         <source>模拟泵的端口未打开</source>
         <translation>The simulated pump&apos;s port is not open</translation>
+    </message>
+</context>
+<context>
+    <name>remote::MqttPublisher</name>
+    <message>
+        <source>MQTT 正在连接 %1</source>
+        <translation>MQTT connecting to %1</translation>
+    </message>
+    <message>
+        <source>MQTT 已连接 %1</source>
+        <translation>MQTT connected to %1</translation>
+    </message>
+    <message>
+        <source>MQTT 未连接（%1），%2 秒后重试</source>
+        <translation>MQTT not connected (%1), trying again in %2 s</translation>
+    </message>
+    <message>
+        <source>MQTT 服务器 %1 拒绝了登录：%2</source>
+        <translation>The MQTT broker %1 refused the login: %2</translation>
+    </message>
+    <message>
+        <source>MQTT 服务器 %1 的证书未被接受：%2</source>
+        <translation>The certificate of the MQTT broker %1 was not accepted: %2</translation>
     </message>
 </context>
 <context>

@@ -142,8 +142,8 @@ void TestJournalFeed::events_data()
     row("a delivery paused by a lost link, ended by the operator",
         "answer:10 answer:60 yes dose poll poll poll poll poll feed:Q01N00.0Y runEnd",
         {"dose_started|10 ml at 60 ml/min|dialog", "command|Q00L0060Y|program", "command|Q00R0000Y|program",
-         "link_lost||", "command|Q00S0000Y|program", "program_paused|dose, link|program", "link_restored||",
-         "command|Q00S0000Y|program", "dose_ended|operator, 0.0 ml|menu"});
+         "link_lost||", "command|Q00S0000Y|program", "program_paused|dose, link|program", "alarm_raised|link_lost|",
+         "link_restored||", "alarm_cleared|link_lost|", "command|Q00S0000Y|program", "dose_ended|operator, 0.0 ml|menu"});
     row("record, printer and CSV log", "save saveFails:disk_full save copies:2 print csvon csvoff",
         {"record_saved|/records/mytext.txt|menu", "record_save_failed|/records/mytext.txt: disk_full|menu",
          "printed|2 copies|menu", "csv_log_on|/logs/pump-log-2024-05-01_14-03-22.csv|menu",

@@ -267,13 +267,21 @@ void TestRemote::commandsGoThroughThePanel()
     QVERIFY(rig.journal.flush());
     QCOMPARE(journalRows(rig.file.path, "SELECT kind, detail, source FROM events WHERE source = 'remote'"),
              (QStringList{"command|Q00R0000Y, client 127.0.0.1|remote", "command|Q00L0120Y, client 127.0.0.1|remote",
-                          "flow_set|0000 → 120, client 127.0.0.1|remote",
+                          "flow_set|? → 120, client 127.0.0.1|remote",
                           "command|Q00P01.5Y, client 127.0.0.1|remote",
-                          "pressure_set|02.0 → 01.5, client 127.0.0.1|remote",
+                          "pressure_set|? → 01.5, client 127.0.0.1|remote",
                           "command|Q00S0000Y, client 127.0.0.1|remote"}));
-    // The acknowledge callback, once given, answers.
-    rig.access->server().providers().acknowledge = [](const QString&) { return true; };
+    // The panel's own alarms: the pump falls silent, the status lists the
+    // alarm, and a client acknowledges it.
+    for (int i = 0; i < 4; ++i)
+        rig.panel.link().pollTick();
+    const QJsonArray alarms = rig.get("/api/v1/status").json().value("alarms").toArray();
+    QCOMPARE(alarms.size(), 1);
+    QCOMPARE(alarms.at(0)["name"].toString(), QStringLiteral("link_lost"));
+    QCOMPARE(alarms.at(0)["state"].toString(), QStringLiteral("active_unacknowledged"));
     QCOMPARE(rig.post("/api/v1/alarms/ack").status, 200);
+    QCOMPARE(rig.get("/api/v1/status").json()["alarms"].toArray().at(0)["state"].toString(),
+             QStringLiteral("active_acknowledged"));
 }
 
 void TestRemote::endpointsOfTheHistory()
