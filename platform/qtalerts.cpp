@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDataStream>
+#include <QDir>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QSystemTrayIcon>
@@ -62,7 +63,9 @@ void QtAlarmSound::setSounding(bool on)
             return;
         // Made on first use: a panel that never raises an alarm opens no
         // audio at all.
-        m_file = std::make_unique<QTemporaryFile>(QStringLiteral("pump-panel-alarm-XXXXXX.wav"));
+        // In the system's temporary folder: a name without a folder would put
+        // it in whatever folder the panel was started from.
+        m_file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/pump-panel-alarm-XXXXXX.wav"));
         if (!m_file->open())
             return;
         m_file->write(beep());
