@@ -1,5 +1,6 @@
 #include "history/historysource.h"
 #include "history/journal.h"
+#include "link/portnames.h"
 #include "panel/mainwindow.h"
 #include "panel/remoteaccess.h"
 #include "platform/clock.h"
@@ -97,8 +98,9 @@ int main(int argc, char* argv[])
     // The [mqtt] group says whether and where the panel publishes.
     services.makeMqtt = platform::mosquittoMaker();
     // The port prompt lists the system's ports; on the simulated pump, "sim" first.
+    const platform::PortLister systemPorts = portLister(platform::systemSerialPorts());
     services.listPorts =
-        simulate ? pumpsim::withSimulatedPumpListed(platform::serialPortLister()) : platform::serialPortLister();
+        simulate ? pumpsim::withSimulatedPumpListed(systemPorts) : systemPorts;
     Form1 window(services);
     dialogs.setParentWindow(&window);
     attention.setWindow(&window);

@@ -77,6 +77,25 @@ platform::PortListing portListing(const QString& portName, const QString& descri
     return port;
 }
 
+platform::PortLister portLister(platform::SystemPorts system)
+{
+    return [system = std::move(system)] {
+        QList<platform::PortListing> ports;
+        for (const platform::SystemPort& p : system())
+            ports.append(portListing(p.name, p.description, p.manufacturer, p.serialNumber));
+        std::stable_sort(ports.begin(), ports.end(), [](const platform::PortListing& a, const platform::PortListing& b) {
+            bool aNumber = false;
+            bool bNumber = false;
+            const int an = a.answer.toInt(&aNumber);
+            const int bn = b.answer.toInt(&bNumber);
+            if (aNumber != bNumber)
+                return aNumber;
+            return aNumber ? an < bn : a.answer < b.answer;
+        });
+        return ports;
+    };
+}
+
 QString portEntry(const platform::PortListing& port)
 {
     return port.description.isEmpty() ? port.answer : port.answer + kEntrySeparator + port.description;

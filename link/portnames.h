@@ -44,6 +44,10 @@ platform::PortListing portListing(const QString& portName, const QString& descri
 // description: "ttyUSB0 — FT232R USB UART (FTDI, A50285BI)". Of a text picked
 // from the list only the answer counts; a typed text is taken as it stands.
 QString portEntry(const platform::PortListing& port);
+
+// The prompt's list of the ports the system reports: each named as above,
+// numbered ports first in their order, then the others by name.
+platform::PortLister portLister(platform::SystemPorts system);
 QString answerOfEntry(const QString& text);
 
 // The text the status line shows for an open port, such as "COM3 9600,n,8,1".

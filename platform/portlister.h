@@ -18,4 +18,13 @@ struct PortListing {
 // pseudo-terminal is never among the ports a system reports.
 using PortLister = std::function<QList<PortListing>()>;
 
+// A serial port as the system reports it, before it is named for the prompt.
+struct SystemPort {
+    QString name;  // "ttyUSB0", "COM3"
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+};
+using SystemPorts = std::function<QList<SystemPort>()>;
+
 }  // namespace platform

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-// The serial ports QSerialPortInfo reports, numbered ports first in their
-// order, then the others by name. Listing a port does not open it.
-PortLister serialPortLister();
+// The serial ports QSerialPortInfo reports, asked afresh at every call.
+// Listing a port does not open it.
+SystemPorts systemSerialPorts();
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 # Fails when a file of link/, record/, timedrun/, history/, alarms/ or remote/ includes a header
-# of panel/.
+# of panel/, or a file of platform/ one of ours.
 set(offenders "")
 foreach(dir link record timedrun history alarms remote)
     file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
@@ -10,7 +10,15 @@ foreach(dir link record timedrun history alarms remote)
         endif()
     endforeach()
 endforeach()
+# platform/ is the seams to the outside world: it knows none of our parts.
+file(GLOB_RECURSE files ${SOURCE_DIR}/platform/*.h ${SOURCE_DIR}/platform/*.cpp)
+foreach(f ${files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"(link|panel|record|history|alarms|remote|timedrun|sim|resources)/")
+    if(lines)
+        list(APPEND offenders "${f}: ${lines}")
+    endif()
+endforeach()
 if(offenders)
     list(JOIN offenders "\n" text)
-    message(FATAL_ERROR "panel/ headers included from a lower part:\n${text}")
+    message(FATAL_ERROR "a header included against the layering (panel/ from a lower part, or one of ours from platform/):\n${text}")
 endif()

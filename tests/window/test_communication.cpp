@@ -102,13 +102,20 @@ void TestCommunication::listedPorts()
     QFETCH(QString, maker);
     QFETCH(QString, serial);
     PanelRig rig;
-    rig.fakes.portList = {portListing(portName, description, maker, serial)};
+    rig.fakes.portList = portLister([&] { return QList<platform::SystemPort>{{portName, description, maker, serial}}; })();
     rig.dialogs.answer(QString());
     rig.panel.Communication();
     QTEST(rig.dialogs.inputs[0].choices.value(0), "entry");
     rig.dialogs.answer(rig.dialogs.inputs[0].choices[0]);
     rig.panel.Communication();
     QCOMPARE(rig.opened(), QStringList{QStringLiteral("/dev/") + portName});
+    // Numbered ports first in their order, then the others by name.
+    QStringList order;
+    for (const platform::PortListing& p : portLister([] {
+             return QList<platform::SystemPort>{{"ttyUSB0"}, {"ttyS9"}, {"ttyACM0"}, {"ttyS0"}};
+         })())
+        order << p.answer;
+    QCOMPARE(order, (QStringList{"1", "10", "ttyACM0", "ttyUSB0"}));
 }
 
 void TestCommunication::answers_data()
