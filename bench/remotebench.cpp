@@ -106,9 +106,9 @@ int main(int argc, char* argv[])
     std::mutex mutex;
     std::map<qint64, qint64> answeredNs;  // the reading's time → when it was accepted
     std::vector<double> streamMs;
-    QObject::connect(&journal, &history::Journal::readingTaken, [&](const history::Reading& reading) {
+    QObject::connect(&journal, &history::Journal::readingTaken, [&](const history::TakenReading& taken) {
         std::lock_guard<std::mutex> lock(mutex);
-        answeredNs[reading.tMs] = bench::monotonicNs();
+        answeredNs[taken.tMs] = bench::monotonicNs();
     });
     QThread clientThread;
     clientThread.setObjectName(QStringLiteral("clients"));

@@ -866,8 +866,15 @@ void Journal::reading(const QByteArray& answer, double pressure, double flow, do
     item.tMs = m_writer->now();
     item.answer = answer;
     item.values = {pressure, limit, flow};
+    const TakenReading taken{item.tMs, answer, pressure, flow, limit};
+    m_writer->push(std::move(item));
+    emit readingTaken(taken);
+}
+
+Reading TakenReading::reading() const
+{
     Reading shown;
-    shown.tMs = item.tMs;
+    shown.tMs = tMs;
     shown.pump = answer.mid(1, 2).toInt();
     shown.letter = QString::fromLatin1(answer.mid(3, 1));
     shown.value = QString::fromLatin1(answer.mid(4, 4));
@@ -875,8 +882,7 @@ void Journal::reading(const QByteArray& answer, double pressure, double flow, do
     shown.pressure = given(pressure);
     shown.flow = given(flow);
     shown.limit = given(limit);
-    m_writer->push(std::move(item));
-    emit readingTaken(shown);
+    return shown;
 }
 
 void Journal::record(EventKind kind, const QString& detail, Source source)

@@ -93,6 +93,19 @@ inline constexpr qint64 kGapMs = 6000;
 // told, none when it cannot (a folder where no lock can be tried).
 std::optional<bool> sessionBeingWritten(const QString& path, qint64 session);
 
+// A reading as it was handed in, for those who pass it on as it happens. It
+// costs nothing to hand on (the answer's bytes are shared); reading() spells
+// it out, its time the journal's, as the file will give it back.
+struct TakenReading {
+    qint64 tMs = 0;
+    QByteArray answer;
+    double pressure = 0;
+    double flow = 0;
+    double limit = 0;  // NaN: the box held no number
+
+    Reading reading() const;
+};
+
 class Journal : public QObject {
     Q_OBJECT
 public:
@@ -139,9 +152,9 @@ public:
     bool isWriting() const;
 
 signals:
-    // What was just handed in, as it will be read back (its time is the
-    // journal's), for those who pass it on as it happens (remote clients).
-    void readingTaken(const history::Reading& reading);
+    // What was just handed in, for those who pass it on as it happens
+    // (remote clients); an event as it will be read back.
+    void readingTaken(const history::TakenReading& taken);
     void eventRecorded(const history::Event& event);
     // Rows were committed (after each transaction).
     void committed();

@@ -53,9 +53,9 @@ void MqttFeed::setJournal(history::Journal* journal)
     m_journal = journal;
     if (!journal)
         return;
-    m_journalLinks << connect(journal, &history::Journal::readingTaken, this, [this](const history::Reading& r) {
+    m_journalLinks << connect(journal, &history::Journal::readingTaken, this, [this](const history::TakenReading& taken) {
         if (m_publisher.state() == remote::MqttPublisher::State::Connected)
-            m_publisher.publishReading(messages::text(messages::reading(r)));
+            m_publisher.publishReading(messages::text(messages::reading(taken.reading())));
     });
     m_journalLinks << connect(journal, &history::Journal::eventRecorded, this, [this](const history::Event& e) {
         if (on())

@@ -1,5 +1,6 @@
 #include "remote/remoteserver.h"
 
+#include "history/journal.h"
 #include "platform/webserver.h"
 #include "remote/commands.h"
 #include "remote/page.h"
@@ -129,10 +130,10 @@ int RemoteServer::clientCount() const
     return m_web ? m_web->clientCount() : 0;
 }
 
-void RemoteServer::publishReading(const history::Reading& reading)
+void RemoteServer::publishReading(const history::TakenReading& taken)
 {
     if (m_web && m_web->clientCount() > 0)
-        m_web->broadcast(messages::text(messages::reading(reading)));
+        m_web->broadcast(messages::text(messages::reading(taken.reading())));
 }
 
 void RemoteServer::publishEvent(const history::Event& event)

@@ -11,7 +11,7 @@
 
 namespace history {
 struct Event;
-struct Reading;
+struct TakenReading;
 }  // namespace history
 namespace platform {
 class WebServer;
@@ -51,7 +51,7 @@ public:
     void setControl(bool on) { m_settings.control = on; }
 
     // Sent to every stream client as it happens.
-    void publishReading(const history::Reading& reading);
+    void publishReading(const history::TakenReading& taken);
     void publishEvent(const history::Event& event);
 
     // One request through the whole pipeline (the web server calls it).
