@@ -87,18 +87,15 @@ bool Panel::send(const QString& frame, CommandSource source)
     if (stop && !written) {
         keepStop();
     } else if (written && (stop || frame == frames::kRun)) {
+        m_running = !stop;
         setPumpRunning(!stop);
+        m_alarms.setRunning(!stop);
         // Only the pump the kept stop was meant for is settled by it.
         if (!m_stopKeptFor.isEmpty() && m_link.device() == m_stopKeptFor) {
             m_stopKeptFor.clear();
             emit stopKeptChanged();
         }
     }
-    if (written && (stop || frame == frames::kRun)) {
-        m_alarms.setRunning(!stop);
-        m_running = !stop;
-    }
-    m_alarms.setStopUndelivered(stopPending());
     return written;
 }
 
@@ -144,33 +141,27 @@ void Panel::remoteStop(const QString& client, CommandSource source)
 
 QString Panel::remoteFlow(double mlMin, const QString& client, CommandSource source)
 {
-    const quint64 sent = m_framesSent;
-    m_commandClient = client;
-    // The frame goes out with the command's source, not the dialog's.
-    m_setPointSource = source;
-    const QString refused = m_setPoints.setFlow(mlMin);
-    m_setPointSource = CommandSource::Dialog;
-    if (refused.isEmpty()) {
-        emit boxesChanged();
-        if (m_framesSent != sent)
-            setPointSent(SetPoint::Flow, m_state.lqset, source);
-    }
-    m_commandClient.clear();
-    return refused;
+    return remoteSetPoint(SetPoint::Flow, mlMin, client, source);
 }
 
 QString Panel::remotePressure(double mpa, const QString& client, CommandSource source)
 {
+    return remoteSetPoint(SetPoint::Pressure, mpa, client, source);
+}
+
+QString Panel::remoteSetPoint(SetPoint which, double value, const QString& client, CommandSource source)
+{
+    const bool flow = which == SetPoint::Flow;
     const quint64 sent = m_framesSent;
     m_commandClient = client;
     // The frame goes out with the command's source, not the dialog's.
     m_setPointSource = source;
-    const QString refused = m_setPoints.setPressure(mpa);
+    const QString refused = flow ? m_setPoints.setFlow(value) : m_setPoints.setPressure(value);
     m_setPointSource = CommandSource::Dialog;
     if (refused.isEmpty()) {
         emit boxesChanged();
         if (m_framesSent != sent)
-            setPointSent(SetPoint::Pressure, m_state.prset, source);
+            setPointSent(which, flow ? m_state.lqset : m_state.prset, source);
     }
     m_commandClient.clear();
     return refused;

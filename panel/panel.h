@@ -271,6 +271,7 @@ private:
     void sendFromKeypad(const QString& frame);
     void sendFromTimedRun(const QString& frame);
     // A set-point frame reached the pump: the box's text is its set point now.
+    QString remoteSetPoint(SetPoint which, double value, const QString& client, CommandSource source);
     void setPointSent(SetPoint which, const QString& text, CommandSource source);
     void setPumpRunning(std::optional<bool> running);
     // Runs one of the timed run's commands, telling its step first.
