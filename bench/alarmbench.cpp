@@ -14,6 +14,8 @@
 
 #include "bench/benchports.h"
 #include "bench/measure.h"
+#include "fakes/fakesettings.h"
+#include "fakes/pty.h"
 
 #include "alarms/alarms.h"
 #include "link/frames.h"
@@ -25,26 +27,13 @@
 #include "platform/settings.h"
 
 #include <QApplication>
-#include <QMap>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 struct NoPort final : alarms::PumpStopper {
     bool stopPump() override { return true; }
-};
-
-struct MapSettings final : platform::Settings {
-    QMap<QString, QString> values;
-    QString value(const QString& group, const QString& key) const override { return values.value(group + '/' + key); }
-    void setValue(const QString& group, const QString& key, const QString& v) override { values[group + '/' + key] = v; }
-    void remove(const QString& group, const QString& key) override { values.remove(group + '/' + key); }
-    bool sync(QString*) override { return true; }
-    QString path() const override { return QStringLiteral("bench"); }
 };
 
 void perAnswer()
@@ -70,23 +59,16 @@ void perAnswer()
 
 void stopLatency()
 {
-    int master = -1, slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+    Pty pty;
+    if (pty.path.isEmpty()) {
         bench::printText("alarm_stop_error", "no pseudo-terminal");
         return;
     }
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-
-    bench::BenchDialogs dialogs(QString::fromLocal8Bit(name));
+    bench::BenchDialogs dialogs(pty.path);
     platform::QtRecordStore recordStore;
     platform::QtPrinter printer;
     platform::QtLogFiles logFiles;
-    MapSettings settings;
+    FakeSettings settings;
     settings.values = {{"alarms/high_pressure_mpa", "1.5"}, {"alarms/high_pressure_delay_s", "0"}};
     platform::Services services{dialogs,  [](const QString&) { return std::make_unique<platform::QtSerialPort>(); },
                                 platform::steadyClock(), recordStore, printer, logFiles, platform::localWallClock()};
@@ -102,7 +84,7 @@ void stopLatency()
     const auto drain = [&] {
         char buffer[256];
         QByteArray got;
-        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        for (ssize_t n; (n = ::read(pty.master, buffer, sizeof buffer)) > 0;)
             got.append(buffer, n);
         return got;
     };
@@ -110,7 +92,7 @@ void stopLatency()
     for (int trial = 0; trial < 300; ++trial) {
         drain();
         const qint64 t0 = bench::monotonicNs();
-        if (::write(master, "Q01N01.6Y", 9) != 9)
+        if (::write(pty.master, "Q01N01.6Y", 9) != 9)
             break;
         QByteArray line;
         while (!line.contains(stop) && bench::monotonicNs() - t0 < 2000000000LL) {
@@ -121,7 +103,7 @@ void stopLatency()
             break;
         ms.push_back(double(bench::monotonicNs() - t0) / 1e6);
         // Clear and acknowledge, so the next answer raises it afresh.
-        if (::write(master, "Q01N01.0Y", 9) != 9)
+        if (::write(pty.master, "Q01N01.0Y", 9) != 9)
             break;
         const qint64 t1 = bench::monotonicNs();
         while (panel.alarms().alarm(alarms::Condition::HighPressure).active() && bench::monotonicNs() - t1 < 2000000000LL)
@@ -131,8 +113,6 @@ void stopLatency()
     bench::printFigure("alarm_stop_trials", qint64(ms.size()));
     bench::printFigure("alarm_stop_p50_ms", bench::percentile(ms, 50));
     bench::printFigure("alarm_stop_p99_ms", bench::percentile(ms, 99));
-    ::close(master);
-    ::close(slave);
 }
 
 }  // namespace
