@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
+
 #include <csignal>
 
 using history::Journal;
@@ -139,6 +141,21 @@ void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
              QStringList{"2"});
 }
 
+// Runs `meanwhile` while another program holds the file for writing.
+static void whileLocked(const QString& path, const std::function<void()>& meanwhile)
+{
+    {
+        auto holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(path);
+        QVERIFY(holder.open());
+        QSqlQuery hold(holder);
+        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        meanwhile();
+        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+}
+
 void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
 {
     JournalFile file;
@@ -146,21 +163,13 @@ void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
     QSignalSpy failed(&journal, &Journal::failed);
     readings(journal, 0, 10);
     QVERIFY(journal.flush());
-    {
-        // Another program holds the file for writing.
-        auto other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        other.setDatabaseName(file.path);
-        QVERIFY(other.open());
-        QSqlQuery hold(other);
-        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    whileLocked(file.path, [&] {
         readings(journal, 10, 10);
         QVERIFY(!journal.flush());
         QTRY_COMPARE(failed.size(), 1);
         QVERIFY2(failed.first().first().toString().contains(QStringLiteral("文件正被其他程序占用 (database is locked)")),
                  qPrintable(failed.first().first().toString()));
-        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    });
     QVERIFY(journal.flush());
     QCOMPARE(count(file.path), 20);
 }
@@ -174,17 +183,10 @@ void TestJournalFaults::fileDeletedWhileFailingGetsANewSession()
     Journal journal(file.path, QStringLiteral("2.0"));
     readings(journal, 0, 10);
     QVERIFY(journal.flush());
-    {
-        auto holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        holder.setDatabaseName(file.path);
-        QVERIFY(holder.open());
-        QSqlQuery hold(holder);
-        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    whileLocked(file.path, [&] {
         readings(journal, 10, 10);
         QVERIFY(!journal.flush());
-        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    });
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(file.path + QLatin1String(suffix));
     Journal other(file.path, QStringLiteral("2.1"));
