@@ -116,6 +116,14 @@ QString asideName(const QString& path, qint64 wallMs)
 
 }  // namespace
 
+std::optional<int> pumpNumber(const QByteArray& answer)
+{
+    const QByteArray pump = answer.mid(1, 2);
+    if (pump.size() == 2 && std::isdigit(static_cast<unsigned char>(pump[0])) && std::isdigit(static_cast<unsigned char>(pump[1])))
+        return pump.toInt();
+    return std::nullopt;
+}
+
 QString kindName(EventKind kind)
 {
     return QLatin1String(kKindNames[static_cast<int>(kind)]);
@@ -733,11 +741,10 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     q.bindValue(0, sessionId.load());
     q.bindValue(1, key.t);
     q.bindValue(2, key.n);
-    const QByteArray pump = a.mid(1, 2);
-    if (pump.size() == 2 && std::isdigit(static_cast<unsigned char>(pump[0])) && std::isdigit(static_cast<unsigned char>(pump[1])))
-        q.bindValue(3, pump.toInt());
+    if (const auto pump = pumpNumber(a))
+        q.bindValue(3, *pump);
     else
-        q.bindValue(3, QString::fromLatin1(pump));
+        q.bindValue(3, QString::fromLatin1(a.mid(1, 2)));
     q.bindValue(4, QString::fromLatin1(a.mid(3, 5)));
     q.bindValue(5, schema::stored(item.values[Pressure]));
     q.bindValue(6, schema::stored(item.values[Flow]));
@@ -875,7 +882,10 @@ Reading TakenReading::reading() const
 {
     Reading shown;
     shown.tMs = tMs;
-    shown.pump = answer.mid(1, 2).toInt();
+    const auto pump = pumpNumber(answer);
+    shown.pump = pump.value_or(-1);
+    if (!pump)
+        shown.pumpText = QString::fromLatin1(answer.mid(1, 2));
     shown.letter = QString::fromLatin1(answer.mid(3, 1));
     shown.value = QString::fromLatin1(answer.mid(4, 4));
     const auto given = [](double v) { return std::isnan(v) ? std::optional<double>() : std::optional<double>(v); };

@@ -93,6 +93,10 @@ inline constexpr qint64 kGapMs = 6000;
 // told, none when it cannot (a folder where no lock can be tried).
 std::optional<bool> sessionBeingWritten(const QString& path, qint64 session);
 
+// The answer's pump field as a number when it is two digits, as the file
+// stores it (otherwise the file keeps the text).
+std::optional<int> pumpNumber(const QByteArray& answer);
+
 // A reading as it was handed in, for those who pass it on as it happens. It
 // costs nothing to hand on (the answer's bytes are shared); reading() spells
 // it out, its time the journal's, as the file will give it back.

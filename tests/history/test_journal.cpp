@@ -71,8 +71,13 @@ void TestJournal::rowsAsUsersQueryThem()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new/folder/history.sqlite3"));
     TestClocks clock(kStart);
+    QStringList passedOn;  // what live listeners are handed, as the reader gives it back
     {
         Journal journal(path, QStringLiteral("2.0"), clock.clocks());
+        QObject::connect(&journal, &Journal::readingTaken, [&](const TakenReading& taken) {
+            const Reading r = taken.reading();
+            passedOn << QStringLiteral("%1|%2|%3").arg(r.pump).arg(r.pumpText, r.value);
+        });
         clock.mono = 1500;
         journal.reading(answer("01", 'N', "01.5"), 1.5, 150, 2);
         journal.reading(answer("01", 'P', "0120"), 1.5, 150, 1.2);  // same millisecond: kept in order
@@ -89,6 +94,7 @@ void TestJournal::rowsAsUsersQueryThem()
     QCOMPARE(journalRows(path, QStringLiteral("SELECT * FROM readings")),
              (QStringList{"1|1764590401500|1|N|01.5|1.5|150|2|0", "1|1764590401500|1|P|0120|1.5|150|1.2|1",
                           "1|1764590403000|x7|L|1.25|NULL|1.25|1e+300|0", "1|1764590404000|2|N|-0.3|-0.3|200|2|0"}));
+    QCOMPARE(passedOn, (QStringList{"1||01.5", "1||0120", "-1|x7|1.25", "2||-0.3"}));
     QCOMPARE(journalRows(path, QStringLiteral("SELECT * FROM events")),
              (QStringList{"1|1764590403000|flow_set|0150 → 200|dialog|1764590400000",
                           "1|1764590403000|command|Q00L0200Y|dialog|1764590400000"}));
