@@ -4,6 +4,7 @@
 #include "history/export.h"
 #include "history/historysource.h"
 #include "history/historywindow.h"
+#include "history/report.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtexportfiles.h"
 #include "platform/language.h"
@@ -83,6 +84,9 @@ int writeCsv(history::HistorySource& source, const QString& file, const QString&
             .arg(written)
             .arg(session->id)
             .arg(out));
+    // The same figures the window and the report give for the whole run.
+    const history::RangeStats stats = source.stats(session->id, session->startedMs, session->lastMs);
+    say(source.lastError().isEmpty() ? history::statsText(stats) : source.lastError());
     return 0;
 }
 

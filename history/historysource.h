@@ -52,8 +52,11 @@ struct RangeStats {
     std::optional<double> maxPressure;
     std::optional<double> meanPressure;
     // The flow set point integrated over the time the pump was running (from
-    // a run command to a stop command), in ml.
+    // a run command to a stop command), in ml; an estimate. Running time with
+    // the link lost, no port open, or after the pump stopped itself at its
+    // pressure limit is left out, and `leftOutMs` says how much.
     double volumeMl = 0;
+    qint64 leftOutMs = 0;
 };
 
 class HistorySource {

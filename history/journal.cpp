@@ -698,13 +698,7 @@ bool Journal::Writer::writeBatch(bool ending)
             return false;
         if (breaksTheLine(*item.kind))
             m_state.spanOpen = false;
-        // A run or stop command that went out (nine characters; a dropped
-        // one says so in more).
-        if (*item.kind == EventKind::Command && item.detail.size() == 9
-            && (item.detail.at(3) == QLatin1Char('R') || item.detail.at(3) == QLatin1Char('S'))) {
-            m_state.volume.to(item.tMs);
-            m_state.volume.running = item.detail.at(3) == QLatin1Char('R');
-        }
+        m_state.volume.event(item.tMs, kindName(*item.kind), item.detail);
         if (*item.kind == EventKind::PortOpened)
             m_state.port = item.detail;
         m_state.lastMs = std::max(m_state.lastMs, item.tMs);
@@ -755,11 +749,13 @@ bool Journal::Writer::writeReading(const Item& item, std::vector<std::pair<qint6
     m_state.lastMs = std::max(m_state.lastMs, key.t);
 
     Summary& open = m_state.open[0];
-    m_state.volume.to(key.t);
-    (open.count == 0 ? open.lead : open.volume) += std::exchange(m_state.volume.total, 0.0);
-    if (!std::isnan(item.values[Flow]))
-        m_state.volume.flow = item.values[Flow];
+    Volume& volume = m_state.volume;
+    volume.to(key.t);
+    (open.count == 0 ? open.lead : open.volume) += std::exchange(volume.total, 0.0);
+    (open.count == 0 ? open.leadLeftOutMs : open.leftOutMs) += std::exchange(volume.leftOutMs, 0);
+    volume.reading(item.values[Pressure], item.values[Flow], item.values[Limit]);
     open.add(key, item.values);
+    open.stoppedAtLimit = volume.stoppedAtLimit;
     if (++m_state.parts[0] == kFanout && !writeSummary(0))
         return false;
 

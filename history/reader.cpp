@@ -94,7 +94,8 @@ private:
     std::optional<SessionInfo> session(qint64 id);
     QVector<Span> covered(qint64 session, qint64 fromMs, qint64 toMs, qint64 mergeBelowMs);
     QVector<Span> linkLost(qint64 session, qint64 fromMs, qint64 toMs, const QVector<Span>& covered, qint64 endMs);
-    double volume(qint64 session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& pieces);
+    void volume(const SessionInfo& session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& pieces,
+                RangeStats& out);
     QSqlQuery query(const QString& sql);
     // Prepared, bound to `values` in order and run; inactive when it failed.
     QSqlQuery select(const QString& sql, const QVariantList& values);
@@ -537,9 +538,10 @@ RangeStats SqliteHistory::stats(qint64 sessionId, qint64 fromMs, qint64 toMs)
     if (toMs < fromMs)
         return out;
     // Any summary wholly inside the range is taken whole: it carries the
-    // volume between its first and its last reading.
-    const std::vector<Piece> parts =
-        pieces(sessionId, Interval{Key{fromMs, 0}, Key{toMs, Key::kMaxN}}, [](const Summary&) { return true; });
+    // volume between its first and its last reading (unless it was written
+    // before the journal left stretches out of the volume).
+    const std::vector<Piece> parts = pieces(sessionId, Interval{Key{fromMs, 0}, Key{toMs, Key::kMaxN}},
+                                            [](const Summary& s) { return s.leftOutKnown; });
     ColumnStats pressure;
     double sum = 0;
     for (const Piece& piece : parts) {
@@ -555,56 +557,72 @@ RangeStats SqliteHistory::stats(qint64 sessionId, qint64 fromMs, qint64 toMs)
         out.maxPressure = pressure.max;
         out.meanPressure = sum / static_cast<double>(pressure.count);
     }
-    out.volumeMl = volume(sessionId, fromMs, toMs, parts);
+    volume(*info, fromMs, toMs, parts, out);
     return out;
 }
 
-// The flow set point integrated over the time the pump ran: from a run
-// command that went out to a stop command that went out. The flow is the
-// last number the flow box held, as a step. Inside a summary the journal
-// has done the sum; between the pieces it is done here.
-double SqliteHistory::volume(qint64 session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& parts)
+// The flow set point integrated over the time the pump delivered, by the
+// same rule the journal's summaries follow (Volume). It is followed from the
+// session's start, so the pump's state at the range's start is known; inside
+// a summary the journal has done the sum, between the pieces it is done here.
+void SqliteHistory::volume(const SessionInfo& session, qint64 fromMs, qint64 toMs, const std::vector<Piece>& parts,
+                           RangeStats& out)
 {
-    // The run and stop commands that went out; the last before the range
-    // says whether the pump ran at its start.
     QSqlQuery q = select(QStringLiteral(
-        "SELECT t_ms, substr(detail, 4, 1) = 'R' FROM events WHERE session_id = ? AND kind = 'command'"
-        " AND length(detail) = 9 AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ? AND t_ms >= coalesce(("
-        "SELECT max(t_ms) FROM events WHERE session_id = ? AND kind = 'command' AND length(detail) = 9"
-        " AND substr(detail, 4, 1) IN ('R', 'S') AND t_ms <= ?), ?) ORDER BY t_ms, rowid"),
-        {session, toMs, session, fromMs, fromMs});
-    std::vector<std::pair<qint64, bool>> commands;
+        "SELECT t_ms, kind, detail FROM events WHERE session_id = ? AND t_ms <= ? AND (kind IN ("
+        "'port_opened', 'port_closed', 'port_lost', 'link_lost', 'link_restored') OR (kind = 'command'"
+        " AND length(detail) = 9 AND substr(detail, 4, 1) IN ('R', 'S'))) ORDER BY t_ms, rowid"),
+        {session.id, toMs});
+    struct Change {
+        qint64 t;
+        QString kind;
+        QString detail;
+    };
+    std::vector<Change> changes;
     if (q.isActive()) {
         while (q.next())
-            commands.emplace_back(q.value(0).toLongLong(), q.value(1).toBool());
+            changes.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
         failed(q);
     }
-    const ColumnStats flowBefore = valuesBefore(session, Key{fromMs, 0})[Flow];
     Volume v;
-    if (flowBefore.count > 0)
-        v.flow = flowBefore.last;
-    v.from = fromMs;
+    v.from = session.startedMs;
     size_t c = 0;
-    // Up to t: commands change whether it runs; `integrate` says whether the
-    // time counts here (between pieces) or was counted by a summary.
+    // Up to t: events change what counts; `integrate` says whether the time
+    // counts here (between pieces) or was counted by a summary or lies
+    // before the range.
     const auto advance = [&](qint64 t, bool integrate) {
-        for (; c < commands.size() && commands[c].first <= t; ++c) {
-            v.to(std::max(commands[c].first, fromMs), integrate);
-            v.running = commands[c].second;
-        }
+        for (; c < changes.size() && changes[c].t <= t; ++c)
+            v.event(changes[c].t, changes[c].kind, changes[c].detail, integrate);
         v.to(t, integrate);
     };
-    for (const Piece& piece : parts) {
-        advance(piece.summary.first.t, true);
-        if (!piece.raw) {
-            v.total += piece.summary.volume;
-            advance(piece.summary.last.t, false);
+    const auto take = [&](const Piece& piece, bool inRange) {
+        advance(piece.summary.first.t, inRange);
+        if (piece.raw) {
+            v.reading(piece.values[Pressure], piece.values[Flow], piece.values[Limit]);
+            return;
         }
+        if (inRange) {
+            v.total += piece.summary.volume;
+            v.leftOutMs += piece.summary.leftOutMs;
+        }
+        advance(piece.summary.last.t, false);
+        // As the journal left it after the summary's last reading.
+        v.linked = true;
         if (piece.summary.series[Flow].count > 0)
             v.flow = piece.summary.series[Flow].last;
+        v.stoppedAtLimit = piece.summary.stoppedAtLimit;
+    };
+    const auto counted = [](const Summary& s) { return s.leftOutKnown; };
+    if (session.startedMs < fromMs) {
+        for (const Piece& piece : pieces(session.id, Interval{Key{session.startedMs, 0}, Key{fromMs, 0}.before()}, counted))
+            take(piece, false);
     }
+    advance(fromMs, false);
+    for (const Piece& piece : parts)
+        take(piece, true);
     advance(toMs, true);
-    return v.total / 60000.0;
+    out.volumeMl = v.total / 60000.0;
+    out.leftOutMs = v.leftOutMs;
 }
 
 }  // namespace

@@ -77,9 +77,15 @@ QString cursorValuesText(const std::optional<Reading>& at1, const std::optional<
 
 QString statsText(const RangeStats& stats)
 {
-    return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5")
-        .arg(mpaText(stats.minPressure), mpaText(stats.maxPressure), mpaText(stats.meanPressure),
-             QString::number(stats.volumeMl, 'f', 1), QString::number(stats.readings));
+    const QString volume = QString::number(stats.volumeMl, 'f', 1);
+    const QString estimate =
+        stats.leftOutMs > 0
+            ? QCoreApplication::translate("history", "估算，按设定流量；未计入断线、无端口或压力到上限的 %1")
+                  .arg(durationText(stats.leftOutMs))
+            : QCoreApplication::translate("history", "估算，按设定流量");
+    return QCoreApplication::translate("history", "压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（%5）    读数 %6")
+        .arg(mpaText(stats.minPressure), mpaText(stats.maxPressure), mpaText(stats.meanPressure), volume, estimate,
+             QString::number(stats.readings));
 }
 
 QSize reportPlotSize()

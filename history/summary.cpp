@@ -101,6 +101,24 @@ bool getNumber(const char*& p, const char* end, double* v, double scale = 10.0)
 
 }  // namespace
 
+void Volume::event(qint64 t, QStringView kind, QStringView detail, bool counts)
+{
+    const auto is = [&](const char* name) { return kind == QLatin1String(name); };
+    if (is("command")) {
+        if (detail.size() != 9 || (detail.at(3) != QLatin1Char('R') && detail.at(3) != QLatin1Char('S')))
+            return;
+        to(t, counts);
+        running = detail.at(3) == QLatin1Char('R');
+        stoppedAtLimit = false;
+    } else if (is("port_opened") || is("link_restored")) {
+        to(t, counts);
+        linked = true;
+    } else if (is("port_closed") || is("port_lost") || is("link_lost")) {
+        to(t, counts);
+        linked = false;
+    }
+}
+
 void Summary::add(const Key& key, const std::array<double, kSeriesCount>& values)
 {
     if (count == 0)
@@ -138,6 +156,9 @@ void Summary::merge(const Summary& later)
     pressureTenthsSum += later.pressureTenthsSum;
     pressureSumExact = pressureSumExact && later.pressureSumExact;
     volume += later.lead + later.volume;
+    leftOutMs += later.leadLeftOutMs + later.leftOutMs;
+    stoppedAtLimit = later.stoppedAtLimit;
+    leftOutKnown = leftOutKnown && later.leftOutKnown;
 }
 
 QByteArray Summary::encode() const
@@ -161,6 +182,8 @@ QByteArray Summary::encode() const
     else
         putNumber(out, pressureSum);
     putWhole(out, volume);
+    putVarint(out, static_cast<quint64>(std::max<qint64>(leftOutMs, 0)));
+    putVarint(out, stoppedAtLimit ? 1 : 0);
     return out;
 }
 
@@ -191,6 +214,17 @@ bool Summary::decode(const QByteArray& bytes)
     }
     if (!getNumber(p, end, &pressureSum) || !getNumber(p, end, &volume, 1.0))
         return false;
+    leftOutMs = 0;
+    stoppedAtLimit = false;
+    leftOutKnown = p != end;
+    if (!leftOutKnown)
+        return true;
+    quint64 leftOut = 0;
+    quint64 flags = 0;
+    if (!getVarint(p, end, &leftOut) || !getVarint(p, end, &flags) || flags > 1)
+        return false;
+    leftOutMs = static_cast<qint64>(leftOut);
+    stoppedAtLimit = flags == 1;
     return p == end;
 }
 

@@ -3,6 +3,7 @@
 #include "history/plotdata.h"
 
 #include <QByteArray>
+#include <QStringView>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -42,22 +43,46 @@ struct Key {
 // byte or two instead of eight. Nothing when the value is not one exactly.
 std::optional<qint64> exactTenths(double value);
 
-// The flow set point integrated over the time the pump runs (ml/min × ms),
-// moved on in time step by step: `flow` the flow last read, `running` whether
-// the last run or stop command that went out was a run.
+// The flow set point integrated over the time the pump delivers (ml/min ×
+// ms), moved on in time step by step. The time counts while the last run or
+// stop command that went out was a run and the flow is known, unless the link
+// is down (no port open, or the pump stopped answering) or the pump has
+// stopped itself at its pressure limit since that run: such running time is
+// left out, and counted apart so the operator can see how much.
 struct Volume {
     double flow = std::numeric_limits<double>::quiet_NaN();
     bool running = false;
+    bool linked = false;
+    bool stoppedAtLimit = false;
     qint64 from = 0;
     double total = 0;
+    qint64 leftOutMs = 0;
 
     // Up to t; the time counts only when `counts` (else something else has
     // counted it).
     void to(qint64 t, bool counts = true)
     {
-        if (counts && t > from && running && !std::isnan(flow))
-            total += flow * static_cast<double>(t - from);
+        if (counts && t > from && running && !std::isnan(flow)) {
+            if (linked && !stoppedAtLimit)
+                total += flow * static_cast<double>(t - from);
+            else
+                leftOutMs += t - from;
+        }
         from = std::max(from, t);
+    }
+    // An event at t, by the journal's kind name and detail: a run or stop
+    // command that went out (nine characters; a dropped one says so in
+    // more), a port opened or gone, the link lost or back.
+    void event(qint64 t, QStringView kind, QStringView detail, bool counts = true);
+    // A reading (NaN where a box held no number): the pump answers.
+    void reading(double pressure, double flowValue, double limit)
+    {
+        linked = true;
+        if (!std::isnan(flowValue))
+            flow = flowValue;
+        // The pump stops itself where the pressure reaches its limit.
+        if (running && limit > 0 && pressure >= limit)
+            stoppedAtLimit = true;
     }
 };
 
@@ -79,6 +104,14 @@ struct Summary {
     // takes this one in after others counts as its own.
     double volume = 0;
     double lead = 0;
+    // Running time left out of the volume, likewise (ms), and whether the
+    // pump had stopped itself at its limit by the last reading. Summaries
+    // written before these were kept lack them (`leftOutKnown` false): their
+    // volume counted every running stretch.
+    qint64 leftOutMs = 0;
+    qint64 leadLeftOutMs = 0;
+    bool stoppedAtLimit = false;
+    bool leftOutKnown = true;
 
     // One reading (NaN where a box held no number), after all before it.
     void add(const Key& key, const std::array<double, kSeriesCount>& values);

@@ -3,6 +3,7 @@
 // sessions, readings, events, decimation, readout, statistics, retention.
 #include "history/historysource.h"
 #include "history/journal.h"
+#include "history/summary.h"
 
 #include "fakes/journalrows.h"
 
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <time.h>
 
@@ -228,24 +230,35 @@ void TestJournal::decimationKeepsEachColumnsExtremes()
 
 void TestJournal::readoutAndRangeStatistics()
 {
-    // A pressure box that held no number at 60 s and 61 s.
-    const auto pressureAt = [](qint64 s) { return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : 0.5 + (s % 3) / 10.0; };
+    // A pressure box that held no number at 60 s and 61 s; the pressure at
+    // the limit at 185 s (the pump stops itself).
+    const auto pressureAt = [](qint64 s) {
+        return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : s == 185 ? 2.0 : 0.5 + (s % 3) / 10.0;
+    };
+    // No answers while the link was lost (160.5–170 s) and the port gone (195.5–198 s).
+    const auto answered = [](qint64 s) { return (s <= 160 || s >= 170) && (s < 196 || s >= 198); };
     JournalFile file;
     TestClocks clock(kStart);
     {
         Journal journal(file.path, QStringLiteral("2.0"), clock.clocks());
         // 120 ml/min from 0 s; run at 10 s; 300 ml/min from 70 s; a stop
         // dropped with no port at 100 s does not stop it; stop at 130 s;
-        // run at 150 s until the end at 200 s. Readings every second.
-        for (qint64 s = 0; s <= 200; ++s) {
-            clock.mono = s * 1000;
-            if (s == 10 || s == 150)
-                journal.record(EventKind::Command, QStringLiteral("Q00R0000Y"), Source::Menu);
-            if (s == 100)
-                journal.record(EventKind::Command, QStringLiteral("dropped, no port open: Q00S0000Y"), Source::Keypad);
-            if (s == 130)
-                journal.record(EventKind::Command, QStringLiteral("Q00S0000Y"), Source::Popup);
-            journal.reading(answer("01", 'N', "00.5"), pressureAt(s), s < 70 ? 120 : 300, s == 20 ? kNone : 2);
+        // run at 150 s and again at 190 s, until the end at 200 s.
+        const QList<std::tuple<qint64, EventKind, const char*>> happenings = {
+            {10000, EventKind::Command, "Q00R0000Y"}, {100000, EventKind::Command, "dropped, no port open: Q00S0000Y"},
+            {130000, EventKind::Command, "Q00S0000Y"}, {150000, EventKind::Command, "Q00R0000Y"},
+            {160500, EventKind::LinkLost, ""},        {170000, EventKind::LinkRestored, ""},
+            {190000, EventKind::Command, "Q00R0000Y"}, {195500, EventKind::PortLost, "/dev/pts/7"},
+            {198000, EventKind::PortOpened, "/dev/pts/7"}};
+        int next = 0;
+        for (qint64 ms = 0; ms <= 200000; ms += 500) {
+            clock.mono = ms;
+            for (; next < happenings.size() && std::get<0>(happenings[next]) == ms; ++next)
+                journal.record(std::get<1>(happenings[next]), QString::fromLatin1(std::get<2>(happenings[next])),
+                               ms == 100000 ? Source::Keypad : Source::Menu);
+            const qint64 s = ms / 1000;
+            if (ms % 1000 == 0 && answered(s))
+                journal.reading(answer("01", 'N', "00.5"), pressureAt(s), s < 70 ? 120 : 300, s == 20 ? kNone : 2);
         }
     }
     auto source = openJournal(file.path, nullptr);
@@ -264,25 +277,55 @@ void TestJournal::readoutAndRangeStatistics()
         qint64 fromMs, toMs;
         double volume;
         qint64 readings;
+        qint64 leftOutMs;
     };
     // Running 10–130 s and 150–200 s: 120 ml/min for 60 s, 300 ml/min for
-    // 60 s + 50 s; nothing past the session's end.
-    const QList<Case> cases = {{0, 200000, 120 + 300 + 250, 201}, {0, 10000, 0, 11},
-                               {20000, 80000, 100 + 50, 61}, {130000, 150000, 0, 21},
-                               {65500, 70500, 120 * 4.5 / 60 + 300 * 0.5 / 60, 5}, {-5000, 999000, 670, 201}};
-    for (const Case& c : cases) {
-        const RangeStats stats = source->stats(1, kStart + c.fromMs, kStart + c.toMs);
-        QCOMPARE(stats.volumeMl, c.volume);
-        QCOMPARE(stats.readings, c.readings);
+    // 60 s + 33 s, leaving out 9.5 s without the link, 5 s stopped at the
+    // limit until the run at 190 s, 2.5 s without the port; nothing past
+    // the session's end.
+    const QList<Case> cases = {{0, 200000, 120 + 300 + 165, 190, 17000},
+                               {0, 10000, 0, 11, 0},
+                               {20000, 80000, 100 + 50, 61, 0},
+                               {130000, 150000, 0, 21, 0},
+                               {65500, 70500, 120 * 4.5 / 60 + 300 * 0.5 / 60, 5, 0},
+                               {-5000, 999000, 585, 190, 17000},
+                               {155000, 175000, 27.5 + 25, 12, 9500},
+                               {180000, 192000, 25 + 10, 13, 5000},
+                               {162000, 168000, 0, 0, 6000},
+                               {186000, 189000, 0, 4, 3000}};
+    // The same with the summaries as a journal wrote them before it kept the
+    // time left out: the reader counts their stretches from the readings.
+    for (const bool older : {false, true}) {
+        if (older)
+            journalRows(file.path, QStringLiteral("UPDATE summaries SET stats = substr(stats, 1, length(stats) - 2)"));
+        for (const Case& c : cases) {
+            const RangeStats stats = source->stats(1, kStart + c.fromMs, kStart + c.toMs);
+            QCOMPARE(stats.volumeMl, c.volume);
+            QCOMPARE(stats.readings, c.readings);
+            QCOMPARE(stats.leftOutMs, c.leftOutMs);
+        }
     }
+    Summary written;
+    written.add(Key{5, 0}, {0.5, 120, 2});
+    written.volume = 600;
+    Summary older;
+    older.first = written.first;
+    QVERIFY(older.decode(written.encode().chopped(2)));
+    QVERIFY(!older.leftOutKnown && older.volume == 600);
+
     const RangeStats all = source->stats(1, kStart, kStart + 200000);
     QCOMPARE(*all.minPressure, 0.5);
-    QCOMPARE(*all.maxPressure, 1.9);
+    QCOMPARE(*all.maxPressure, 2.0);
     // The mean is that of the numbers, whole summaries or single readings.
     double sum = 0;
-    for (int s = 0; s <= 200; ++s)
-        sum += std::isnan(pressureAt(s)) ? 0 : pressureAt(s);
-    QCOMPARE(*all.meanPressure, sum / 199);
+    int numbers = 0;
+    for (int s = 0; s <= 200; ++s) {
+        if (answered(s) && !std::isnan(pressureAt(s))) {
+            sum += pressureAt(s);
+            ++numbers;
+        }
+    }
+    QCOMPARE(*all.meanPressure, sum / numbers);
     QCOMPARE(*source->stats(1, kStart + 59000, kStart + 62000).meanPressure, (pressureAt(59) + pressureAt(62)) / 2);
 
     int streamed = 0;
@@ -291,7 +334,7 @@ void TestJournal::readoutAndRangeStatistics()
         return r.tMs < kStart + 150000;
     });
     QCOMPARE(streamed, 51);
-    QCOMPARE(source->events(1, kStart, kStart + 200000).size(), 4);
+    QCOMPARE(source->events(1, kStart, kStart + 200000).size(), 9);
     QCOMPARE(source->events(1, kStart + 100000, kStart + 100000).first().source, QStringLiteral("keypad"));
 }
 
