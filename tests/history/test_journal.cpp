@@ -231,9 +231,9 @@ void TestJournal::decimationKeepsEachColumnsExtremes()
 void TestJournal::readoutAndRangeStatistics()
 {
     // A pressure box that held no number at 60 s and 61 s; the pressure at
-    // the limit at 185 s (the pump stops itself).
+    // the limit at 180 s (the pump stops itself).
     const auto pressureAt = [](qint64 s) {
-        return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : s == 185 ? 2.0 : 0.5 + (s % 3) / 10.0;
+        return s == 60 || s == 61 ? kNone : s == 50 ? 1.9 : s == 180 ? 2.0 : 0.5 + (s % 3) / 10.0;
     };
     // No answers while the link was lost (160.5–170 s) and the port gone (195.5–198 s).
     const auto answered = [](qint64 s) { return (s <= 160 || s >= 170) && (s < 196 || s >= 198); };
@@ -280,17 +280,17 @@ void TestJournal::readoutAndRangeStatistics()
         qint64 leftOutMs;
     };
     // Running 10–130 s and 150–200 s: 120 ml/min for 60 s, 300 ml/min for
-    // 60 s + 33 s, leaving out 9.5 s without the link, 5 s stopped at the
+    // 60 s + 28 s, leaving out 9.5 s without the link, 10 s stopped at the
     // limit until the run at 190 s, 2.5 s without the port; nothing past
     // the session's end.
-    const QList<Case> cases = {{0, 200000, 120 + 300 + 165, 190, 17000},
+    const QList<Case> cases = {{0, 200000, 120 + 300 + 140, 190, 22000},
                                {0, 10000, 0, 11, 0},
                                {20000, 80000, 100 + 50, 61, 0},
                                {130000, 150000, 0, 21, 0},
                                {65500, 70500, 120 * 4.5 / 60 + 300 * 0.5 / 60, 5, 0},
-                               {-5000, 999000, 585, 190, 17000},
+                               {-5000, 999000, 560, 190, 22000},
                                {155000, 175000, 27.5 + 25, 12, 9500},
-                               {180000, 192000, 25 + 10, 13, 5000},
+                               {180000, 192000, 10, 13, 10000},
                                {162000, 168000, 0, 0, 6000},
                                {186000, 189000, 0, 4, 3000}};
     // The same with the summaries as a journal wrote them before it kept the
