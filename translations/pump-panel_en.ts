@@ -1884,10 +1884,6 @@ The panel works as usual; recording resumes by itself once the file can be writt
         <translation>Cursor 1: pressure %1  flow %2    Cursor 2: pressure %3  flow %4    Difference (2−1): pressure %5  flow %6</translation>
     </message>
     <message>
-        <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（估算，按设定流量）    读数 %5</source>
-        <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (estimated from the set flow)    Readings %5</translation>
-    </message>
-    <message>
         <source>远程访问开</source>
         <translation>Remote access on</translation>
     </message>
@@ -1910,6 +1906,18 @@ The panel works as usual; recording resumes by itself once the file can be writt
     <message>
         <source>MQTT</source>
         <translation>MQTT</translation>
+    </message>
+    <message>
+        <source>估算，按设定流量；未计入断线、无端口或压力到上限的 %1</source>
+        <translation>estimated from the set flow; leaves out %1 with the link lost, no port open or the pressure at its limit</translation>
+    </message>
+    <message>
+        <source>估算，按设定流量</source>
+        <translation>estimated from the set flow</translation>
+    </message>
+    <message>
+        <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（%5）    读数 %6</source>
+        <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (%5)    Readings %6</translation>
     </message>
 </context>
 <context>

@@ -59,7 +59,10 @@ void TestHistoryJournal::csvFromTheCommandLine()
     clock.mono = 0;
     {
         history::Journal second(file.path, QStringLiteral("2.0"), clock.clocks());
+        second.record(history::EventKind::Command, QStringLiteral("Q01R0000Y"), history::Source::Menu);
         second.reading("Q01N01.2Y", 1.2, 120, 2.0);
+        clock.mono = 1000;
+        second.record(history::EventKind::LinkLost, QString());
         clock.mono = 1500;
         second.reading("Q01PAB,\"Y", std::nan(""), 120, std::nan(""));
         clock.mono = 3000;
@@ -75,6 +78,9 @@ void TestHistoryJournal::csvFromTheCommandLine()
     const QString said = run({QStringLiteral("--csv"), out, file.path}, &code);
     QCOMPARE(code, 0);
     QVERIFY2(said.contains(QStringLiteral("3 readings of session 2")), qPrintable(said));
+    // The run's figures as the window and the report give them: 120 ml/min
+    // for 3 s but the half second without the link.
+    QVERIFY2(said.contains(QStringLiteral("Volume 5.0 ml (estimated from the set flow; leaves out 0.5 s with")), qPrintable(said));
     QCOMPARE(QString::fromUtf8(readFile(out)),
              QStringLiteral("time (local ISO 8601),elapsed (s),pump,letter,value,pnow (MPa),prset (MPa),"
                             "lqset (ml/min)\r\n"

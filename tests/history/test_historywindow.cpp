@@ -1,6 +1,7 @@
 #include "fakes/fakeexportfiles.h"
 #include "fakes/journalrows.h"
 #include "fakes/fakeprinter.h"
+#include "fakes/readfile.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
 #include "history/report.h"
@@ -364,8 +365,17 @@ void TestHistoryWindow::exportsAndReport()
 {
     m_files->answers = {QStringLiteral("/x/readings.csv"), QStringLiteral("/x/events.csv"), QStringLiteral("/x/plot.png"),
                         QStringLiteral("/x/plot.pdf"), QStringLiteral("/x/report.pdf")};
+    // The window and the report give one volume for the whole run: 100 ml/min
+    // 10 s–3 min, 150 ml/min 3–9 min less the 55.5 s without the link.
+    m_window->plot()->setCursors(t0, t0 + 10 * kMin);
+    m_window->updateStats();
+    const QString volume = QStringLiteral("体积 1044.6 ml（估算，按设定流量；未计入断线、无端口或压力到上限的 55秒）");
+    QVERIFY2(m_window->cursorStats()->text().contains(volume), qPrintable(m_window->cursorStats()->text()));
     for (const char* name : {"exportCsv", "exportEvents", "exportPng", "exportPdf", "reportPdf"})
         m_window->action(QLatin1String(name))->trigger();
+    if (const auto text = pdfText(m_files->files.value(QStringLiteral("/x/report.pdf"))))
+        QVERIFY2(text->contains(QStringLiteral("体积 1044.6 ml")) && text->contains(QStringLiteral("上限的 55秒")),
+                 qPrintable(*text));
     QCOMPARE(m_files->files.size(), 5);
     QVERIFY(m_files->asked.first().startsWith(QStringLiteral("导出读数CSV|pump-history-2_")));
     const QStringList lines = QString::fromUtf8(m_files->files.value(QStringLiteral("/x/readings.csv"))).split(QStringLiteral("\r\n"));

@@ -1,5 +1,6 @@
 #include "fakes/fakedialogs.h"
 #include "fakes/fakerecordstore.h"
+#include "fakes/readfile.h"
 #include "platform/qtprinter.h"
 #include "record/recorder.h"
 
@@ -32,19 +33,6 @@ int pdfPageCount(const QString& path)
         return -1;
     return static_cast<int>(
         QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
-}
-
-// The text of a PDF file, or nothing without pdftotext.
-std::optional<QString> pdfText(const QString& path)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        return std::nullopt;
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                             QStringLiteral("-")});
-    if (!text.waitForFinished(30000))
-        return std::nullopt;
-    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 }  // namespace
