@@ -15,9 +15,11 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace history {
 
@@ -110,7 +112,7 @@ Scale scaleFor(double low, double high, double minimumTop)
 
 // The range of values of some series over the picture (extremes of each
 // column and the value in force at its start).
-std::pair<double, double> extremes(const PlotData& data, std::initializer_list<Series> series)
+std::pair<double, double> extremes(const PlotData& data, const std::vector<Series>& series)
 {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
@@ -129,6 +131,59 @@ std::pair<double, double> extremes(const PlotData& data, std::initializer_list<S
     if (low > high)
         return {0, 0};
     return {low, high};
+}
+
+// A scale set by hand: exactly [low, high], its grid at a round step that
+// divides it, else in five equal parts.
+Scale manualScale(double low, double high)
+{
+    Scale s;
+    s.bottom = low;
+    s.top = high;
+    const double span = high - low;
+    s.step = span / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(span / 10)));
+    for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0, 20.0, 25.0, 50.0}) {
+        const double parts = span / (m * magnitude);
+        if (parts <= 10 && std::abs(parts - std::round(parts)) < 1e-6) {
+            s.step = m * magnitude;
+            break;
+        }
+    }
+    return s;
+}
+
+// The left scale (pressure and limit) and the right one (flow). The flow
+// axis has its own round step but shares the pressure axis's grid lines.
+std::pair<Scale, Scale> scalesOf(const PlotPicture& picture)
+{
+    const PlotData& data = picture.data;
+    const PlotView& view = picture.view;
+    std::vector<Series> left;
+    for (const Series s : {Pressure, Limit}) {
+        if (view.shown[s])
+            left.push_back(s);
+    }
+    Scale ps;
+    if (view.pressureRange) {
+        ps = manualScale(view.pressureRange->first, view.pressureRange->second);
+    } else {
+        const auto [pLow, pHigh] = extremes(data, left);
+        ps = scaleFor(pLow, pHigh, 0.5);
+    }
+    const int divisions = std::max(1, int(std::lround((ps.top - ps.bottom) / ps.step)));
+    Scale fs;
+    if (view.flowRange) {
+        fs.bottom = view.flowRange->first;
+        fs.top = view.flowRange->second;
+    } else {
+        const auto [fLow, fHigh] = extremes(data, {Flow});
+        fs.step = niceStep(std::max(fHigh * kScaleHeadroom, 10.0) - std::min(0.0, fLow), divisions);
+        fs.bottom = std::min(0.0, std::floor(fLow / fs.step) * fs.step);
+        fs.top = std::max(fs.bottom + fs.step * divisions, fHigh * kScaleHeadroom);
+    }
+    fs.step = (fs.top - fs.bottom) / divisions;
+    return {ps, fs};
 }
 
 struct Mapper {
@@ -295,7 +350,7 @@ void drawBackground(QPainter& p, const PlotData& data, const Mapper& m, const QF
 }
 
 void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& ps, const Scale& fs,
-              const QFont& font)
+              const QFont& font, bool flowShown)
 {
     const QRect& a = m.area;
     p.setFont(font);
@@ -303,7 +358,7 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
     // Value axes: pressure on the left, flow on the right, one grid for both
     // (the flow scale has as many divisions as the pressure scale).
     const int divisions = std::max(1, int(std::lround((ps.top - ps.bottom) / ps.step)));
-    const double flowStep = (fs.top - fs.bottom) / divisions;
+    const double flowStep = fs.step;
     for (int i = 0; i <= divisions; ++i) {
         const double v = ps.bottom + i * ps.step;
         const double yy = Mapper::y(ps, a, v);
@@ -313,6 +368,8 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
         p.setPen(Qt::black);
         p.drawText(QRectF(0, yy - 8, a.left() - 5, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QString::number(v, 'f', std::max(1, decimalsFor(ps.step))));
+        if (!flowShown)
+            continue;
         p.setPen(kFlowColor);
         const double f = fs.bottom + i * flowStep;
         p.drawText(QRectF(a.right() + 6, yy - 8, kRightMargin, 16), Qt::AlignLeft | Qt::AlignVCenter,
@@ -334,52 +391,75 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
     }
 }
 
-void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font)
-{
-    p.setFont(font);
-    const QFontMetrics fm = p.fontMetrics();
-    QString lines[] = {QCoreApplication::translate("history", "压力 (MPa)"),
-                             QCoreApplication::translate("history", "压力上限 (MPa)"),
-                             QCoreApplication::translate("history", "流量设定 (ml/min，右轴)")};
-    const QString bands[] = {QCoreApplication::translate("history", "通信中断"),
-                             QCoreApplication::translate("history", "无读数"),
-                             QCoreApplication::translate("history", "报警")};
-    // Closer together where the whole legend would not fit the picture.
+// Where the legend's entries go: three traces, then three kinds of band.
+struct LegendLayout {
+    static constexpr int kEntries = 6;
+    std::array<QString, kEntries> texts;
+    std::array<QRect, kEntries> entries;  // sample and words, for clicks
     int sample = 22;
+};
+
+LegendLayout legendLayout(int areaLeft, int width, const QFontMetrics& fm)
+{
+    LegendLayout l;
+    l.texts = {QCoreApplication::translate("history", "压力 (MPa)"),
+               QCoreApplication::translate("history", "压力上限 (MPa)"),
+               QCoreApplication::translate("history", "流量设定 (ml/min，右轴)"),
+               QCoreApplication::translate("history", "通信中断"),
+               QCoreApplication::translate("history", "无读数"),
+               QCoreApplication::translate("history", "报警")};
+    // Closer together where the whole legend would not fit the picture.
     int gap = 18;
-    int needed = 0;
-    for (const QString& text : lines)
-        needed += sample + 5 + fm.horizontalAdvance(text) + gap;
-    for (const QString& text : bands)
-        needed += 19 + fm.horizontalAdvance(text) + gap;
-    if (a.left() + needed > width) {
+    const auto needed = [&] {
+        int n = 0;
+        for (int i = 0; i < LegendLayout::kEntries; ++i)
+            n += (i < kSeriesCount ? l.sample + 5 : 19) + fm.horizontalAdvance(l.texts[i]) + gap;
+        return n;
+    };
+    if (areaLeft + needed() > width) {
         // The right axis is drawn in the flow's colour: the words can go.
-        needed -= fm.horizontalAdvance(lines[2]);
-        lines[2] = QCoreApplication::translate("history", "流量设定 (ml/min)");
-        needed += fm.horizontalAdvance(lines[2]) - 5 * 10 - 3 * 10;
-        sample = 12;
+        l.texts[Flow] = QCoreApplication::translate("history", "流量设定 (ml/min)");
+        l.sample = 12;
         gap = 8;
     }
     // Still too wide: the legend starts in the left margin.
-    int x = a.left() + needed > width ? std::max(4, width - needed) : a.left();
+    int x = areaLeft + needed() > width ? std::max(4, width - needed()) : areaLeft;
+    for (int i = 0; i < LegendLayout::kEntries; ++i) {
+        const int w = (i < kSeriesCount ? l.sample + 5 : 19) + fm.horizontalAdvance(l.texts[i]);
+        l.entries[i] = QRect(x, 2, w, fm.height() + 4);
+        x += w + gap;
+    }
+    return l;
+}
+
+void drawLegend(QPainter& p, const QRect& a, int width, const QFont& font, const PlotView& view)
+{
+    p.setFont(font);
+    const QFontMetrics fm = p.fontMetrics();
+    const LegendLayout l = legendLayout(a.left(), width, fm);
     const int yy = 4 + fm.ascent() / 2 + 3;
+    const int baseline = 4 + fm.ascent();
+    const QColor hidden(185, 185, 185);
     const QPen pens[] = {QPen(kPressureColor, 2), QPen(kLimitColor, 2, Qt::DashLine), QPen(kFlowColor, 2)};
-    for (int i = 0; i < 3; ++i) {
-        p.setPen(pens[i]);
-        p.drawLine(x, yy, x + sample, yy);
-        x += sample + 5;
-        p.setPen(Qt::black);
-        p.drawText(QPoint(x, 4 + fm.ascent()), lines[i]);
-        x += fm.horizontalAdvance(lines[i]) + gap;
+    for (int i = 0; i < kSeriesCount; ++i) {
+        const int x = l.entries[i].left();
+        // A hidden trace's entry is greyed: a click shows it again.
+        QPen pen = pens[i];
+        if (!view.shown[i])
+            pen.setColor(hidden);
+        p.setPen(pen);
+        p.drawLine(x, yy, x + l.sample, yy);
+        p.setPen(view.shown[i] ? QColor(Qt::black) : hidden);
+        p.drawText(QPoint(x + l.sample + 5, baseline), l.texts[i]);
     }
     const QColor colors[] = {kLinkLostColor, kNoDataColor, QColor(230, 0, 0, 40)};
     for (int i = 0; i < 3; ++i) {
+        const int x = l.entries[kSeriesCount + i].left();
         p.fillRect(QRectF(x, yy - 5, 14, 10), colors[i]);
         p.setPen(QColor(150, 150, 150));
         p.drawRect(QRectF(x, yy - 5, 14, 10));
         p.setPen(Qt::black);
-        p.drawText(QPoint(x + 19, 4 + fm.ascent()), bands[i]);
-        x += 19 + fm.horizontalAdvance(bands[i]) + gap;
+        p.drawText(QPoint(x + 19, baseline), l.texts[kSeriesCount + i]);
     }
 }
 
@@ -468,6 +548,22 @@ QRect plotArea(const QSize& size)
                  std::max(1, size.height() - kTopMargin - kBottomMargin));
 }
 
+AxisRanges axisRanges(const PlotPicture& picture)
+{
+    const auto [ps, fs] = scalesOf(picture);
+    return {{ps.bottom, ps.top}, {fs.bottom, fs.top}};
+}
+
+std::optional<Series> legendTraceAt(const QSize& size, const QPoint& pos)
+{
+    const LegendLayout l = legendLayout(plotArea(size).left(), size.width(), QFontMetrics(look::songti(9, false)));
+    for (int i = 0; i < kSeriesCount; ++i) {
+        if (l.entries[i].contains(pos))
+            return static_cast<Series>(i);
+    }
+    return std::nullopt;
+}
+
 void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
 {
     const PlotData& data = picture.data;
@@ -477,32 +573,30 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotPicture& picture)
     Mapper m{plotArea(size), data.fromMs, std::max(data.toMs, data.fromMs + 1)};
     const QFont font = look::songti(9, false);
 
-    const auto [pLow, pHigh] = extremes(data, {Pressure, Limit});
-    const auto [fLow, fHigh] = extremes(data, {Flow});
-    const Scale ps = scaleFor(pLow, pHigh, 0.5);
-    // The flow axis has its own round step but shares the pressure axis's
-    // grid lines.
-    const int divisions = std::max(1, int(std::lround((ps.top - ps.bottom) / ps.step)));
-    Scale fs;
-    fs.step = niceStep(std::max(fHigh * kScaleHeadroom, 10.0) - std::min(0.0, fLow), divisions);
-    fs.bottom = std::min(0.0, std::floor(fLow / fs.step) * fs.step);
-    fs.top = std::max(fs.bottom + fs.step * divisions, fHigh * kScaleHeadroom);
+    const auto [ps, fs] = scalesOf(picture);
+    const std::array<bool, kSeriesCount>& shown = picture.view.shown;
 
     drawBackground(painter, data, m, font);
     drawAlarms(painter, picture, m);
     drawCursorRange(painter, picture, m);
-    drawAxes(painter, data, m, ps, fs, font);
-    drawLegend(painter, m.area, size.width(), font);
+    drawAxes(painter, data, m, ps, fs, font, shown[Flow]);
+    drawLegend(painter, m.area, size.width(), font, picture.view);
     drawMarkers(painter, picture, m);
 
     painter.save();
     painter.setClipRect(m.area.adjusted(0, -1, 1, 1));
-    painter.setPen(QPen(kFlowColor, 1));
-    drawSteps(painter, data, Flow, m, fs);
-    painter.setPen(QPen(kLimitColor, 1, Qt::DashLine));
-    drawSteps(painter, data, Limit, m, ps);
-    painter.setPen(QPen(kPressureColor, 1));
-    drawLine(painter, data, Pressure, m, ps);
+    if (shown[Flow]) {
+        painter.setPen(QPen(kFlowColor, 1));
+        drawSteps(painter, data, Flow, m, fs);
+    }
+    if (shown[Limit]) {
+        painter.setPen(QPen(kLimitColor, 1, Qt::DashLine));
+        drawSteps(painter, data, Limit, m, ps);
+    }
+    if (shown[Pressure]) {
+        painter.setPen(QPen(kPressureColor, 1));
+        drawLine(painter, data, Pressure, m, ps);
+    }
     painter.restore();
     drawCursors(painter, picture, m, font);
 
@@ -635,10 +729,25 @@ history::PlotPicture HistoryPlot::pictureAt(const QSize& size) const
 {
     history::PlotPicture picture = m_source && m_to > m_from
                                        ? history::queryPicture(*m_source, m_session, m_from, m_to, size, m_events)
-                                       : history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}};
+                                       : history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}, {}, {}, {}};
     picture.cursor1 = m_picture.cursor1;
     picture.cursor2 = m_picture.cursor2;
+    picture.view = m_picture.view;
     return picture;
+}
+
+void HistoryPlot::setView(const history::PlotView& view)
+{
+    m_picture.view = view;
+    update();
+    emit viewChanged();
+}
+
+void HistoryPlot::toggleTrace(history::Series series)
+{
+    history::PlotView view = m_picture.view;
+    view.shown[series] = !view.shown[series];
+    setView(view);
 }
 
 void HistoryPlot::ensureData()
@@ -717,7 +826,11 @@ void HistoryPlot::mousePressEvent(QMouseEvent* event)
     m_pressTo = m_to;
     m_moved = false;
     const auto near = [&](const std::optional<qint64>& c) { return c && std::abs(xOf(*c) - m_pressPos.x()) <= 4; };
-    if (event->button() == Qt::LeftButton && near(m_picture.cursor1))
+    const auto trace = history::legendTraceAt(size(), m_pressPos);
+    if (event->button() == Qt::LeftButton && trace) {
+        m_drag = Drag::None;
+        toggleTrace(*trace);
+    } else if (event->button() == Qt::LeftButton && near(m_picture.cursor1))
         m_drag = Drag::Cursor1;
     else if (event->button() == Qt::LeftButton && near(m_picture.cursor2))
         m_drag = Drag::Cursor2;
@@ -810,7 +923,10 @@ bool HistoryPlot::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = markerTextAt(help->pos());
+        QString text = markerTextAt(help->pos());
+        if (const auto trace = history::legendTraceAt(size(), help->pos()))
+            text = m_picture.view.shown[*trace] ? QCoreApplication::translate("history", "单击隐藏此曲线")
+                                                : QCoreApplication::translate("history", "单击显示此曲线");
         if (text.isEmpty())
             QToolTip::hideText();
         else

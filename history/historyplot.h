@@ -4,13 +4,25 @@
 
 #include <QWidget>
 
+#include <array>
 #include <optional>
+#include <utility>
 
 // The history window's plot: pressure, pressure limit and flow set point over
 // real time, painted from what the journal gives for the range shown. The
 // painting is a function of that data alone, so the screen, an exported
 // picture, a PDF and the printed report show the same plot.
 namespace history {
+
+// What the operator chose to see: each trace shown or hidden (a hidden one
+// does not count towards its axis's automatic range either), and each value
+// axis's range set by hand, or automatic (none).
+struct PlotView {
+    using Range = std::optional<std::pair<double, double>>;
+    std::array<bool, kSeriesCount> shown{true, true, true};
+    Range pressureRange;  // MPa, the left axis: pressure and its limit
+    Range flowRange;      // ml/min, the right axis: the flow set point
+};
 
 // Everything one picture of the plot shows.
 struct PlotPicture {
@@ -22,7 +34,19 @@ struct PlotPicture {
     // Why the journal could not be read for it; the picture then shows this
     // rather than a plot that would look complete.
     QString error = {};
+    PlotView view = {};
 };
+
+// The value ranges the two axes of a picture span, as drawn: set by hand, or
+// as the data made them.
+struct AxisRanges {
+    std::pair<double, double> pressure;
+    std::pair<double, double> flow;
+};
+AxisRanges axisRanges(const PlotPicture& picture);
+
+// The trace whose legend entry lies under `pos` in a picture of `size`.
+std::optional<Series> legendTraceAt(const QSize& size, const QPoint& pos);
 
 // The plot area of a picture of `size`, leaving room for the legend, the
 // markers and the three axes around it.
@@ -75,6 +99,12 @@ public:
     void setEvents(const QList<history::Event>& events);
     const QList<history::Event>& events() const { return m_events; }
 
+    // Traces shown and axis ranges; a click on a legend entry hides or
+    // shows its trace.
+    void setView(const history::PlotView& view);
+    const history::PlotView& view() const { return m_picture.view; }
+    void toggleTrace(history::Series series);
+
     // The picture as it is on screen now (after the last paint).
     const history::PlotPicture& picture() const { return m_picture; }
     // The range shown with its cursors, queried afresh for a picture of this
@@ -93,6 +123,8 @@ signals:
     // The pointer is over the plot at that time (for the readout).
     void pointerMoved(qint64 tMs);
     void cursorsMoved();
+    // The traces shown or an axis range changed.
+    void viewChanged();
 
 protected:
     bool event(QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "history/eventtext.h"
 #include "history/export.h"
 #include "history/historyplot.h"
+#include "history/plotviewdialog.h"
 #include "history/journal.h"
 #include "history/report.h"
 #include "history/timeaxis.h"
@@ -154,13 +155,16 @@ void HistoryWindow::buildControls()
         QAction* a = bar->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, slot);
+        if (slot)
+            connect(a, &QAction::triggered, this, slot);
         m_actions.insert(QLatin1String(name), a);
     };
     add("fitAll", tr("全部显示"), tr("显示所选运行的全部时间"), &HistoryWindow::fitAll);
     add("backToLive", tr("回到实时"), tr("跟随最新读数"), &HistoryWindow::backToLive);
     add("showEmptyRuns", tr("无读数的运行"), tr("也列出没有读数的运行"), &HistoryWindow::fillSessions);
     m_actions.value(QStringLiteral("showEmptyRuns"))->setCheckable(true);
+    add("plotView", tr("曲线与坐标轴…"), tr("显示或隐藏曲线，手动设定或自动选择坐标轴范围"), nullptr);
+    connect(m_actions.value(QStringLiteral("plotView")), &QAction::triggered, this, [this] { showPlotView(); });
     bar->addSeparator();
     add("exportCsv", tr("导出读数CSV…"), tr("所示范围的读数"), &HistoryWindow::exportCsv);
     add("exportEvents", tr("导出事件CSV…"), tr("所示范围的事件"), &HistoryWindow::exportEvents);
@@ -232,8 +236,10 @@ void HistoryWindow::buildControls()
     m_stats->setObjectName(QStringLiteral("cursorStats"));
     m_stats->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_stats->setWordWrap(true);
-    auto* hint = new QLabel(tr("滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2"),
+    auto* hint = new QLabel(tr("滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2"
+                               " · 单击图例隐藏或显示曲线"),
                             right);
+    hint->setWordWrap(true);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setStyleSheet(QStringLiteral("color: rgb(100,100,100);"));
     rightLayout->addWidget(m_readout);
@@ -545,6 +551,17 @@ void HistoryWindow::updateStats()
                               history::durationText(b - a), history::statsText(stats))
                      + QLatin1Char('\n')
                      + history::cursorValuesText(inForce(*c1), inForce(*c2)));
+}
+
+PlotViewDialog* HistoryWindow::showPlotView()
+{
+    if (!m_plotView)
+        m_plotView = new PlotViewDialog(*m_plot, this);
+    m_plotView->takeFromPlot();
+    m_plotView->show();
+    m_plotView->raise();
+    m_plotView->activateWindow();
+    return m_plotView;
 }
 
 void HistoryWindow::updateActions()

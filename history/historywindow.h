@@ -10,6 +10,7 @@
 
 class HistoryEventTable;
 class HistoryPlot;
+class PlotViewDialog;
 class QLabel;
 class QTimer;
 class QTreeView;
@@ -53,7 +54,7 @@ public:
     QTreeView* eventList() const { return m_events; }
     QLabel* readout() const { return m_readout; }
     QLabel* cursorStats() const { return m_stats; }
-    // "fitAll", "backToLive", "exportCsv", "exportEvents", "exportPng",
+    // "fitAll", "backToLive", "showEmptyRuns", "plotView", "exportCsv", "exportEvents", "exportPng",
     // "exportPdf", "reportPdf", "printReport".
     QAction* action(const QString& name) const { return m_actions.value(name); }
 
@@ -75,6 +76,8 @@ public slots:
     void exportPdf();
     void reportPdf();
     void printReport();
+    // "曲线与坐标轴": traces shown and axis ranges (not modal).
+    PlotViewDialog* showPlotView();
 
 private:
     void buildControls();
@@ -115,4 +118,5 @@ private:
     // The statistics wait for the cursors to rest and the plot to show.
     QTimer* m_statsTimer = nullptr;
     QMap<QString, QAction*> m_actions;
+    PlotViewDialog* m_plotView = nullptr;
 };

@@ -648,10 +648,6 @@
         <translation>Move the mouse over the plot to read the values</translation>
     </message>
     <message>
-        <source>滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2</source>
-        <translation>Wheel: zoom · left drag: pan · right drag (or Shift+left drag): zoom into a stretch · click or drag: cursors 1 and 2</translation>
-    </message>
-    <message>
         <source>运行中</source>
         <translation>running</translation>
     </message>
@@ -768,6 +764,18 @@
     <message>
         <source>仍在记录</source>
         <translation>Still being written</translation>
+    </message>
+    <message>
+        <source>曲线与坐标轴…</source>
+        <translation>Traces and axes…</translation>
+    </message>
+    <message>
+        <source>显示或隐藏曲线，手动设定或自动选择坐标轴范围</source>
+        <translation>Show or hide traces; set the axis ranges by hand or leave them automatic</translation>
+    </message>
+    <message>
+        <source>滚轮缩放 · 左键拖动平移 · 右键（或Shift+左键）拖出范围放大 · 单击或拖动放置光标1、2 · 单击图例隐藏或显示曲线</source>
+        <translation>Wheel: zoom · left drag: pan · right drag (or Shift+left): zoom into a stretch · click or drag: cursors 1 and 2 · click a legend entry: hide or show its trace</translation>
     </message>
 </context>
 <context>
@@ -1034,6 +1042,85 @@ Range 1–500 ml/min</translation>
 请用“通信”重新打开端口。</source>
         <translation>Port %1 disconnected%2
 Use “Communication” to open the port again.</translation>
+    </message>
+</context>
+<context>
+    <name>PlotViewDialog</name>
+    <message>
+        <source>曲线与坐标轴</source>
+        <translation>Traces and axes</translation>
+    </message>
+    <message>
+        <source>显示的曲线</source>
+        <translation>Traces shown</translation>
+    </message>
+    <message>
+        <source>压力</source>
+        <translation>Pressure</translation>
+    </message>
+    <message>
+        <source>压力上限</source>
+        <translation>Pressure limit</translation>
+    </message>
+    <message>
+        <source>流量设定</source>
+        <translation>Flow set point</translation>
+    </message>
+    <message>
+        <source>坐标轴范围</source>
+        <translation>Axis ranges</translation>
+    </message>
+    <message>
+        <source>从</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>压力（左轴）</source>
+        <translation>Pressure (left axis)</translation>
+    </message>
+    <message>
+        <source>流量（右轴）</source>
+        <translation>Flow (right axis)</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>压力轴自动</source>
+        <translation>Pressure axis automatic</translation>
+    </message>
+    <message>
+        <source>流量轴自动</source>
+        <translation>Flow axis automatic</translation>
+    </message>
+    <message>
+        <source>压力轴下限</source>
+        <translation>Pressure axis from</translation>
+    </message>
+    <message>
+        <source>流量轴下限</source>
+        <translation>Flow axis from</translation>
+    </message>
+    <message>
+        <source>压力轴上限</source>
+        <translation>Pressure axis to</translation>
+    </message>
+    <message>
+        <source>流量轴上限</source>
+        <translation>Flow axis to</translation>
+    </message>
+    <message>
+        <source>“从”须小于“到”，范围未改</source>
+        <translation>“from” must be less than “to”; the range is unchanged</translation>
     </message>
 </context>
 <context>
@@ -1918,6 +2005,14 @@ The panel works as usual; recording resumes by itself once the file can be writt
     <message>
         <source>压力 最小 %1  最大 %2  平均 %3    体积 %4 ml（%5）    读数 %6</source>
         <translation>Pressure min %1  max %2  mean %3    Volume %4 ml (%5)    Readings %6</translation>
+    </message>
+    <message>
+        <source>单击隐藏此曲线</source>
+        <translation>Click to hide this trace</translation>
+    </message>
+    <message>
+        <source>单击显示此曲线</source>
+        <translation>Click to show this trace</translation>
     </message>
 </context>
 <context>

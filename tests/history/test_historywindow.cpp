@@ -4,9 +4,12 @@
 #include "fakes/readfile.h"
 #include "history/historyplot.h"
 #include "history/historywindow.h"
+#include "history/plotviewdialog.h"
 #include "history/report.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPainter>
 #include <QTreeView>
@@ -85,6 +88,7 @@ private slots:
     void rectangleZoomAndEventChoice();
     void readoutAndCursorStats();
     void exportsAndReport();
+    void legendAndAxisRanges();
 
 private:
     JournalFile* m_file = nullptr;
@@ -403,6 +407,61 @@ void TestHistoryWindow::exportsAndReport()
     m_printer->copies.reset();
     m_window->action(QStringLiteral("printReport"))->trigger();
     QCOMPARE(m_printer->pages.size(), 1);
+}
+
+void TestHistoryWindow::legendAndAxisRanges()
+{
+    HistoryPlot* plot = m_window->plot();
+    const QRect area = history::plotArea(plot->size());
+    // The rows the red pressure line takes in the plot.
+    const auto redRows = [&] {
+        const QImage image = plot->grab().toImage();
+        int top = area.bottom();
+        int bottom = area.top();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixelColor(x, y) == QColor(255, 0, 0)) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return std::max(0, bottom - top);
+    };
+    const int automatic = redRows();
+    QVERIFY(automatic > 0);
+
+    // A click on the legend's pressure entry hides the line, and the
+    // dialog shows it; a second click brings it back.
+    PlotViewDialog* dialog = m_window->showPlotView();
+    const auto cursors = std::pair{plot->cursor1(), plot->cursor2()};
+    const auto entry = [&](history::Series s) {
+        for (int x = 0; x < plot->width(); ++x)
+            if (history::legendTraceAt(plot->size(), QPoint(x, 10)) == s)
+                return QPoint(x + 10, 10);
+        return QPoint(-1, -1);
+    };
+    QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, entry(history::Pressure));
+    QVERIFY(!plot->view().shown[history::Pressure]);
+    QCOMPARE(redRows(), 0);
+    QVERIFY(!dialog->findChild<QCheckBox*>(QStringLiteral("showPressure"))->isChecked());
+    QVERIFY(std::pair(plot->cursor1(), plot->cursor2()) == cursors);  // no cursor moved by that click
+    QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, entry(history::Pressure));
+    QCOMPARE(redRows(), automatic);
+
+    // The pressure axis by hand: 0.4–0.8 MPa spreads the 0.5–0.7 MPa line;
+    // a range upside down is refused and the one in force stays.
+    auto* low = dialog->findChild<QDoubleSpinBox*>(QStringLiteral("pressureLow"));
+    auto* high = dialog->findChild<QDoubleSpinBox*>(QStringLiteral("pressureHigh"));
+    dialog->findChild<QCheckBox*>(QStringLiteral("pressureAuto"))->setChecked(false);
+    low->setValue(0.4);
+    high->setValue(0.8);
+    QCOMPARE(plot->view().pressureRange, (history::PlotView::Range{{0.4, 0.8}}));
+    QVERIFY2(redRows() > automatic, qPrintable(QString::number(redRows())));
+    low->setValue(0.9);
+    QCOMPARE(plot->view().pressureRange, (history::PlotView::Range{{0.4, 0.8}}));
+    QVERIFY(!dialog->findChild<QLabel*>(QStringLiteral("plotViewNote"))->text().isEmpty());
+    dialog->findChild<QCheckBox*>(QStringLiteral("pressureAuto"))->setChecked(true);
+    QVERIFY(!plot->view().pressureRange);
+    QCOMPARE(redRows(), automatic);
 }
 
 QTEST_MAIN(TestHistoryWindow)
