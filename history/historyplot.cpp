@@ -685,6 +685,7 @@ void HistoryPlot::setRange(qint64 fromMs, qint64 toMs)
     m_to = toMs;
     m_dirty = true;
     update();
+    emit rangeShown();
 }
 
 void HistoryPlot::setExtent(qint64 firstMs, qint64 lastMs)

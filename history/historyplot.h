@@ -125,6 +125,8 @@ signals:
     void cursorsMoved();
     // The traces shown or an axis range changed.
     void viewChanged();
+    // Another stretch of time is shown (by the operator or not).
+    void rangeShown();
 
 protected:
     bool event(QEvent* event) override;

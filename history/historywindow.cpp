@@ -555,13 +555,28 @@ void HistoryWindow::updateStats()
 
 PlotViewDialog* HistoryWindow::showPlotView()
 {
-    if (!m_plotView)
+    if (!m_plotView) {
         m_plotView = new PlotViewDialog(*m_plot, this);
+        connect(m_plotView, &PlotViewDialog::wholeRunChosen, this, &HistoryWindow::fitAll);
+        connect(m_plotView, &PlotViewDialog::timeRangeChosen, this, [this](qint64 from, qint64 to) {
+            setLive(false, std::nullopt);
+            m_plot->setRange(from, to);
+        });
+        connect(m_plot, &HistoryPlot::rangeShown, m_plotView, [this] { showTimeInDialog(); });
+    }
     m_plotView->takeFromPlot();
+    showTimeInDialog();
     m_plotView->show();
     m_plotView->raise();
     m_plotView->activateWindow();
     return m_plotView;
+}
+
+void HistoryWindow::showTimeInDialog()
+{
+    const bool whole = m_session.startedMs != 0 && m_plot->fromMs() == m_session.startedMs
+                       && m_plot->toMs() == std::max(sessionEnd(), m_session.startedMs + HistoryPlot::kMinSpanMs);
+    m_plotView->showTime(m_plot->fromMs(), m_plot->toMs(), whole);
 }
 
 void HistoryWindow::updateActions()

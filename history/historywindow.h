@@ -89,6 +89,7 @@ private:
     // The reading in force at tMs; none where no readings came then.
     std::optional<history::Reading> inForce(qint64 tMs) const;
     void updateActions();
+    void showTimeInDialog();
     bool writeExport(const QString& caption, const QString& name, const QString& filter,
                      const std::function<bool(QIODevice&, QString*)>& write, const QString& done);
     QString sessionTitle() const;

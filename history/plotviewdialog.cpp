@@ -3,14 +3,18 @@
 #include "history/historyplot.h"
 
 #include <QCheckBox>
+#include <QDateTime>
+#include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 PlotViewDialog::PlotViewDialog(HistoryPlot& plot, QWidget* parent) : QDialog(parent), m_plot(plot)
 {
@@ -31,20 +35,36 @@ PlotViewDialog::PlotViewDialog(HistoryPlot& plot, QWidget* parent) : QDialog(par
     layout->addWidget(traces);
 
     auto* axes = new QGroupBox(tr("坐标轴范围"), this);
-    auto* form = new QFormLayout(axes);
+    auto* grid = new QGridLayout(axes);
     m_pressure = makeAxis("pressure", QStringLiteral("MPa"), 2, 0.1, 100);
     m_flow = makeAxis("flow", QStringLiteral("ml/min"), 0, 10, 10000);
-    const auto row = [&](const Axis& axis) {
-        auto* line = new QHBoxLayout;
-        line->addWidget(axis.automatic);
-        line->addWidget(new QLabel(tr("从"), axes));
-        line->addWidget(axis.low);
-        line->addWidget(new QLabel(tr("到"), axes));
-        line->addWidget(axis.high);
-        return line;
+    m_timeAuto = new QCheckBox(tr("整个运行"), axes);
+    m_timeAuto->setObjectName(QStringLiteral("timeAuto"));
+    m_timeAuto->setAccessibleName(tr("时间轴显示整个运行"));
+    connect(m_timeAuto, &QCheckBox::toggled, this, &PlotViewDialog::applyTime);
+    const auto timeEdit = [&](const char* name, const QString& accessible) {
+        auto* edit = new QDateTimeEdit(axes);
+        edit->setObjectName(QLatin1String(name));
+        edit->setAccessibleName(accessible);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        edit->setKeyboardTracking(false);
+        connect(edit, &QDateTimeEdit::dateTimeChanged, this, &PlotViewDialog::applyTime);
+        return edit;
     };
-    form->addRow(tr("压力（左轴）"), row(m_pressure));
-    form->addRow(tr("流量（右轴）"), row(m_flow));
+    m_timeFrom = timeEdit("timeFrom", tr("时间轴起点"));
+    m_timeTo = timeEdit("timeTo", tr("时间轴终点"));
+    // One row an axis: its name, automatic, from, to.
+    const auto row = [&](int r, const QString& name, QWidget* automatic, QWidget* low, QWidget* high) {
+        grid->addWidget(new QLabel(name, axes), r, 0);
+        grid->addWidget(automatic, r, 1);
+        grid->addWidget(new QLabel(tr("从"), axes), r, 2);
+        grid->addWidget(low, r, 3);
+        grid->addWidget(new QLabel(tr("到"), axes), r, 4);
+        grid->addWidget(high, r, 5);
+    };
+    row(0, tr("压力（左轴）"), m_pressure.automatic, m_pressure.low, m_pressure.high);
+    row(1, tr("流量（右轴）"), m_flow.automatic, m_flow.low, m_flow.high);
+    row(2, tr("时间（横轴）"), m_timeAuto, m_timeFrom, m_timeTo);
     layout->addWidget(axes);
 
     m_note = new QLabel(this);
@@ -110,6 +130,37 @@ void PlotViewDialog::takeFromPlot()
     m_taking = false;
 }
 
+void PlotViewDialog::showTime(qint64 fromMs, qint64 toMs, bool wholeRun)
+{
+    const bool taking = std::exchange(m_taking, true);
+    m_timeAuto->setChecked(wholeRun);
+    m_timeFrom->setDateTime(QDateTime::fromMSecsSinceEpoch(fromMs));
+    m_timeTo->setDateTime(QDateTime::fromMSecsSinceEpoch(toMs));
+    m_timeFrom->setEnabled(!wholeRun);
+    m_timeTo->setEnabled(!wholeRun);
+    m_taking = taking;
+}
+
+void PlotViewDialog::applyTime()
+{
+    if (m_taking)
+        return;
+    m_timeFrom->setEnabled(!m_timeAuto->isChecked());
+    m_timeTo->setEnabled(!m_timeAuto->isChecked());
+    if (m_timeAuto->isChecked()) {
+        emit wholeRunChosen();
+        return;
+    }
+    const qint64 from = m_timeFrom->dateTime().toMSecsSinceEpoch();
+    const qint64 to = m_timeTo->dateTime().toMSecsSinceEpoch();
+    if (from >= to) {
+        m_note->setText(tr("“从”须早于“到”，范围未改"));
+        return;
+    }
+    m_note->clear();
+    emit timeRangeChosen(from, to);
+}
+
 void PlotViewDialog::apply()
 {
     if (m_taking)
@@ -134,5 +185,13 @@ void PlotViewDialog::apply()
     m_note->setText(ok ? QString() : tr("“从”须小于“到”，范围未改"));
     m_taking = true;
     m_plot.setView(view);
+    // An automatic axis shows where it now runs.
+    const history::AxisRanges drawn = history::axisRanges(m_plot.picture());
+    for (const auto& [axis, range] : {std::pair{m_pressure, drawn.pressure}, std::pair{m_flow, drawn.flow}}) {
+        if (axis.automatic->isChecked()) {
+            axis.low->setValue(range.first);
+            axis.high->setValue(range.second);
+        }
+    }
     m_taking = false;
 }

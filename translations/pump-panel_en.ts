@@ -1122,6 +1122,30 @@ Use “Communication” to open the port again.</translation>
         <source>“从”须小于“到”，范围未改</source>
         <translation>“from” must be less than “to”; the range is unchanged</translation>
     </message>
+    <message>
+        <source>整个运行</source>
+        <translation>Whole run</translation>
+    </message>
+    <message>
+        <source>时间轴显示整个运行</source>
+        <translation>Time axis shows the whole run</translation>
+    </message>
+    <message>
+        <source>时间轴起点</source>
+        <translation>Time axis from</translation>
+    </message>
+    <message>
+        <source>时间轴终点</source>
+        <translation>Time axis to</translation>
+    </message>
+    <message>
+        <source>时间（横轴）</source>
+        <translation>Time (bottom axis)</translation>
+    </message>
+    <message>
+        <source>“从”须早于“到”，范围未改</source>
+        <translation>“from” must be before “to”; the range is unchanged</translation>
+    </message>
 </context>
 <context>
     <name>ProgramPicture</name>

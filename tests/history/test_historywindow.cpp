@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPainter>
@@ -462,6 +463,24 @@ void TestHistoryWindow::legendAndAxisRanges()
     dialog->findChild<QCheckBox*>(QStringLiteral("pressureAuto"))->setChecked(true);
     QVERIFY(!plot->view().pressureRange);
     QCOMPARE(redRows(), automatic);
+
+    // The time axis by hand stops following; a zoom shows in the dialog;
+    // the whole run again follows the live run.
+    auto* whole = dialog->findChild<QCheckBox*>(QStringLiteral("timeAuto"));
+    auto* from = dialog->findChild<QDateTimeEdit*>(QStringLiteral("timeFrom"));
+    QVERIFY(whole->isChecked() && !from->isEnabled());
+    whole->setChecked(false);
+    from->setDateTime(QDateTime::fromMSecsSinceEpoch(t0 + 2 * kMin));
+    dialog->findChild<QDateTimeEdit*>(QStringLiteral("timeTo"))->setDateTime(QDateTime::fromMSecsSinceEpoch(t0 + 4 * kMin));
+    QCOMPARE(std::pair(plot->fromMs(), plot->toMs()), std::pair(t0 + 2 * kMin, t0 + 4 * kMin));
+    QVERIFY(!m_window->isLive());
+    QWheelEvent wheel(area.center(), plot->mapToGlobal(area.center()), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &wheel);
+    QCOMPARE(from->dateTime().toMSecsSinceEpoch(), plot->fromMs());
+    whole->setChecked(true);
+    QVERIFY(m_window->isLive());
+    QCOMPARE(plot->fromMs(), t0);
 }
 
 QTEST_MAIN(TestHistoryWindow)
