@@ -196,6 +196,7 @@ public:
     }
 
     std::atomic<qint64> sessionId{0};
+    std::atomic<int> restarts{0};
     std::atomic<bool> writing{true};
 
 protected:
@@ -575,6 +576,7 @@ bool Journal::Writer::startSession(QString* reason)
     m_sessionLock->setStaleLockTime(0);
     m_sessionLock->tryLock(0);
     if (lost != 0) {
+        ++restarts;
         insertEvent(sessionId, startMs, EventKind::SessionRestarted,
                     QStringLiteral("session %1 is no longer in the file; continued as session %2").arg(lost).arg(sessionId.load()));
         return true;
@@ -932,6 +934,11 @@ qint64 Journal::now() const
 qint64 Journal::sessionId() const
 {
     return m_writer ? m_writer->sessionId.load() : 0;
+}
+
+int Journal::restarts() const
+{
+    return m_writer ? m_writer->restarts.load() : 0;
 }
 
 bool Journal::isWriting() const

@@ -152,6 +152,10 @@ public:
 
     // The session's id in the file; 0 until the file could be opened.
     qint64 sessionId() const;
+    // How often the journal went on in a new session because its own was no
+    // longer in the file (the file replaced while writing failed). The new
+    // session may have the old one's id, in the new file.
+    int restarts() const;
     // False from a failed write until a write succeeds again.
     bool isWriting() const;
 

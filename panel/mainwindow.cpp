@@ -762,6 +762,32 @@ void Form1::showHistory()
         statusBar()->showMessage(tr("运行历史不可用：没有运行记录文件"), 8000);
         return;
     }
+    if (!m_history) {
+        m_history = std::make_unique<HistoryWindow>(*m_exportFiles, m_printer);
+        // The live view ends where the journal's clock stands, not where the
+        // wall clock does.
+        m_history->setLiveEnd([this] { return m_journal ? m_journal->now() : 0; });
+        // Each commit moves a live view on; a hidden window waits. Where the
+        // journal went on in a new session (its file was replaced while
+        // writing failed), the window follows that one, in the file as it is
+        // now.
+        connect(m_journal, &history::Journal::committed, m_history.get(), [this] {
+            if (!m_history->isVisible())
+                return;
+            if (m_journal->restarts() != m_historyRestarts)
+                openHistorySource();
+            else
+                m_history->refresh();
+        });
+    }
+    if (!openHistorySource())
+        return;
+    m_history->show();
+    m_history->raise();
+}
+
+bool Form1::openHistorySource()
+{
     // Everything handed to the journal so far is in the file before the
     // window reads it.
     m_journal->flush(2000);
@@ -769,25 +795,14 @@ void Form1::showHistory()
     std::unique_ptr<history::HistorySource> source = history::openJournal(m_journal->path(), &error);
     if (!source) {
         statusBar()->showMessage(tr("无法打开运行历史 %1：%2").arg(m_journal->path(), error), 8000);
-        return;
-    }
-    if (!m_history) {
-        m_history = std::make_unique<HistoryWindow>(*m_exportFiles, m_printer);
-        // The live view ends where the journal's clock stands, not where the
-        // wall clock does.
-        m_history->setLiveEnd([this] { return m_journal ? m_journal->now() : 0; });
-        // Each commit moves a live view on; a hidden window waits.
-        connect(m_journal, &history::Journal::committed, m_history.get(), [this] {
-            if (m_history->isVisible())
-                m_history->refresh();
-        });
+        return false;
     }
     // Opened from the panel, the window follows this program's session.
+    m_historyRestarts = m_journal->restarts();
     const qint64 live = m_journal->sessionId();
     m_history->setSource(source.get(), live > 0 ? std::optional<qint64>(live) : std::nullopt, m_journal->path());
     m_historySource = std::move(source);
-    m_history->show();
-    m_history->raise();
+    return true;
 }
 
 ProgramWindow* Form1::programWindow()

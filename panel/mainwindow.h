@@ -141,6 +141,8 @@ private:
     void showElapsedTime();
     void showViewer();
     void showHistory();
+    // Points the history window at the journal file and its session now.
+    bool openHistorySource();
     void buildAlarms(const platform::Services& services);
     void showAlarmList();
     void showAlarmSettings();
@@ -175,6 +177,7 @@ private:
     platform::ExportFiles* m_exportFiles = nullptr;
     // The window reads through its own connection; it goes before the reader.
     std::unique_ptr<history::HistorySource> m_historySource;
+    int m_historyRestarts = 0;  // the journal's restarts when the history window was pointed at it
     std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<ProgramWindow> m_program;
     std::unique_ptr<DoseWindow> m_dose;

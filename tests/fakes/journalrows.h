@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <functional>
 
 // Clocks a test steps, the wall clock from `start` on; the journal's writer
 // thread reads them too.
@@ -74,4 +75,23 @@ inline QStringList journalRows(const QString& path, const QString& sql)
     }
     QSqlDatabase::removeDatabase(name);
     return out;
+}
+
+// Runs `meanwhile` while another program holds the file for writing; false
+// when the file could not be held.
+inline bool whileLocked(const QString& path, const std::function<void()>& meanwhile)
+{
+    bool held = false;
+    {
+        auto holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(path);
+        QSqlQuery hold(holder);
+        held = holder.open() && hold.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (held) {
+            meanwhile();
+            held = hold.exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    return held;
 }

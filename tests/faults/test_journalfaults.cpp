@@ -141,21 +141,6 @@ void TestJournalFaults::readOnlyDiskIsToldOnceAndWritingResumes()
              QStringList{"2"});
 }
 
-// Runs `meanwhile` while another program holds the file for writing.
-static void whileLocked(const QString& path, const std::function<void()>& meanwhile)
-{
-    {
-        auto holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        holder.setDatabaseName(path);
-        QVERIFY(holder.open());
-        QSqlQuery hold(holder);
-        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
-        meanwhile();
-        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
-}
-
 void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
 {
     JournalFile file;
@@ -163,13 +148,13 @@ void TestJournalFaults::lockedFileIsToldOnceAndWritingResumes()
     QSignalSpy failed(&journal, &Journal::failed);
     readings(journal, 0, 10);
     QVERIFY(journal.flush());
-    whileLocked(file.path, [&] {
+    QVERIFY(whileLocked(file.path, [&] {
         readings(journal, 10, 10);
         QVERIFY(!journal.flush());
         QTRY_COMPARE(failed.size(), 1);
         QVERIFY2(failed.first().first().toString().contains(QStringLiteral("文件正被其他程序占用 (database is locked)")),
                  qPrintable(failed.first().first().toString()));
-    });
+    }));
     QVERIFY(journal.flush());
     QCOMPARE(count(file.path), 20);
 }
@@ -183,10 +168,10 @@ void TestJournalFaults::fileDeletedWhileFailingGetsANewSession()
     Journal journal(file.path, QStringLiteral("2.0"));
     readings(journal, 0, 10);
     QVERIFY(journal.flush());
-    whileLocked(file.path, [&] {
+    QVERIFY(whileLocked(file.path, [&] {
         readings(journal, 10, 10);
         QVERIFY(!journal.flush());
-    });
+    }));
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(file.path + QLatin1String(suffix));
     Journal other(file.path, QStringLiteral("2.1"));

@@ -151,6 +151,19 @@ void TestHistoryJournal::menuOpensTheWindowLive()
     QTRY_COMPARE(history->plot()->toMs(), kStart + 60000 + 8 * kHours);
     QCOMPARE(history->plot()->pictureAt(QSize(800, 400)).data.covered.last().toMs, kStart + 60000 + 8 * kHours);
 
+    // The file deleted while writing failed: the journal goes on in a new
+    // session of a new file, and the open window follows that.
+    QVERIFY(whileLocked(file.path, [&] {
+        journal.reading("Q01N01.2Y", 1.2, 100, 2.0);
+        QVERIFY(!journal.flush());
+    }));
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(file.path + QLatin1String(suffix));
+    journal.reading("Q01N01.3Y", 1.3, 100, 2.0);
+    QVERIFY(journal.flush());
+    QTRY_COMPARE(history->sessionList()->currentItem()->text(3), QStringLiteral("2"));
+    QVERIFY(history->isLive());
+
     // Closing the panel closes the history too.
     window.close();
     QVERIFY(!history->isVisible());
