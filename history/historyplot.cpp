@@ -358,7 +358,6 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
     // Value axes: pressure on the left, flow on the right, one grid for both
     // (the flow scale has as many divisions as the pressure scale).
     const int divisions = std::max(1, int(std::lround((ps.top - ps.bottom) / ps.step)));
-    const double flowStep = fs.step;
     for (int i = 0; i <= divisions; ++i) {
         const double v = ps.bottom + i * ps.step;
         const double yy = Mapper::y(ps, a, v);
@@ -371,9 +370,9 @@ void drawAxes(QPainter& p, const PlotData& data, const Mapper& m, const Scale& p
         if (!flowShown)
             continue;
         p.setPen(kFlowColor);
-        const double f = fs.bottom + i * flowStep;
+        const double f = fs.bottom + i * fs.step;
         p.drawText(QRectF(a.right() + 6, yy - 8, kRightMargin, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::number(f, 'f', decimalsFor(flowStep)));
+                   QString::number(f, 'f', decimalsFor(fs.step)));
     }
     // Time axis: round local times; the date under the first tick of each day.
     const int maxTicks = std::max(2, a.width() / 90);
@@ -728,9 +727,11 @@ double HistoryPlot::xOf(qint64 tMs) const
 
 history::PlotPicture HistoryPlot::pictureAt(const QSize& size) const
 {
-    history::PlotPicture picture = m_source && m_to > m_from
-                                       ? history::queryPicture(*m_source, m_session, m_from, m_to, size, m_events)
-                                       : history::PlotPicture{history::emptyPlot(m_from, m_to, 0), {}, {}, {}, {}, {}, {}};
+    history::PlotPicture picture;
+    if (m_source && m_to > m_from)
+        picture = history::queryPicture(*m_source, m_session, m_from, m_to, size, m_events);
+    else
+        picture.data = history::emptyPlot(m_from, m_to, 0);
     picture.cursor1 = m_picture.cursor1;
     picture.cursor2 = m_picture.cursor2;
     picture.view = m_picture.view;

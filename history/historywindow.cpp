@@ -155,16 +155,15 @@ void HistoryWindow::buildControls()
         QAction* a = bar->addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setToolTip(tip);
-        if (slot)
-            connect(a, &QAction::triggered, this, slot);
+        connect(a, &QAction::triggered, this, slot);
         m_actions.insert(QLatin1String(name), a);
     };
     add("fitAll", tr("全部显示"), tr("显示所选运行的全部时间"), &HistoryWindow::fitAll);
     add("backToLive", tr("回到实时"), tr("跟随最新读数"), &HistoryWindow::backToLive);
     add("showEmptyRuns", tr("无读数的运行"), tr("也列出没有读数的运行"), &HistoryWindow::fillSessions);
     m_actions.value(QStringLiteral("showEmptyRuns"))->setCheckable(true);
-    add("plotView", tr("曲线与坐标轴…"), tr("显示或隐藏曲线，手动设定或自动选择坐标轴范围"), nullptr);
-    connect(m_actions.value(QStringLiteral("plotView")), &QAction::triggered, this, [this] { showPlotView(); });
+    add("plotView", tr("曲线与坐标轴…"), tr("显示或隐藏曲线，手动设定或自动选择坐标轴范围"),
+        &HistoryWindow::showPlotView);
     bar->addSeparator();
     add("exportCsv", tr("导出读数CSV…"), tr("所示范围的读数"), &HistoryWindow::exportCsv);
     add("exportEvents", tr("导出事件CSV…"), tr("所示范围的事件"), &HistoryWindow::exportEvents);
@@ -265,6 +264,7 @@ void HistoryWindow::buildControls()
             });
     connect(m_plot, &HistoryPlot::rangeChangedByOperator, this, [this] {
         setLive(false, std::nullopt);
+        showTimeInDialog();  // shown as the range moved, while it was still live
     });
     connect(m_plot, &HistoryPlot::pointerMoved, this, &HistoryWindow::showReadout);
     m_statsTimer = new QTimer(this);
@@ -553,7 +553,7 @@ void HistoryWindow::updateStats()
                      + history::cursorValuesText(inForce(*c1), inForce(*c2)));
 }
 
-PlotViewDialog* HistoryWindow::showPlotView()
+void HistoryWindow::showPlotView()
 {
     if (!m_plotView) {
         m_plotView = new PlotViewDialog(*m_plot, this);
@@ -569,13 +569,15 @@ PlotViewDialog* HistoryWindow::showPlotView()
     m_plotView->show();
     m_plotView->raise();
     m_plotView->activateWindow();
-    return m_plotView;
 }
 
 void HistoryWindow::showTimeInDialog()
 {
+    if (!m_plotView)
+        return;
+    // The whole run: followed live from its start, or all of a past one.
     const bool whole = m_session.startedMs != 0 && m_plot->fromMs() == m_session.startedMs
-                       && m_plot->toMs() == std::max(sessionEnd(), m_session.startedMs + HistoryPlot::kMinSpanMs);
+                       && (m_live ? !m_liveSpan : m_plot->toMs() >= sessionEnd());
     m_plotView->showTime(m_plot->fromMs(), m_plot->toMs(), whole);
 }
 

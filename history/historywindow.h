@@ -77,7 +77,7 @@ public slots:
     void reportPdf();
     void printReport();
     // "曲线与坐标轴": traces shown and axis ranges (not modal).
-    PlotViewDialog* showPlotView();
+    void showPlotView();
 
 private:
     void buildControls();

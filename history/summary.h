@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/plotdata.h"
+#include "link/answers.h"
 
 #include <QByteArray>
 #include <QStringView>
@@ -80,8 +81,7 @@ struct Volume {
         linked = true;
         if (!std::isnan(flowValue))
             flow = flowValue;
-        // The pump stops itself where the pressure reaches its limit.
-        if (running && limit > 0 && pressure >= limit)
+        if (running && reachesLimit(pressure, limit))
             stoppedAtLimit = true;
     }
 };

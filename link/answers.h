@@ -22,3 +22,10 @@ struct AnswerOutcome {
 // text `pnow` shows becomes the next reading when it is a number, and the
 // chart cursor advances, wrapping after 100 answers.
 AnswerOutcome applyAnswer(PanelState& state, const QByteArray& frame);
+
+// The pump stops itself when the pressure reaches its limit; a limit of 0
+// stops nothing. NaN for either is never at the limit.
+inline bool reachesLimit(double pressure, double limit)
+{
+    return limit > 0 && pressure >= limit;
+}

@@ -674,7 +674,7 @@ void Panel::handleAnswer(const QByteArray& frame)
         m_pumpPressure = m_state.prset;
     // The pump stops itself when the pressure reaches its limit.
     const auto limit = numbers::toDouble(m_pumpPressure);
-    if (outcome.stored && m_pumpRunning == true && limit && *limit > 0 && outcome.reading >= *limit)
+    if (outcome.stored && m_pumpRunning == true && limit && reachesLimit(outcome.reading, *limit))
         setPumpRunning(false);
     // The reading the chart stores is also kept for the record file.
     if (outcome.stored && m_saveBuffer.append(outcome.reading) == SaveBuffer::Append::BecameFull)

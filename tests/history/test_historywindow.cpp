@@ -432,7 +432,8 @@ void TestHistoryWindow::legendAndAxisRanges()
 
     // A click on the legend's pressure entry hides the line, and the
     // dialog shows it; a second click brings it back.
-    PlotViewDialog* dialog = m_window->showPlotView();
+    m_window->action(QStringLiteral("plotView"))->trigger();
+    auto* dialog = m_window->findChild<PlotViewDialog*>();
     const auto cursors = std::pair{plot->cursor1(), plot->cursor2()};
     const auto entry = [&](history::Series s) {
         for (int x = 0; x < plot->width(); ++x)
